@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the front end and runs it on a private PostgreSQL that it starts
+# itself (and stops at the end).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+build=${DIZEZIDA_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build" --target dizezida-postgresql
+state="$PWD/$build/demo-cluster"
+bash scripts/pg-cluster.sh start "$state"
+trap 'bash scripts/pg-cluster.sh stop "$state"' EXIT
+server=$(cat "$state/conninfo")
+program="$PWD/$build/launcher/dizezida-postgresql"
+
+echo "== dizezida-postgresql --version"
+"$program" --version
+echo "== dizezida-postgresql home"
+"$program" home
+echo "== private server: $server"
