@@ -53,7 +53,8 @@ HBA
   [ ${#runas[@]} -gt 0 ] && chown postgres:postgres "$data/db/pg_hba.conf"
 
   for attempt in $(seq 1 20); do
-    port=$(( 20000 + (RANDOM * 32768 + RANDOM) % 40000 ))
+    # Below 55535, so that port + 10000 (a tunnel's local end) is a valid port too.
+    port=$(( 20000 + (RANDOM * 32768 + RANDOM) % 30000 ))
     if "${runas[@]}" "$bindir/pg_ctl" -D "$data/db" -l "$data/server.log" -w -t 60 \
         -o "-c port=$port -c listen_addresses=127.0.0.1 -c unix_socket_directories=$data/socket -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
         start >/dev/null 2>&1; then
