@@ -1,0 +1,33 @@
+// A throw-away sshd on a free loopback port, for tunnel tests: its own host
+// key, a test user with a password, forwarding allowed. Needs root (password
+// authentication of another user) and openssh-server.
+#pragma once
+
+#include <string>
+
+namespace Dizezida::Testing {
+
+class SshServer {
+public:
+    SshServer();
+    ~SshServer();
+    SshServer(const SshServer&) = delete;
+    SshServer& operator=(const SshServer&) = delete;
+
+    /// Empty when the server runs, else why it could not start.
+    const std::string& failure() const { return m_failure; }
+    unsigned port() const { return m_port; }
+    static constexpr const char* user = "dizezidatunnel";
+    static constexpr const char* password = "tun;nel=pass 'word\"";
+    /// An ssh client wrapper that trusts the throw-away host key.
+    const std::string& client() const { return m_client; }
+
+private:
+    std::string m_folder;
+    std::string m_client;
+    std::string m_failure;
+    unsigned m_port = 0;
+    int m_pid = -1;
+};
+
+} // namespace Dizezida::Testing
