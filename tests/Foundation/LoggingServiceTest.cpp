@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <thread>
 
@@ -153,6 +154,13 @@ TEST_F(LoggingServiceTest, ConcurrentLoggingLosesAndInterleavesNothing) {
     for (int i = 0; i < 3; ++i)
         ids.push_back(unique_id(("multi" + std::to_string(i)).c_str()));
 
+    // Meanwhile the main log's threshold changes (both values pass PLAIN).
+    auto slices = LoggingService::get_manager()->get_main()->get_handlers().at(0);
+    std::atomic<bool> done{false};
+    std::thread toggler([&] {
+        for (int n = 0; !done; ++n)
+            slices->set_threshold(n % 2 ? LogLevel::Plain : LogLevel::Debug);
+    });
     std::vector<std::thread> threads;
     for (int t = 0; t < k_threads; ++t)
         threads.emplace_back([&, t] {
@@ -166,6 +174,8 @@ TEST_F(LoggingServiceTest, ConcurrentLoggingLosesAndInterleavesNothing) {
         });
     for (auto& thread : threads)
         thread.join();
+    done = true;
+    toggler.join();
 
     // t -> the i seen so far, for one log; checks shape, order and completeness.
     auto check = [&](const std::vector<std::string>& lines, auto wanted) {

@@ -1,9 +1,13 @@
 // The part every handler shares: its formatter and threshold properties.
 //
-// Not synchronised: the owning logger serialises all calls (see ILogHandler).
+// The owning logger serialises publish, recent and close (see ILogHandler).
+// The threshold may be changed from any thread while others log; set the
+// formatter before the handler is appended to a logger.
 #pragma once
 
 #include "Contracts/Log/ILogHandler.hpp"
+
+#include <atomic>
 
 namespace Dizezida::Dovodarud::Supports::Log {
 
@@ -14,7 +18,7 @@ public:
     void close() override {}
     std::shared_ptr<Contracts::Log::IFormatter> get_formatter() const override;
     void set_formatter(std::shared_ptr<Contracts::Log::IFormatter> formatter) override;
-    Contracts::Log::LogLevel get_threshold() const override { return m_threshold; }
+    Contracts::Log::LogLevel get_threshold() const override { return m_threshold.load(); }
     void set_threshold(Contracts::Log::LogLevel level) override;
 
 protected:
@@ -26,7 +30,7 @@ protected:
                          std::string_view name, std::string_view message) const;
 
     std::shared_ptr<Contracts::Log::IFormatter> m_formatter;
-    Contracts::Log::LogLevel m_threshold = Contracts::Log::LogLevel::Plain;
+    std::atomic<Contracts::Log::LogLevel> m_threshold{Contracts::Log::LogLevel::Plain};
 };
 
 } // namespace Dizezida::Dovodarud::Supports::Log

@@ -139,7 +139,9 @@ TEST(SliceFileLogHandler, ThresholdDropsLessSevereMessages) {
     handler.set_threshold(LogLevel::Risky);
     handler.publish(LogLevel::Plain, "s", "n", "plain-dropped");
     handler.publish(LogLevel::Risky, "s", "n", "risky-kept");
-    handler.set_threshold(LogLevel::Debug);
+    const auto* levels = &enum_info(LogLevel{});
+    EXPECT_TRUE(handler.set_property("threshold", Core::Value::enumeration(*levels, 2)));
+    EXPECT_EQ(handler.get_threshold(), LogLevel::Debug);
     handler.publish(LogLevel::Debug, "s", "n", "debug-kept");
     const std::string text = Testing::read_file(folder.file("main-000.log"));
     EXPECT_EQ(text.find("dropped"), std::string::npos);
