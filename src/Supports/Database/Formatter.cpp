@@ -268,7 +268,11 @@ private:
         m_parens -= std::count(text.begin(), text.end(), ')');
         bool paren_select = false;
         // "\s{0,}\s{0,}SELECT\s{0,}" matches exactly the lines that hold SELECT.
-        if (text.find("SELECT") != std::string_view::npos) {
+        // A line goes on after a protected span ('SELECT a, "b", c'), so its
+        // select list does too.
+        const bool has_select = text.find("SELECT") != std::string_view::npos;
+        m_in_select = has_select || (glued && m_in_select);
+        if (m_in_select) {
             m_expanded.clear();
             for (const char c : text) {
                 m_expanded.push_back(c);
@@ -279,6 +283,8 @@ private:
                 }
             }
             text = m_expanded;
+        }
+        if (has_select) {
             if (auto failure = expressions().paren_select.search(text, m_data, paren_select))
                 return failure;
         }
@@ -316,6 +322,7 @@ private:
     std::string m_expanded;
     int m_depth = 0;
     std::ptrdiff_t m_parens = 0;
+    bool m_in_select = false; ///< the current line holds SELECT before this piece
 };
 
 } // namespace
