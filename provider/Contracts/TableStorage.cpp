@@ -4,6 +4,8 @@
 #include "provider/Contracts/ValueScalars.hpp"
 #include "provider/Contracts/ValueTemporal.hpp"
 
+#include <sys/mman.h>
+
 #include <charconv>
 #include <cstring>
 
@@ -30,36 +32,81 @@ bool is_octal(char c) { return c >= '0' && c <= '7'; }
 
 } // namespace
 
-void decode_bytea(std::string_view text, std::string& out) {
+namespace Block {
+namespace {
+
+constexpr std::size_t k_map_threshold = std::size_t{1} << 20;
+constexpr std::size_t k_page = 4096;
+constexpr std::size_t k_huge_page = std::size_t{2} << 20;
+
+bool is_mapped(std::size_t bytes) { return bytes >= k_map_threshold; }
+
+} // namespace
+
+void* resize(void* block, std::size_t old_bytes, std::size_t& new_bytes) {
+    if (!is_mapped(new_bytes) && !is_mapped(old_bytes)) {
+        void* grown = std::realloc(block, new_bytes);
+        if (!grown)
+            throw std::bad_alloc();
+        return grown;
+    }
+    if (!is_mapped(new_bytes))
+        new_bytes = k_map_threshold; // a mapped block never goes back to the heap
+    new_bytes = (new_bytes + k_page - 1) & ~(k_page - 1);
+    void* mapped = MAP_FAILED;
+    if (is_mapped(old_bytes)) {
+        mapped = mremap(block, old_bytes, new_bytes, MREMAP_MAYMOVE);
+    } else {
+        mapped = mmap(nullptr, new_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                      -1, 0);
+        if (mapped != MAP_FAILED && block) {
+            std::memcpy(mapped, block, std::min(old_bytes, new_bytes));
+            std::free(block);
+        }
+    }
+    if (mapped == MAP_FAILED)
+        throw std::bad_alloc();
+    if (new_bytes >= 2 * k_huge_page)
+        madvise(mapped, new_bytes, MADV_HUGEPAGE);
+    return mapped;
+}
+
+void release(void* block, std::size_t bytes) {
+    if (is_mapped(bytes))
+        munmap(block, bytes);
+    else
+        std::free(block);
+}
+
+} // namespace Block
+
+std::size_t decode_bytea(std::string_view text, char* out) {
+    std::size_t written = 0;
     if (text.size() >= 2 && text[0] == '\\' && text[1] == 'x') {
-        const std::size_t start = out.size();
-        out.resize(start + (text.size() - 2) / 2);
-        char* target = out.data() + start;
-        std::size_t written = 0;
         for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
             const int high = hex_digit(text[i]);
             const int low = hex_digit(text[i + 1]);
             if (high < 0 || low < 0)
                 break;
-            target[written++] = static_cast<char>(high << 4 | low);
+            out[written++] = static_cast<char>(high << 4 | low);
         }
-        out.resize(start + written);
-        return;
+        return written;
     }
     // The escape form: "\\" for a backslash, "\ooo" for an octal byte.
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\') {
-            out.push_back('\\');
+            out[written++] = '\\';
             ++i;
         } else if (text[i] == '\\' && i + 3 < text.size() && is_octal(text[i + 1]) &&
                    is_octal(text[i + 2]) && is_octal(text[i + 3])) {
-            out.push_back(static_cast<char>((text[i + 1] - '0') << 6 | (text[i + 2] - '0') << 3 |
-                                            (text[i + 3] - '0')));
+            out[written++] = static_cast<char>((text[i + 1] - '0') << 6 |
+                                               (text[i + 2] - '0') << 3 | (text[i + 3] - '0'));
             i += 3;
         } else {
-            out.push_back(text[i]);
+            out[written++] = text[i];
         }
     }
+    return written;
 }
 
 ValuePtr make_value(const ColumnCodec& codec, std::string_view text) {
@@ -89,9 +136,9 @@ ValuePtr make_value(const ColumnCodec& codec, std::string_view text) {
     case ValueClass::Interval:
         return std::make_shared<ValueInterval>(std::string(text));
     case ValueClass::Binary: {
-        std::string bytes;
-        decode_bytea(text, bytes);
-        return std::make_shared<ValueBinary>(ValueBinary::Bytes(bytes.begin(), bytes.end()));
+        ValueBinary::Bytes bytes(text.size());
+        bytes.resize(decode_bytea(text, reinterpret_cast<char*>(bytes.data())));
+        return std::make_shared<ValueBinary>(std::move(bytes));
     }
     case ValueClass::String:
         break;
@@ -112,21 +159,35 @@ ColumnStore::ColumnStore(ColumnCodec codec) : m_codec(codec) {
     }
 }
 
+std::size_t ColumnStore::fixed_width() const {
+    switch (m_layout) {
+    case Layout::Bool: return 1;
+    case Layout::Int16: return 2;
+    case Layout::Int32:
+    case Layout::UInt32: return 4;
+    case Layout::Int64:
+    case Layout::UInt64: return 8;
+    case Layout::Text:
+    case Layout::Bytes: break;
+    }
+    return 0;
+}
+
 void ColumnStore::reserve(std::size_t rows, std::size_t text_bytes) {
     m_nulls.reserve((m_size + rows + 63) / 64);
-    switch (m_layout) {
-    case Layout::Text:
-    case Layout::Bytes:
-        m_ends.reserve(m_size + rows);
-        m_chars.reserve(m_chars.size() + text_bytes);
-        break;
-    case Layout::Bool: m_fixed.reserve(m_size + rows); break;
-    case Layout::Int16: m_fixed.reserve((m_size + rows) * 2); break;
-    case Layout::Int32:
-    case Layout::UInt32: m_fixed.reserve((m_size + rows) * 4); break;
-    case Layout::Int64:
-    case Layout::UInt64: m_fixed.reserve((m_size + rows) * 8); break;
+    if (const std::size_t width = fixed_width()) {
+        m_fixed.reserve((m_size + rows) * width);
+        return;
     }
+    m_ends.reserve(m_size + rows);
+    m_chars.reserve(m_chars.size() + text_bytes);
+}
+
+void ColumnStore::shrink() {
+    m_nulls.shrink();
+    m_fixed.shrink();
+    m_ends.shrink();
+    m_chars.shrink();
 }
 
 void ColumnStore::mark(bool null) {
@@ -138,9 +199,7 @@ void ColumnStore::mark(bool null) {
 }
 
 template <class T> void ColumnStore::push_fixed(T value) {
-    const std::size_t at = m_fixed.size();
-    m_fixed.resize(at + sizeof(T));
-    std::memcpy(m_fixed.data() + at, &value, sizeof(T));
+    std::memcpy(m_fixed.extend(sizeof(T)), &value, sizeof(T));
 }
 
 template <class T> T ColumnStore::fixed_at(std::size_t row) const {
@@ -150,29 +209,27 @@ template <class T> T ColumnStore::fixed_at(std::size_t row) const {
 }
 
 void ColumnStore::append_null() {
-    switch (m_layout) {
-    case Layout::Text:
-    case Layout::Bytes: m_ends.push_back(m_chars.size()); break;
-    case Layout::Bool: push_fixed<std::uint8_t>(0); break;
-    case Layout::Int16: push_fixed<std::int16_t>(0); break;
-    case Layout::Int32: push_fixed<std::int32_t>(0); break;
-    case Layout::Int64: push_fixed<std::int64_t>(0); break;
-    case Layout::UInt32: push_fixed<std::uint32_t>(0); break;
-    case Layout::UInt64: push_fixed<std::uint64_t>(0); break;
-    }
+    if (const std::size_t width = fixed_width())
+        std::memset(m_fixed.extend(width), 0, width);
+    else
+        m_ends.push_back(m_chars.size());
     mark(true);
 }
 
 void ColumnStore::append_text(std::string_view text) {
     switch (m_layout) {
     case Layout::Text:
-        m_chars.append(text);
+        if (!text.empty())
+            std::memcpy(m_chars.extend(text.size()), text.data(), text.size());
         m_ends.push_back(m_chars.size());
         break;
-    case Layout::Bytes:
-        decode_bytea(text, m_chars);
+    case Layout::Bytes: {
+        const std::size_t start = m_chars.size();
+        const std::size_t written = decode_bytea(text, m_chars.extend(text.size()));
+        m_chars.truncate(start + written);
         m_ends.push_back(m_chars.size());
         break;
+    }
     case Layout::Bool: push_fixed<std::uint8_t>(!text.empty() && text.front() == 't'); break;
     case Layout::Int16: push_fixed(parse_integer<std::int16_t>(text)); break;
     case Layout::Int32: push_fixed(parse_integer<std::int32_t>(text)); break;
@@ -185,7 +242,7 @@ void ColumnStore::append_text(std::string_view text) {
 
 std::string_view ColumnStore::chars_at(std::size_t row) const {
     const std::uint64_t begin = row == 0 ? 0 : m_ends[row - 1];
-    return std::string_view(m_chars).substr(begin, m_ends[row] - begin);
+    return std::string_view(m_chars.data() + begin, m_ends[row] - begin);
 }
 
 ValuePtr ColumnStore::value_at(std::size_t row) const {

@@ -20,6 +20,8 @@ using Contracts::TablePtr;
 /// Whether execute_model reads row by row (bounded memory while reading) or
 /// takes the whole result at once and converts it.
 constexpr bool k_model_single_row = true;
+/// How many single rows go into a table at once.
+constexpr std::size_t k_row_batch = 32;
 
 /// The settings every session starts with: text forms the value classes read.
 constexpr const char* k_session_setup = "SET DateStyle = ISO; SET extra_float_digits = 3";
@@ -186,17 +188,34 @@ Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
         return Core::fail(std::move(lock).error());
     TablePtr last;
     TablePtr current;
-    DIZEZIDA_TRY(run_text(m_session->connection, sql, k_model_single_row,
-                          [&](const PGresult* result) {
-                              const ExecStatusType status = PQresultStatus(result);
-                              if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
-                                  return;
-                              if (!current)
-                                  current = table_for_result(result);
-                              append_result_rows(*current, result);
-                              if (status == PGRES_TUPLES_OK)
-                                  last = std::move(current);
-                          }));
+    // Single rows wait in a batch and go into the table column by column.
+    std::vector<ResultPtr> batch;
+    std::vector<const PGresult*> rows;
+    auto flush = [&] {
+        rows.clear();
+        for (const ResultPtr& row : batch)
+            rows.push_back(row.get());
+        append_row_batch(*current, rows);
+        batch.clear();
+    };
+    DIZEZIDA_TRY(run_text(m_session->connection, sql, k_model_single_row, [&](ResultPtr& result) {
+        const ExecStatusType status = PQresultStatus(result.get());
+        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
+            return;
+        if (!current)
+            current = table_for_result(result.get());
+        if (status == PGRES_SINGLE_TUPLE) {
+            batch.push_back(std::move(result));
+            if (batch.size() == k_row_batch)
+                flush();
+            return;
+        }
+        flush();
+        append_result_rows(*current, result.get());
+        for (auto& column : current->storage().columns)
+            column.shrink();
+        last = std::move(current);
+    }));
     return last ? last : Contracts::TableModel::create();
 }
 

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <type_traits>
 
 namespace Dizezida::Zozuvoru::Supports {
 
@@ -62,16 +63,20 @@ std::optional<Core::Error> result_failure(PGconn* connection, const PGresult* re
 
 /// Reads every remaining result of the running command, handing the
 /// successful ones to `handle` until the first failure, which it returns.
+/// `handle` takes a `const PGresult*`, or a `ResultPtr&` when it keeps results.
 template <class Handle>
 std::optional<Core::Error> take_results(PGconn* connection, Handle&& handle) {
     std::optional<Core::Error> error;
     while (PGresult* raw = PQgetResult(connection)) {
-        const ResultPtr result(raw);
+        ResultPtr result(raw);
         if (auto failure = result_failure(connection, raw)) {
             if (!error)
                 error = std::move(failure);
         } else if (!error) {
-            handle(raw);
+            if constexpr (std::is_invocable_v<Handle, ResultPtr&>)
+                handle(result);
+            else
+                handle(static_cast<const PGresult*>(raw));
         }
     }
     return error;

@@ -227,3 +227,23 @@ void append_result_rows(Contracts::TableModel& table, const PGresult* result) {
 }
 
 } // namespace Dizezida::Zozuvoru::Supports
+
+namespace Dizezida::Zozuvoru::Supports {
+
+void append_row_batch(Contracts::TableModel& table, std::span<const PGresult* const> rows) {
+    Contracts::TableStorage& storage = table.storage();
+    for (std::size_t column = 0; column < storage.columns.size(); ++column) {
+        Contracts::ColumnStore& store = storage.columns[column];
+        const int field = static_cast<int>(column);
+        for (const PGresult* row : rows) {
+            if (PQgetisnull(row, 0, field))
+                store.append_null();
+            else
+                store.append_text(std::string_view(
+                    PQgetvalue(row, 0, field), static_cast<std::size_t>(PQgetlength(row, 0, field))));
+        }
+    }
+    storage.rows += rows.size();
+}
+
+} // namespace Dizezida::Zozuvoru::Supports

@@ -8,6 +8,7 @@
 
 #include <libpq-fe.h>
 
+#include <span>
 #include <string_view>
 
 namespace Dizezida::Zozuvoru::Supports {
@@ -27,6 +28,9 @@ Contracts::TablePtr table_for_result(const PGresult* result);
 /// Appends every row of a result to a table made by table_for_result for the
 /// same statement.
 void append_result_rows(Contracts::TableModel& table, const PGresult* result);
+/// Appends the rows of single-row results, column by column (so that each
+/// column's buffers fill in long runs).
+void append_row_batch(Contracts::TableModel& table, std::span<const PGresult* const> rows);
 /// The columns of a result.
 std::vector<Contracts::ColumnPtr> columns_of(const PGresult* result);
 
