@@ -1,0 +1,281 @@
+#include "provider/Supports/PostgreSQLProvider.hpp"
+
+#include "provider/Contracts/ValueScalars.hpp"
+#include "provider/Supports/PostgreSQLReader.hpp"
+#include "provider/Supports/PostgreSQLSession.hpp"
+#include "provider/Supports/PostgreSQLTypes.hpp"
+
+#include "core/Precondition.hpp"
+#include "core/Properties.hpp"
+
+#include <charconv>
+#include <cstring>
+#include <string>
+
+namespace Dizezida::Zozuvoru::Supports {
+namespace {
+
+using Contracts::TablePtr;
+
+/// Whether execute_model reads row by row (bounded memory while reading) or
+/// takes the whole result at once and converts it.
+constexpr bool k_model_single_row = true;
+/// How many single rows go into a table at once.
+constexpr std::size_t k_row_batch = 32;
+
+/// The settings every session starts with: text forms the value classes read.
+constexpr const char* k_session_setup = "SET DateStyle = ISO; SET extra_float_digits = 3";
+
+/// libpq's keyword/value arrays, built from a server record.
+class ConnectParameters {
+public:
+    explicit ConnectParameters(const Contracts::Server& server) {
+        add("host", server.host());
+        if (server.port() != 0)
+            add("port", std::to_string(server.port()));
+        add("dbname", server.initial());
+        add("user", server.username());
+        add("password", server.password());
+        if (server.ssl_using()) {
+            add("sslmode", "require");
+            add("sslpassword", server.ssl_password());
+        }
+        add("connect_timeout", "15");
+        add("client_encoding", "UTF8");
+        add("application_name", "dizezida");
+    }
+
+    const char* const* keywords() {
+        finish();
+        return m_keywords.data();
+    }
+    const char* const* values() {
+        finish();
+        return m_values.data();
+    }
+
+private:
+    /// Adds a pair; an empty value is left out, so libpq uses its defaults.
+    void add(const char* keyword, std::string value) {
+        if (value.empty())
+            return;
+        m_texts.push_back(std::move(value));
+        m_names.push_back(keyword);
+    }
+    void finish() {
+        if (!m_keywords.empty())
+            return;
+        for (std::size_t i = 0; i < m_names.size(); ++i) {
+            m_keywords.push_back(m_names[i]);
+            m_values.push_back(m_texts[i].c_str());
+        }
+        m_keywords.push_back(nullptr);
+        m_values.push_back(nullptr);
+    }
+
+    std::vector<const char*> m_names;
+    std::vector<std::string> m_texts;
+    std::vector<const char*> m_keywords;
+    std::vector<const char*> m_values;
+};
+
+std::int64_t affected_rows(const PGresult* result) {
+    const char* text = PQcmdTuples(const_cast<PGresult*>(result));
+    std::int64_t count = 0;
+    if (text && *text)
+        std::from_chars(text, text + std::strlen(text), count);
+    return count;
+}
+
+void ignore_notice(void*, const char*) {}
+
+} // namespace
+
+PostgreSQLProvider::PostgreSQLProvider() : m_session(std::make_shared<PostgreSQLSession>()) {}
+
+PostgreSQLProvider::~PostgreSQLProvider() = default;
+
+Core::Result<void> PostgreSQLProvider::open(const Contracts::ServerPtr& server,
+                                            std::string_view /*connection_string*/) {
+    if (!server) {
+        Core::precondition_failed(__func__, "server != NULL");
+        return Core::fail(make_error(State::unable_to_connect, "no server to connect to"));
+    }
+    auto lock = m_session->acquire(false);
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    m_session->finish();
+    m_opened = false;
+
+    ConnectParameters parameters(*server);
+    PGconn* connection = PQconnectdbParams(parameters.keywords(), parameters.values(), 0);
+    if (!connection || PQstatus(connection) != CONNECTION_OK) {
+        Core::Error error = connection_error(connection, State::unable_to_connect);
+        PQfinish(connection);
+        return Core::fail(std::move(error));
+    }
+    PQsetNoticeProcessor(connection, ignore_notice, nullptr);
+    m_session->connection = connection;
+    if (auto setup = run_text(connection, k_session_setup, false, [](const PGresult*) {});
+        !setup) {
+        m_session->finish();
+        return setup;
+    }
+    m_opened = true;
+    return {};
+}
+
+Core::Result<void> PostgreSQLProvider::close() {
+    auto lock = m_session->acquire(false);
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    m_session->finish();
+    m_opened = false;
+    return {};
+}
+
+Core::Result<void> PostgreSQLProvider::run_command(const char* command,
+                                                   const char* expected_status) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    std::string status;
+    DIZEZIDA_TRY(run_text(m_session->connection, command, false,
+                          [&](const PGresult* result) {
+                              status = PQcmdStatus(const_cast<PGresult*>(result));
+                          }));
+    if (status != expected_status)
+        return Core::fail(make_error(State::transaction_rollback,
+                                     std::string(command) + " ended as " + status +
+                                         ": the transaction had failed and was rolled back"));
+    return {};
+}
+
+Core::Result<void> PostgreSQLProvider::transaction() { return run_command("BEGIN", "BEGIN"); }
+
+Core::Result<void> PostgreSQLProvider::commit() { return run_command("COMMIT", "COMMIT"); }
+
+Core::Result<void> PostgreSQLProvider::rollback() { return run_command("ROLLBACK", "ROLLBACK"); }
+
+Core::Result<std::vector<Core::ObjectPtr>>
+PostgreSQLProvider::execute_statements(std::string_view sql, std::int32_t /*in_thread*/) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    std::vector<Core::ObjectPtr> results;
+    DIZEZIDA_TRY(run_text(m_session->connection, sql, false, [&](const PGresult* result) {
+        switch (PQresultStatus(result)) {
+        case PGRES_TUPLES_OK: {
+            TablePtr table = table_for_result(result);
+            append_result_rows(*table, result);
+            results.push_back(std::move(table));
+            break;
+        }
+        case PGRES_COMMAND_OK:
+            results.push_back(std::make_shared<Contracts::ValueInt64>(affected_rows(result)));
+            break;
+        default:
+            break;
+        }
+    }));
+    return results;
+}
+
+Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
+                                                         std::int32_t /*in_thread*/) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    TablePtr last;
+    TablePtr current;
+    // Single rows wait in a batch and go into the table column by column.
+    std::vector<ResultPtr> batch;
+    std::vector<const PGresult*> rows;
+    auto flush = [&] {
+        rows.clear();
+        for (const ResultPtr& row : batch)
+            rows.push_back(row.get());
+        append_row_batch(*current, rows);
+        batch.clear();
+    };
+    DIZEZIDA_TRY(run_text(m_session->connection, sql, k_model_single_row, [&](ResultPtr& result) {
+        const ExecStatusType status = PQresultStatus(result.get());
+        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
+            return;
+        if (!current)
+            current = table_for_result(result.get());
+        if (status == PGRES_SINGLE_TUPLE) {
+            batch.push_back(std::move(result));
+            if (batch.size() == k_row_batch)
+                flush();
+            return;
+        }
+        flush();
+        append_result_rows(*current, result.get());
+        for (auto& column : current->storage().columns)
+            column.shrink();
+        last = std::move(current);
+    }));
+    return last ? last : Contracts::TableModel::create();
+}
+
+Core::Result<Contracts::ValuePtr> PostgreSQLProvider::execute_scalar(std::string_view sql,
+                                                                     std::int32_t /*in_thread*/) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    Contracts::ValuePtr value;
+    DIZEZIDA_TRY(run_text(m_session->connection, sql, true, [&](const PGresult* result) {
+        if (value || PQntuples(result) < 1 || PQnfields(result) < 1)
+            return;
+        const Contracts::ColumnCodec codec = pg_type(PQftype(result, 0)).codec;
+        if (PQgetisnull(result, 0, 0))
+            value = std::make_shared<Contracts::ValueNull>(codec.data_type);
+        else
+            value = Contracts::make_value(
+                codec, std::string_view(PQgetvalue(result, 0, 0),
+                                        static_cast<std::size_t>(PQgetlength(result, 0, 0))));
+    }));
+    return value ? value : std::make_shared<Contracts::ValueNull>();
+}
+
+Core::Result<std::int64_t> PostgreSQLProvider::execute_affect(std::string_view sql,
+                                                              std::int32_t /*in_thread*/) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    std::int64_t count = 0;
+    DIZEZIDA_TRY(run_text(m_session->connection, sql, true, [&](const PGresult* result) {
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
+            count += affected_rows(result);
+    }));
+    return count;
+}
+
+Core::Result<Contracts::ReaderPtr> PostgreSQLProvider::execute_reader(std::string_view sql) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    auto reader = PostgreSQLReader::start(m_session, *lock, sql);
+    if (!reader)
+        return Core::fail(std::move(reader).error());
+    return Contracts::ReaderPtr(std::move(*reader));
+}
+
+const Core::TypeInfo& PostgreSQLProvider::static_type() {
+    static const Core::TypeInfo info =
+        Core::TypeInfo::make_class<PostgreSQLProvider, Core::Object>(
+            "DizezidaZozuvoruSupportsPostgreSQLProvider", {},
+            {&Contracts::IProvider::static_type()});
+    return info;
+}
+
+} // namespace Dizezida::Zozuvoru::Supports
+
+DIZEZIDA_REGISTER_TYPE(Dizezida::Zozuvoru::Supports::PostgreSQLProvider)
+
+std::shared_ptr<Dizezida::Zozuvoru::Contracts::IProvider>
+dizezida_zozuvoru_supports_postgre_sql_provider_new() {
+    return Dizezida::Zozuvoru::Supports::PostgreSQLProvider::create();
+}
