@@ -160,3 +160,27 @@ TEST(MetaJson, TextsThatAreNotUtf8AreReplacedNotFatal) {
     EXPECT_EQ((*back)->get_name(), "caf\xef\xbf\xbd");
     EXPECT_NE(to_json_text(column, 2).find("\n  \"name\""), std::string::npos);
 }
+
+TEST(MetaJson, FillingAnExistingObjectReadsLikeCreatingOne) {
+    const auto database = Testing::sample_database();
+    const std::string text = to_json_text(*database);
+    MetaDatabase filled;
+    ASSERT_TRUE(read_json_text(filled, text));
+    EXPECT_TRUE(Testing::same_model(*database, filled));
+}
+
+TEST(MetaJson, ClassMayStandAnywhereInAnElement) {
+    // Elements written by other tools may name their class after their members.
+    const auto table = from_json_text<MetaTable>(R"({"constraints": [
+        {"name": "fk", "refer-table": "orders", "class": "DizezidaDovodarudMetaModelMetaForeignKey"},
+        {"name": "ck", "check": "a > 0", "class": "DizezidaDovodarudMetaModelMetaCheck"}]})");
+    ASSERT_TRUE(table);
+    const auto& constraints = (*table)->get_constraints();
+    ASSERT_EQ(constraints.size(), 2u);
+    const auto key = std::dynamic_pointer_cast<MetaForeignKey>(constraints[0]);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->get_refer_table(), "orders");
+    const auto check = std::dynamic_pointer_cast<MetaCheck>(constraints[1]);
+    ASSERT_TRUE(check);
+    EXPECT_EQ(check->get_check(), "a > 0");
+}
