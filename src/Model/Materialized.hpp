@@ -1,0 +1,20 @@
+// A materialized view. A new one is created with data ("with-data" true).
+#pragma once
+
+#include "Model/MetaView.hpp"
+
+namespace Dizezida::Dovodarud::MetaModel {
+
+class Materialized : public MetaView {
+    DIZEZIDA_OBJECT(Materialized)
+public:
+    static std::shared_ptr<Materialized> with_names(std::string database, std::string schema,
+                                                    std::string name);
+
+    DIZEZIDA_META_PROPERTY(std::string, table_space, "table-space")
+    DIZEZIDA_META_PROPERTY(std::string, definer, "definer")
+    DIZEZIDA_META_PROPERTY(std::string, fill_factor, "fill-factor") ///< the number as text
+    DIZEZIDA_META_PROPERTY(bool, with_data, "with-data", true)
+};
+
+} // namespace Dizezida::Dovodarud::MetaModel
