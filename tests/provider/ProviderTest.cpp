@@ -2,7 +2,7 @@
 #include "provider/Contracts/ValueScalars.hpp"
 #include "provider/Supports/PostgreSQLError.hpp"
 #include "provider/Supports/PostgreSQLProvider.hpp"
-#include "tests/provider/ProviderTesting.hpp"
+#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/PlatformLog.hpp"
 #include "tests/support/TestServer.hpp"
 

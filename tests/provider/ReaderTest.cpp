@@ -1,7 +1,7 @@
 // The streaming reader: bounded memory, early close, errors and the session
 // it holds while open.
 #include "provider/Supports/PostgreSQLError.hpp"
-#include "tests/provider/ProviderTesting.hpp"
+#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "provider/Contracts/ValueBinary.hpp"
 #include "provider/Contracts/ValueScalars.hpp"
 #include "provider/Contracts/ValueTemporal.hpp"
-#include "tests/provider/ProviderTesting.hpp"
+#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 
 #include <gtest/gtest.h>

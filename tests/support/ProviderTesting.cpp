@@ -1,4 +1,4 @@
-#include "tests/provider/ProviderTesting.hpp"
+#include "tests/support/ProviderTesting.hpp"
 
 #include "provider/Supports/PostgreSQLProvider.hpp"
 #include "tests/support/TestServer.hpp"
