@@ -218,18 +218,28 @@ Core::Result<void> ConnectionImpl::update_version() { return {}; }
 
 // ---------------------------------------------------------------- transactions
 
+bool ConnectionImpl::require_opened(const char* function) const {
+    if (provider_opened())
+        return true;
+    Core::precondition_failed(function, "m_connection.is_opened");
+    return false;
+}
+
 Core::Result<void> ConnectionImpl::transaction() {
-    DIZEZIDA_RETURN_VAL_IF_FAIL(provider_opened(), Core::fail(misuse("m_connection.is_opened")));
+    if (!require_opened(__func__))
+        return Core::fail(misuse("m_connection.is_opened"));
     return m_connection->transaction();
 }
 
 Core::Result<void> ConnectionImpl::rollback() {
-    DIZEZIDA_RETURN_VAL_IF_FAIL(provider_opened(), Core::fail(misuse("m_connection.is_opened")));
+    if (!require_opened(__func__))
+        return Core::fail(misuse("m_connection.is_opened"));
     return m_connection->rollback();
 }
 
 Core::Result<void> ConnectionImpl::commit() {
-    DIZEZIDA_RETURN_VAL_IF_FAIL(provider_opened(), Core::fail(misuse("m_connection.is_opened")));
+    if (!require_opened(__func__))
+        return Core::fail(misuse("m_connection.is_opened"));
     return m_connection->commit();
 }
 

@@ -131,6 +131,8 @@ private:
                          SuccessLog<T> log_success, AsyncCallback callback);
     static bool uses_tunnel(const Zozuvoru::Contracts::Server* server);
     static void complete_job(const std::shared_ptr<Job>& job);
+    /// Whether the provider is open; a critical message when it is not.
+    bool require_opened(const char* function) const;
     bool provider_opened() const { return m_connection && m_connection->is_opened(); }
 
     std::atomic<DBStatus> m_status{DBStatus::Unknown};

@@ -2,6 +2,8 @@
 // builds run on the server with awkward names.
 #include "Supports/Database/Statement.hpp"
 
+#include "Supports/Database/ConnectionImpl.hpp"
+
 #include "tests/support/PlatformLog.hpp"
 #include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
@@ -16,11 +18,10 @@ using Zozuvoru::Contracts::DbObject;
 
 namespace {
 
-class TestConnection : public Dovodarud::Contracts::Database::IConnection {};
-
 class StatementTest : public ::testing::Test {
 protected:
-    std::shared_ptr<TestConnection> m_connection = std::make_shared<TestConnection>();
+    std::shared_ptr<Dovodarud::Contracts::Database::IConnection> m_connection =
+        std::make_shared<Dovodarud::Supports::Database::ConnectionImpl>();
     std::shared_ptr<Statement> m_statement = Statement::create(m_connection);
 };
 

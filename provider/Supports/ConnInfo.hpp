@@ -1,0 +1,17 @@
+// Server records from libpq connection strings and URIs.
+#pragma once
+
+#include "core/Error.hpp"
+#include "provider/Contracts/Server.hpp"
+
+#include <string_view>
+
+namespace Dizezida::Zozuvoru::Supports {
+
+/// A server record with the fields a libpq connection string or URI names
+/// (host, port, user, password, dbname, sslmode); fields it does not name stay
+/// empty, so libpq's usual sources (PG* variables, ~/.pgpass) fill them when
+/// the session opens. Fails on a text libpq cannot parse.
+[[nodiscard]] Core::Result<Contracts::ServerPtr> server_from_conninfo(std::string_view conninfo);
+
+} // namespace Dizezida::Zozuvoru::Supports
