@@ -18,3 +18,12 @@ echo "== dizezida-postgresql --version"
 echo "== dizezida-postgresql home"
 "$program" home
 echo "== private server: $server"
+
+echo "== dizezida-postgresql query: a small catalog question"
+"$program" query --server "$server" \
+  "SELECT n.nspname AS schema, count(*) AS tables FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE c.relkind = 'r' GROUP BY 1 ORDER BY 1"
+
+echo "== dizezida-postgresql format: beautify, then minify"
+sql="select id, name from accounts a join owners o on o.id=a.owner_id where a.balance>100 and o.active order by name"
+echo "$sql" | "$program" format
+echo "$sql" | "$program" format --minify
