@@ -9,6 +9,7 @@
 
 #include <glib.h>
 
+#include <atomic>
 #include <thread>
 
 namespace Dizezida::Dovodarud::Supports::Database {
@@ -62,6 +63,13 @@ struct ConnectionImpl::Job {
     AsyncResultPtr result;
     JobDone done;
     AsyncCallback callback;
+    /// Set by the worker after it filled `result` and read by the completion
+    /// before it looks at it: the hand-over through GLib's main context is
+    /// ordered anyway, this makes the order explicit (and visible to
+    /// ThreadSanitizer, which does not see GLib's own locks).
+    std::atomic<bool> filled{false};
+    /// The job's hold on itself while its completion waits in the main context.
+    std::shared_ptr<Job> keep_alive;
 };
 
 void ConnectionImpl::start_job(std::string_view operation, std::string sql, JobWork work,
@@ -74,14 +82,25 @@ void ConnectionImpl::start_job(std::string_view operation, std::string sql, JobW
     job->callback = std::move(callback);
     std::thread([job, work = std::move(work)] {
         work(*job);
-        auto* hold = new std::shared_ptr<Job>(job);
+        Job* raw = job.get();
+        raw->keep_alive = job;
+        raw->filled.store(true, std::memory_order_release);
         g_idle_add_full(
             G_PRIORITY_DEFAULT_IDLE,
             [](gpointer data) -> gboolean {
-                complete_job(*static_cast<std::shared_ptr<Job>*>(data));
+                Job* pending = static_cast<Job*>(data);
+                if (pending->filled.load(std::memory_order_acquire))
+                    complete_job(pending->keep_alive);
                 return G_SOURCE_REMOVE;
             },
-            hold, [](gpointer data) { delete static_cast<std::shared_ptr<Job>*>(data); });
+            raw,
+            [](gpointer data) {
+                // Runs after the completion (or instead of it when the main
+                // context goes away first): drops the job's hold on itself.
+                Job* pending = static_cast<Job*>(data);
+                if (pending->filled.load(std::memory_order_acquire))
+                    auto last = std::move(pending->keep_alive);
+            });
     }).detach();
 }
 
