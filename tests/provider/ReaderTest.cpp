@@ -28,7 +28,7 @@ std::size_t peak_resident_bytes() {
 
 TEST(DataReader, StreamsAMillionRowsInLittleMemory) {
     auto provider = Testing::open_test_provider(Testing::test_conninfo());
-    const std::size_t before = peak_resident_bytes();
+    [[maybe_unused]] const std::size_t before = peak_resident_bytes();
     // About 230 MB of row data: far more than the reader may hold at once.
     auto reader = provider->execute_reader(
         "SELECT g, repeat('x', 200) AS pad, g % 7 = 0 AS seventh "
@@ -53,7 +53,9 @@ TEST(DataReader, StreamsAMillionRowsInLittleMemory) {
     EXPECT_EQ(sum, 500000500000);
     EXPECT_EQ(pad_bytes, 200000000u);
     EXPECT_EQ(sevenths, 142857u);
+#ifndef __SANITIZE_ADDRESS__ // AddressSanitizer keeps freed blocks in quarantine
     EXPECT_LT(peak_resident_bytes() - before, 32u << 20);
+#endif
     EXPECT_FALSE(*(*reader)->read());
 }
 
