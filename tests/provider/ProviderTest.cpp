@@ -2,8 +2,8 @@
 #include "provider/Contracts/ValueScalars.hpp"
 #include "provider/Supports/PostgreSQLError.hpp"
 #include "provider/Supports/PostgreSQLProvider.hpp"
-#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/PlatformLog.hpp"
+#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,9 @@ using Zozuvoru::Supports::sqlstate_code;
 
 namespace {
 
-ProviderPtr open_provider() { return Testing::open_test_provider(Testing::test_conninfo()); }
+ProviderPtr open_provider() {
+    return Testing::open_test_provider(Testing::test_conninfo());
+}
 
 /// A login role with a password, reachable over TCP on 127.0.0.1 (where the
 /// test cluster asks other roles than postgres for their password).
@@ -43,8 +45,9 @@ TEST(PostgreSQLProvider, OpensFromServerFieldsAndCloses) {
     EXPECT_EQ(closed_call.error().code, sqlstate_code("08003"));
     EXPECT_EQ(closed_call.error().domain, k_provider_error_domain);
 
-    ASSERT_TRUE(provider->open(Testing::server_from_conninfo(Testing::test_conninfo()),
-                               "DRIVER={PostgreSQL};SERVER=ignored;")
+    ASSERT_TRUE(provider
+                    ->open(Testing::server_from_conninfo(Testing::test_conninfo()),
+                           "DRIVER={PostgreSQL};SERVER=ignored;")
                     .has_value());
     EXPECT_TRUE(provider->is_opened());
     auto style = provider->execute_scalar("SHOW DateStyle", 0);
@@ -200,8 +203,9 @@ TEST(PostgreSQLProvider, TransactionsCommitRollBackAndReportFailedCommits) {
     ASSERT_TRUE(provider->transaction());
     ASSERT_TRUE(provider->execute_affect("INSERT INTO tx VALUES (2)", 0));
     ASSERT_TRUE(provider->commit());
-    EXPECT_EQ((*provider->execute_scalar("SELECT string_agg(a::text, ',') FROM tx", 0))->to_string(),
-              "2");
+    EXPECT_EQ(
+        (*provider->execute_scalar("SELECT string_agg(a::text, ',') FROM tx", 0))->to_string(),
+        "2");
 
     ASSERT_TRUE(provider->transaction());
     ASSERT_TRUE(provider->execute_affect("INSERT INTO tx VALUES (3)", 0));
