@@ -61,6 +61,9 @@ void* resize(void* block, std::size_t old_bytes, std::size_t& new_bytes) {
     if (is_mapped(old_bytes)) {
         mapped = mremap(block, old_bytes, new_bytes, MREMAP_MAYMOVE);
     } else {
+        // The first mapping is large enough to start on a huge-page boundary,
+        // so that the block is backed by huge pages from its first byte.
+        new_bytes = std::max(new_bytes, 2 * k_huge_page);
         mapped =
             mmap(nullptr, new_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped != MAP_FAILED && block) {
@@ -70,7 +73,7 @@ void* resize(void* block, std::size_t old_bytes, std::size_t& new_bytes) {
     }
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
-    if (new_bytes >= 2 * k_huge_page)
+    if (new_bytes >= k_huge_page)
         madvise(mapped, new_bytes, MADV_HUGEPAGE);
     return mapped;
 }

@@ -145,6 +145,30 @@ TEST(PostgreSQLProvider, ModelScalarAndAffectOfMultiStatementTexts) {
     EXPECT_EQ(*affected, 7);
 }
 
+TEST(PostgreSQLProvider, LargeModelsKeepEveryRowCompactly) {
+    auto provider = open_provider();
+    constexpr std::size_t k_rows = 300000;
+    auto model = provider->execute_model(
+        "SELECT g, md5(g::text) AS hash, CASE WHEN g % 3 = 0 THEN NULL ELSE g::int8 END AS maybe "
+        "FROM generate_series(1, 300000) g",
+        0);
+    ASSERT_TRUE(model.has_value()) << model.error().message;
+    const TablePtr& table = *model;
+    ASSERT_EQ(table->get_row_count(), k_rows);
+    for (const std::size_t row : {std::size_t{0}, std::size_t{131071}, k_rows - 1}) {
+        const std::string number = std::to_string(row + 1);
+        EXPECT_EQ(table->get_text_at(row, 0), number);
+        EXPECT_EQ(table->get_text_at(row, 1),
+                  (*provider->execute_scalar("SELECT md5('" + number + "')", 0))->to_string());
+        EXPECT_EQ(table->is_null_at(row, 2), (row + 1) % 3 == 0);
+    }
+    // int4 + 32 characters with an 8-byte offset + int8, a NULL bit each: buffers
+    // are trimmed to what they hold once the rows are in.
+    const std::size_t payload = k_rows * (4 + 32 + 8 + 8);
+    EXPECT_GE(table->memory_bytes(), payload);
+    EXPECT_LT(table->memory_bytes(), payload + payload / 10);
+}
+
 TEST(PostgreSQLProvider, ErrorsCarryDomainCodeAndSqlstate) {
     auto provider = open_provider();
     struct Failure {
