@@ -31,7 +31,8 @@ std::string conninfo() {
 
 struct Connection {
     Connection() : handle(PQconnectdb(conninfo().c_str())) {
-        PQsetNoticeProcessor(handle, [](void*, const char*) {}, nullptr);
+        PQsetNoticeProcessor(
+            handle, [](void*, const char*) {}, nullptr);
     }
     ~Connection() { PQfinish(handle); }
     PGconn* handle;

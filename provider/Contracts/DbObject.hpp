@@ -63,6 +63,8 @@ DIZEZIDA_DECLARE_ENUM(DbObject);
 /// The text of a kind (its nick); every kind has a distinct text.
 std::string db_object_to_string(DbObject kind);
 /// The same as db_object_to_string.
-inline std::string to_string(DbObject kind) { return db_object_to_string(kind); }
+inline std::string to_string(DbObject kind) {
+    return db_object_to_string(kind);
+}
 
 } // namespace Dizezida::Zozuvoru::Contracts

@@ -76,14 +76,16 @@ bool ServerSetting::remove(std::string_view uuid) {
 }
 
 ServerPtr ServerSetting::find(std::string_view uuid) const {
-    const auto found = std::find_if(m_servers.begin(), m_servers.end(),
-                                    [uuid](const ServerPtr& server) { return server->uuid() == uuid; });
+    const auto found =
+        std::find_if(m_servers.begin(), m_servers.end(),
+                     [uuid](const ServerPtr& server) { return server->uuid() == uuid; });
     return found == m_servers.end() ? nullptr : *found;
 }
 
 ServerPtr ServerSetting::find_by_name(std::string_view name) const {
-    const auto found = std::find_if(m_servers.begin(), m_servers.end(),
-                                    [name](const ServerPtr& server) { return server->name() == name; });
+    const auto found =
+        std::find_if(m_servers.begin(), m_servers.end(),
+                     [name](const ServerPtr& server) { return server->name() == name; });
     return found == m_servers.end() ? nullptr : *found;
 }
 

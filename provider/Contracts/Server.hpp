@@ -62,23 +62,45 @@ public:
     void set_password(std::string v) { assign_and_notify(m_password, std::move(v), "password"); }
     void set_initial(std::string v) { assign_and_notify(m_initial, std::move(v), "initial"); }
     void set_ssh_using(bool v) { assign_and_notify(m_ssh_using, v, "ssh-using"); }
-    void set_ssh_process(std::string v) { assign_and_notify(m_ssh_process, std::move(v), "ssh-process"); }
+    void set_ssh_process(std::string v) {
+        assign_and_notify(m_ssh_process, std::move(v), "ssh-process");
+    }
     void set_ssh_port(std::uint32_t v) { assign_and_notify(m_ssh_port, v, "ssh-port"); }
-    void set_ssh_username(std::string v) { assign_and_notify(m_ssh_username, std::move(v), "ssh-username"); }
-    void set_ssh_password(std::string v) { assign_and_notify(m_ssh_password, std::move(v), "ssh-password"); }
+    void set_ssh_username(std::string v) {
+        assign_and_notify(m_ssh_username, std::move(v), "ssh-username");
+    }
+    void set_ssh_password(std::string v) {
+        assign_and_notify(m_ssh_password, std::move(v), "ssh-password");
+    }
     void set_http_using(bool v) { assign_and_notify(m_http_using, v, "http-using"); }
-    void set_http_process(std::string v) { assign_and_notify(m_http_process, std::move(v), "http-process"); }
-    void set_http_protocol(std::string v) { assign_and_notify(m_http_protocol, std::move(v), "http-protocol"); }
+    void set_http_process(std::string v) {
+        assign_and_notify(m_http_process, std::move(v), "http-process");
+    }
+    void set_http_protocol(std::string v) {
+        assign_and_notify(m_http_protocol, std::move(v), "http-protocol");
+    }
     void set_http_host(std::string v) { assign_and_notify(m_http_host, std::move(v), "http-host"); }
     void set_http_port(std::int32_t v) { assign_and_notify(m_http_port, v, "http-port"); }
     void set_http_auth(bool v) { assign_and_notify(m_http_auth, v, "http-auth"); }
-    void set_http_username(std::string v) { assign_and_notify(m_http_username, std::move(v), "http-username"); }
-    void set_http_password(std::string v) { assign_and_notify(m_http_password, std::move(v), "http-password"); }
-    void set_http_ca_file(std::string v) { assign_and_notify(m_http_ca_file, std::move(v), "http-ca-file"); }
-    void set_http_cert_file(std::string v) { assign_and_notify(m_http_cert_file, std::move(v), "http-cert-file"); }
-    void set_http_key_file(std::string v) { assign_and_notify(m_http_key_file, std::move(v), "http-key-file"); }
+    void set_http_username(std::string v) {
+        assign_and_notify(m_http_username, std::move(v), "http-username");
+    }
+    void set_http_password(std::string v) {
+        assign_and_notify(m_http_password, std::move(v), "http-password");
+    }
+    void set_http_ca_file(std::string v) {
+        assign_and_notify(m_http_ca_file, std::move(v), "http-ca-file");
+    }
+    void set_http_cert_file(std::string v) {
+        assign_and_notify(m_http_cert_file, std::move(v), "http-cert-file");
+    }
+    void set_http_key_file(std::string v) {
+        assign_and_notify(m_http_key_file, std::move(v), "http-key-file");
+    }
     void set_ssl_using(bool v) { assign_and_notify(m_ssl_using, v, "ssl-using"); }
-    void set_ssl_password(std::string v) { assign_and_notify(m_ssl_password, std::move(v), "ssl-password"); }
+    void set_ssl_password(std::string v) {
+        assign_and_notify(m_ssl_password, std::move(v), "ssl-password");
+    }
 
 private:
     std::string m_uuid;

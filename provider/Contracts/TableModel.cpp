@@ -16,7 +16,8 @@ TableModel::~TableModel() = default;
 std::shared_ptr<TableModel> TableModel::new_with_types(std::span<const DataType> types) {
     auto table = create();
     for (std::size_t i = 0; i < types.size(); ++i)
-        table->add_column(std::make_shared<ColumnModel>("column" + std::to_string(i + 1), types[i]));
+        table->add_column(
+            std::make_shared<ColumnModel>("column" + std::to_string(i + 1), types[i]));
     return table;
 }
 
@@ -25,7 +26,9 @@ void TableModel::add_column(ColumnPtr column) {
     m_columns.push_back(std::move(column));
 }
 
-std::size_t TableModel::get_n_items() const { return std::max(m_storage->rows, m_rows.size()); }
+std::size_t TableModel::get_n_items() const {
+    return std::max(m_storage->rows, m_rows.size());
+}
 
 RowPtr TableModel::stored_row(std::size_t index) const {
     std::vector<ValuePtr> values;
@@ -79,7 +82,7 @@ std::string TableModel::get_text_at(std::size_t row, std::size_t column) const {
     if (row < m_rows.size() && m_rows[row]) {
         const auto& values = m_rows[row]->get_values();
         return column < values.size() && values[column] ? values[column]->to_string()
-                                                         : std::string();
+                                                        : std::string();
     }
     return column < m_storage->columns.size() ? m_storage->columns[column].text_at(row)
                                               : std::string();
@@ -111,8 +114,7 @@ const Core::TypeInfo& TableModel::static_type() {
     using namespace Core;
     static const TypeInfo info = TypeInfo::make_class<TableModel, Object>(
         "DizezidaZozuvoruContractsTableModel",
-        {prop("name", &TableModel::m_name),
-         prop("columns", &TableModel::m_columns, Readable)});
+        {prop("name", &TableModel::m_name), prop("columns", &TableModel::m_columns, Readable)});
     return info;
 }
 

@@ -28,7 +28,9 @@ int hex_digit(char c) {
     return -1;
 }
 
-bool is_octal(char c) { return c >= '0' && c <= '7'; }
+bool is_octal(char c) {
+    return c >= '0' && c <= '7';
+}
 
 } // namespace
 
@@ -39,7 +41,9 @@ constexpr std::size_t k_map_threshold = std::size_t{1} << 20;
 constexpr std::size_t k_page = 4096;
 constexpr std::size_t k_huge_page = std::size_t{2} << 20;
 
-bool is_mapped(std::size_t bytes) { return bytes >= k_map_threshold; }
+bool is_mapped(std::size_t bytes) {
+    return bytes >= k_map_threshold;
+}
 
 } // namespace
 
@@ -57,8 +61,11 @@ void* resize(void* block, std::size_t old_bytes, std::size_t& new_bytes) {
     if (is_mapped(old_bytes)) {
         mapped = mremap(block, old_bytes, new_bytes, MREMAP_MAYMOVE);
     } else {
-        mapped = mmap(nullptr, new_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                      -1, 0);
+        // The first mapping is large enough to start on a huge-page boundary,
+        // so that the block is backed by huge pages from its first byte.
+        new_bytes = std::max(new_bytes, 2 * k_huge_page);
+        mapped =
+            mmap(nullptr, new_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped != MAP_FAILED && block) {
             std::memcpy(mapped, block, std::min(old_bytes, new_bytes));
             std::free(block);
@@ -66,7 +73,7 @@ void* resize(void* block, std::size_t old_bytes, std::size_t& new_bytes) {
     }
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
-    if (new_bytes >= 2 * k_huge_page)
+    if (new_bytes >= k_huge_page)
         madvise(mapped, new_bytes, MADV_HUGEPAGE);
     return mapped;
 }
@@ -99,8 +106,8 @@ std::size_t decode_bytea(std::string_view text, char* out) {
             ++i;
         } else if (text[i] == '\\' && i + 3 < text.size() && is_octal(text[i + 1]) &&
                    is_octal(text[i + 2]) && is_octal(text[i + 3])) {
-            out[written++] = static_cast<char>((text[i + 1] - '0') << 6 |
-                                               (text[i + 2] - '0') << 3 | (text[i + 3] - '0'));
+            out[written++] = static_cast<char>((text[i + 1] - '0') << 6 | (text[i + 2] - '0') << 3 |
+                                               (text[i + 3] - '0'));
             i += 3;
         } else {
             out[written++] = text[i];
@@ -148,27 +155,48 @@ ValuePtr make_value(const ColumnCodec& codec, std::string_view text) {
 
 ColumnStore::ColumnStore(ColumnCodec codec) : m_codec(codec) {
     switch (codec.value_class) {
-    case ValueClass::Boolean: m_layout = Layout::Bool; break;
-    case ValueClass::Int16: m_layout = Layout::Int16; break;
-    case ValueClass::Int32: m_layout = Layout::Int32; break;
-    case ValueClass::Int64: m_layout = Layout::Int64; break;
-    case ValueClass::UInt32: m_layout = Layout::UInt32; break;
-    case ValueClass::UInt64: m_layout = Layout::UInt64; break;
-    case ValueClass::Binary: m_layout = Layout::Bytes; break;
-    default: m_layout = Layout::Text; break;
+    case ValueClass::Boolean:
+        m_layout = Layout::Bool;
+        break;
+    case ValueClass::Int16:
+        m_layout = Layout::Int16;
+        break;
+    case ValueClass::Int32:
+        m_layout = Layout::Int32;
+        break;
+    case ValueClass::Int64:
+        m_layout = Layout::Int64;
+        break;
+    case ValueClass::UInt32:
+        m_layout = Layout::UInt32;
+        break;
+    case ValueClass::UInt64:
+        m_layout = Layout::UInt64;
+        break;
+    case ValueClass::Binary:
+        m_layout = Layout::Bytes;
+        break;
+    default:
+        m_layout = Layout::Text;
+        break;
     }
 }
 
 std::size_t ColumnStore::fixed_width() const {
     switch (m_layout) {
-    case Layout::Bool: return 1;
-    case Layout::Int16: return 2;
+    case Layout::Bool:
+        return 1;
+    case Layout::Int16:
+        return 2;
     case Layout::Int32:
-    case Layout::UInt32: return 4;
+    case Layout::UInt32:
+        return 4;
     case Layout::Int64:
-    case Layout::UInt64: return 8;
+    case Layout::UInt64:
+        return 8;
     case Layout::Text:
-    case Layout::Bytes: break;
+    case Layout::Bytes:
+        break;
     }
     return 0;
 }
@@ -230,12 +258,24 @@ void ColumnStore::append_text(std::string_view text) {
         m_ends.push_back(m_chars.size());
         break;
     }
-    case Layout::Bool: push_fixed<std::uint8_t>(!text.empty() && text.front() == 't'); break;
-    case Layout::Int16: push_fixed(parse_integer<std::int16_t>(text)); break;
-    case Layout::Int32: push_fixed(parse_integer<std::int32_t>(text)); break;
-    case Layout::Int64: push_fixed(parse_integer<std::int64_t>(text)); break;
-    case Layout::UInt32: push_fixed(parse_integer<std::uint32_t>(text)); break;
-    case Layout::UInt64: push_fixed(parse_integer<std::uint64_t>(text)); break;
+    case Layout::Bool:
+        push_fixed<std::uint8_t>(!text.empty() && text.front() == 't');
+        break;
+    case Layout::Int16:
+        push_fixed(parse_integer<std::int16_t>(text));
+        break;
+    case Layout::Int32:
+        push_fixed(parse_integer<std::int32_t>(text));
+        break;
+    case Layout::Int64:
+        push_fixed(parse_integer<std::int64_t>(text));
+        break;
+    case Layout::UInt32:
+        push_fixed(parse_integer<std::uint32_t>(text));
+        break;
+    case Layout::UInt64:
+        push_fixed(parse_integer<std::uint64_t>(text));
+        break;
     }
     mark(false);
 }
@@ -249,18 +289,24 @@ ValuePtr ColumnStore::value_at(std::size_t row) const {
     if (is_null(row))
         return std::make_shared<ValueNull>(m_codec.data_type);
     switch (m_layout) {
-    case Layout::Text: return make_value(m_codec, chars_at(row));
+    case Layout::Text:
+        return make_value(m_codec, chars_at(row));
     case Layout::Bytes: {
         const std::string_view bytes = chars_at(row);
         return std::make_shared<ValueBinary>(ValueBinary::Bytes(bytes.begin(), bytes.end()));
     }
-    case Layout::Bool: return std::make_shared<ValueBoolean>(fixed_at<std::uint8_t>(row) != 0);
-    case Layout::Int16: return std::make_shared<ValueInt16>(fixed_at<std::int16_t>(row));
-    case Layout::Int32: return std::make_shared<ValueInt32>(fixed_at<std::int32_t>(row));
+    case Layout::Bool:
+        return std::make_shared<ValueBoolean>(fixed_at<std::uint8_t>(row) != 0);
+    case Layout::Int16:
+        return std::make_shared<ValueInt16>(fixed_at<std::int16_t>(row));
+    case Layout::Int32:
+        return std::make_shared<ValueInt32>(fixed_at<std::int32_t>(row));
     case Layout::Int64:
         return std::make_shared<ValueInt64>(fixed_at<std::int64_t>(row), m_codec.data_type);
-    case Layout::UInt32: return std::make_shared<ValueUInt32>(fixed_at<std::uint32_t>(row));
-    case Layout::UInt64: return std::make_shared<ValueUInt64>(fixed_at<std::uint64_t>(row));
+    case Layout::UInt32:
+        return std::make_shared<ValueUInt32>(fixed_at<std::uint32_t>(row));
+    case Layout::UInt64:
+        return std::make_shared<ValueUInt64>(fixed_at<std::uint64_t>(row));
     }
     return nullptr;
 }

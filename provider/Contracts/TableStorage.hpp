@@ -123,9 +123,7 @@ public:
     /// Appends a non-NULL cell from the server's text.
     void append_text(std::string_view text);
 
-    bool is_null(std::size_t row) const {
-        return (m_nulls[row >> 6] >> (row & 63)) & 1u;
-    }
+    bool is_null(std::size_t row) const { return (m_nulls[row >> 6] >> (row & 63)) & 1u; }
     /// A new value object for a cell.
     ValuePtr value_at(std::size_t row) const;
     /// The text of a cell ("" for NULL).

@@ -15,7 +15,8 @@ class ValueBinary final : public ValueObject {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
-    explicit ValueBinary(Bytes bytes = {}) : ValueObject(DataType::BINARY), m_bytes(std::move(bytes)) {}
+    explicit ValueBinary(Bytes bytes = {})
+        : ValueObject(DataType::BINARY), m_bytes(std::move(bytes)) {}
     static std::shared_ptr<ValueBinary> create(std::span<const std::uint8_t> bytes) {
         return std::make_shared<ValueBinary>(Bytes(bytes.begin(), bytes.end()));
     }

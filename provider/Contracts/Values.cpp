@@ -75,7 +75,8 @@ std::int64_t days_from_civil(std::int64_t year, unsigned month, unsigned day) {
     const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
     const auto year_of_era = static_cast<unsigned>(year - era * 400);
     const unsigned day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    const unsigned day_of_era =
+        year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
     return era * 146097 + static_cast<std::int64_t>(day_of_era) - 719468;
 }
 
@@ -111,11 +112,15 @@ const Core::TypeInfo& ValueObject::static_type() {
     return info;
 }
 
-Core::Value ValueNull::to_value() const { return Core::Value::boxed("GNull", nullptr); }
+Core::Value ValueNull::to_value() const {
+    return Core::Value::boxed("GNull", nullptr);
+}
 
 // ---- integers ---------------------------------------------------------------------------------
 
-template <class T> std::string IntegerValue<T>::to_string() const { return integer_text(m_value); }
+template <class T> std::string IntegerValue<T>::to_string() const {
+    return integer_text(m_value);
+}
 
 template <class T> Core::Value IntegerValue<T>::to_value() const {
     if constexpr (std::is_same_v<T, std::int16_t>)
@@ -180,8 +185,8 @@ std::optional<Core::DateTime> ValueDateTime::to_date_time() const {
     }
     if (!text.empty()) // " BC" or a longer year
         return std::nullopt;
-    const std::int64_t days = days_from_civil(year, static_cast<unsigned>(month),
-                                              static_cast<unsigned>(day));
+    const std::int64_t days =
+        days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     const std::int64_t seconds =
         days * 86400 + time.hour * 3600 + time.minute * 60 + time.second - offset;
     return Core::DateTime{seconds * 1000000 + time.microsecond, offset};

@@ -4,7 +4,7 @@
 // place in the server's list of classes (00 is 0, 01 is 1, 02 is 2, 03 is 3,
 // 08 is 4 ... XX is 42), the position the state's place within its class (0 for
 // the class's own "...000" state). The table is frozen: codes never change.
-// Generated from the server's list of error codes.
+// Generated from the server's list of error codes (aliases left out).
 #include "provider/Supports/PostgreSQLError.hpp"
 
 #include <algorithm>
@@ -59,7 +59,6 @@ constexpr StateCode k_state_codes[] = {
     {"22005", 21407}, // error_in_assignment
     {"22007", 21417}, // invalid_datetime_format
     {"22008", 21404}, // datetime_field_overflow
-    {"22008", 21405}, // 
     {"22009", 21430}, // invalid_time_zone_displacement_value
     {"2200B", 21408}, // escape_character_conflict
     {"2200C", 21431}, // invalid_use_of_escape_character
@@ -94,7 +93,6 @@ constexpr StateCode k_state_codes[] = {
     {"22025", 21420}, // invalid_escape_sequence
     {"22026", 21437}, // string_data_length_mismatch
     {"22027", 21440}, // trim_error
-    {"2202E", 21401}, // 
     {"2202E", 21402}, // array_subscript_error
     {"2202G", 21429}, // invalid_tablesample_repeat
     {"2202H", 21428}, // invalid_tablesample_argument
@@ -284,15 +282,25 @@ constexpr StateCode k_state_codes[] = {
     {"XX002", 24202}, // index_corrupted
 };
 
+constexpr bool strictly_sorted() {
+    for (std::size_t i = 1; i < std::size(k_state_codes); ++i)
+        if (!(std::string_view(k_state_codes[i - 1].state) <
+              std::string_view(k_state_codes[i].state)))
+            return false;
+    return true;
+}
+static_assert(strictly_sorted(), "SQLSTATE table must be sorted, one row per state");
+
 } // namespace
 
 int sqlstate_code(std::string_view sqlstate) {
     if (sqlstate.size() != 5)
         return k_code_unknown;
     const auto* end = std::end(k_state_codes);
-    const auto* found = std::lower_bound(
-        std::begin(k_state_codes), end, sqlstate,
-        [](const StateCode& entry, std::string_view key) { return std::string_view(entry.state) < key; });
+    const auto* found = std::lower_bound(std::begin(k_state_codes), end, sqlstate,
+                                         [](const StateCode& entry, std::string_view key) {
+                                             return std::string_view(entry.state) < key;
+                                         });
     if (found != end && std::string_view(found->state) == sqlstate)
         return found->code;
     // A state this table does not know: the code of its class's own state.

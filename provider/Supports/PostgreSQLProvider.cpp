@@ -116,8 +116,7 @@ Core::Result<void> PostgreSQLProvider::open(const Contracts::ServerPtr& server,
     }
     PQsetNoticeProcessor(connection, ignore_notice, nullptr);
     m_session->connection = connection;
-    if (auto setup = run_text(connection, k_session_setup, false, [](const PGresult*) {});
-        !setup) {
+    if (auto setup = run_text(connection, k_session_setup, false, [](const PGresult*) {}); !setup) {
         m_session->finish();
         return setup;
     }
@@ -140,10 +139,9 @@ Core::Result<void> PostgreSQLProvider::run_command(const char* command,
     if (!lock)
         return Core::fail(std::move(lock).error());
     std::string status;
-    DIZEZIDA_TRY(run_text(m_session->connection, command, false,
-                          [&](const PGresult* result) {
-                              status = PQcmdStatus(const_cast<PGresult*>(result));
-                          }));
+    DIZEZIDA_TRY(run_text(m_session->connection, command, false, [&](const PGresult* result) {
+        status = PQcmdStatus(const_cast<PGresult*>(result));
+    }));
     if (status != expected_status)
         return Core::fail(make_error(State::transaction_rollback,
                                      std::string(command) + " ended as " + status +
@@ -151,11 +149,17 @@ Core::Result<void> PostgreSQLProvider::run_command(const char* command,
     return {};
 }
 
-Core::Result<void> PostgreSQLProvider::transaction() { return run_command("BEGIN", "BEGIN"); }
+Core::Result<void> PostgreSQLProvider::transaction() {
+    return run_command("BEGIN", "BEGIN");
+}
 
-Core::Result<void> PostgreSQLProvider::commit() { return run_command("COMMIT", "COMMIT"); }
+Core::Result<void> PostgreSQLProvider::commit() {
+    return run_command("COMMIT", "COMMIT");
+}
 
-Core::Result<void> PostgreSQLProvider::rollback() { return run_command("ROLLBACK", "ROLLBACK"); }
+Core::Result<void> PostgreSQLProvider::rollback() {
+    return run_command("ROLLBACK", "ROLLBACK");
+}
 
 Core::Result<std::vector<Core::ObjectPtr>>
 PostgreSQLProvider::execute_statements(std::string_view sql, std::int32_t /*in_thread*/) {
@@ -264,10 +268,8 @@ Core::Result<Contracts::ReaderPtr> PostgreSQLProvider::execute_reader(std::strin
 }
 
 const Core::TypeInfo& PostgreSQLProvider::static_type() {
-    static const Core::TypeInfo info =
-        Core::TypeInfo::make_class<PostgreSQLProvider, Core::Object>(
-            "DizezidaZozuvoruSupportsPostgreSQLProvider", {},
-            {&Contracts::IProvider::static_type()});
+    static const Core::TypeInfo info = Core::TypeInfo::make_class<PostgreSQLProvider, Core::Object>(
+        "DizezidaZozuvoruSupportsPostgreSQLProvider", {}, {&Contracts::IProvider::static_type()});
     return info;
 }
 

@@ -31,26 +31,26 @@ public:
         return std::make_shared<PostgreSQLProvider>();
     }
 
-    Core::Result<void> open(const Contracts::ServerPtr& server,
-                            std::string_view connection_string) override;
-    Core::Result<void> close() override;
-    Core::Result<void> transaction() override;
-    Core::Result<void> commit() override;
-    Core::Result<void> rollback() override;
+    [[nodiscard]] Core::Result<void> open(const Contracts::ServerPtr& server,
+                                          std::string_view connection_string) override;
+    [[nodiscard]] Core::Result<void> close() override;
+    [[nodiscard]] Core::Result<void> transaction() override;
+    [[nodiscard]] Core::Result<void> commit() override;
+    [[nodiscard]] Core::Result<void> rollback() override;
     bool is_opened() const override { return m_opened.load(); }
 
-    Core::Result<std::vector<Core::ObjectPtr>> execute_statements(std::string_view sql,
+    [[nodiscard]] Core::Result<std::vector<Core::ObjectPtr>>
+    execute_statements(std::string_view sql, std::int32_t in_thread) override;
+    [[nodiscard]] Core::Result<Contracts::TablePtr> execute_model(std::string_view sql,
                                                                   std::int32_t in_thread) override;
-    Core::Result<Contracts::TablePtr> execute_model(std::string_view sql,
-                                                    std::int32_t in_thread) override;
-    Core::Result<Contracts::ValuePtr> execute_scalar(std::string_view sql,
-                                                     std::int32_t in_thread) override;
-    Core::Result<std::int64_t> execute_affect(std::string_view sql,
-                                              std::int32_t in_thread) override;
-    Core::Result<Contracts::ReaderPtr> execute_reader(std::string_view sql) override;
+    [[nodiscard]] Core::Result<Contracts::ValuePtr> execute_scalar(std::string_view sql,
+                                                                   std::int32_t in_thread) override;
+    [[nodiscard]] Core::Result<std::int64_t> execute_affect(std::string_view sql,
+                                                            std::int32_t in_thread) override;
+    [[nodiscard]] Core::Result<Contracts::ReaderPtr> execute_reader(std::string_view sql) override;
 
 private:
-    Core::Result<void> run_command(const char* command, const char* expected_status);
+    [[nodiscard]] Core::Result<void> run_command(const char* command, const char* expected_status);
 
     std::shared_ptr<PostgreSQLSession> m_session;
     std::atomic<bool> m_opened{false};

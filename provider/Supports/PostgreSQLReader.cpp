@@ -6,7 +6,9 @@
 
 namespace Dizezida::Zozuvoru::Supports {
 
-PostgreSQLReader::~PostgreSQLReader() { close(); }
+PostgreSQLReader::~PostgreSQLReader() {
+    close();
+}
 
 Core::Result<std::shared_ptr<PostgreSQLReader>>
 PostgreSQLReader::start(std::shared_ptr<PostgreSQLSession> session,

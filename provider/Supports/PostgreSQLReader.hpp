@@ -23,12 +23,12 @@ public:
     /// Starts a reader over `sql` on a session whose lock the caller holds:
     /// the text is sent, its first row (or its end) is read, and the session
     /// is lent to the reader when rows follow.
-    static Core::Result<std::shared_ptr<PostgreSQLReader>>
+    [[nodiscard]] static Core::Result<std::shared_ptr<PostgreSQLReader>>
     start(std::shared_ptr<PostgreSQLSession> session, std::unique_lock<std::mutex>& lock,
           std::string_view sql);
 
     const std::vector<Contracts::ColumnPtr>& get_columns() const override { return m_columns; }
-    Core::Result<bool> read() override;
+    [[nodiscard]] Core::Result<bool> read() override;
     Contracts::ValuePtr get_value_at(std::size_t column) const override;
     bool is_null_at(std::size_t column) const override;
     std::string_view get_text_at(std::size_t column) const override;
@@ -40,9 +40,7 @@ private:
     void set_columns(const PGresult* result);
     /// Reads what is left and gives the session back; the first failure.
     std::optional<Core::Error> finish();
-    bool in_row(std::size_t column) const {
-        return m_current && column < m_codecs.size();
-    }
+    bool in_row(std::size_t column) const { return m_current && column < m_codecs.size(); }
 
     std::shared_ptr<PostgreSQLSession> m_session; ///< set while the session is lent
     std::vector<Contracts::ColumnPtr> m_columns;

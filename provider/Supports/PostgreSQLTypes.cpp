@@ -169,8 +169,8 @@ constexpr PgType k_types[] = {
 
 PgType pg_type(Oid oid) {
     const auto* end = std::end(k_types);
-    const auto* found = std::lower_bound(std::begin(k_types), end, oid,
-                                         [](const PgType& type, Oid key) { return type.oid < key; });
+    const auto* found = std::lower_bound(
+        std::begin(k_types), end, oid, [](const PgType& type, Oid key) { return type.oid < key; });
     if (found != end && found->oid == oid)
         return *found;
     return PgType{oid, {}, k_text};
@@ -218,9 +218,9 @@ void append_result_rows(Contracts::TableModel& table, const PGresult* result) {
             if (PQgetisnull(result, row, column))
                 store.append_null();
             else
-                store.append_text(std::string_view(
-                    PQgetvalue(result, row, column),
-                    static_cast<std::size_t>(PQgetlength(result, row, column))));
+                store.append_text(
+                    std::string_view(PQgetvalue(result, row, column),
+                                     static_cast<std::size_t>(PQgetlength(result, row, column))));
         }
     }
     storage.rows += static_cast<std::size_t>(rows);
@@ -239,8 +239,9 @@ void append_row_batch(Contracts::TableModel& table, std::span<const PGresult* co
             if (PQgetisnull(row, 0, field))
                 store.append_null();
             else
-                store.append_text(std::string_view(
-                    PQgetvalue(row, 0, field), static_cast<std::size_t>(PQgetlength(row, 0, field))));
+                store.append_text(
+                    std::string_view(PQgetvalue(row, 0, field),
+                                     static_cast<std::size_t>(PQgetlength(row, 0, field))));
         }
     }
     storage.rows += rows.size();

@@ -2,8 +2,8 @@
 #include "provider/Contracts/ValueScalars.hpp"
 #include "provider/Supports/PostgreSQLError.hpp"
 #include "provider/Supports/PostgreSQLProvider.hpp"
-#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/PlatformLog.hpp"
+#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,9 @@ using Zozuvoru::Supports::sqlstate_code;
 
 namespace {
 
-ProviderPtr open_provider() { return Testing::open_test_provider(Testing::test_conninfo()); }
+ProviderPtr open_provider() {
+    return Testing::open_test_provider(Testing::test_conninfo());
+}
 
 /// A login role with a password, reachable over TCP on 127.0.0.1 (where the
 /// test cluster asks other roles than postgres for their password).
@@ -43,8 +45,9 @@ TEST(PostgreSQLProvider, OpensFromServerFieldsAndCloses) {
     EXPECT_EQ(closed_call.error().code, sqlstate_code("08003"));
     EXPECT_EQ(closed_call.error().domain, k_provider_error_domain);
 
-    ASSERT_TRUE(provider->open(Testing::server_from_conninfo(Testing::test_conninfo()),
-                               "DRIVER={PostgreSQL};SERVER=ignored;")
+    ASSERT_TRUE(provider
+                    ->open(Testing::server_from_conninfo(Testing::test_conninfo()),
+                           "DRIVER={PostgreSQL};SERVER=ignored;")
                     .has_value());
     EXPECT_TRUE(provider->is_opened());
     auto style = provider->execute_scalar("SHOW DateStyle", 0);
@@ -142,6 +145,30 @@ TEST(PostgreSQLProvider, ModelScalarAndAffectOfMultiStatementTexts) {
     EXPECT_EQ(*affected, 7);
 }
 
+TEST(PostgreSQLProvider, LargeModelsKeepEveryRowCompactly) {
+    auto provider = open_provider();
+    constexpr std::size_t k_rows = 300000;
+    auto model = provider->execute_model(
+        "SELECT g, md5(g::text) AS hash, CASE WHEN g % 3 = 0 THEN NULL ELSE g::int8 END AS maybe "
+        "FROM generate_series(1, 300000) g",
+        0);
+    ASSERT_TRUE(model.has_value()) << model.error().message;
+    const TablePtr& table = *model;
+    ASSERT_EQ(table->get_row_count(), k_rows);
+    for (const std::size_t row : {std::size_t{0}, std::size_t{131071}, k_rows - 1}) {
+        const std::string number = std::to_string(row + 1);
+        EXPECT_EQ(table->get_text_at(row, 0), number);
+        EXPECT_EQ(table->get_text_at(row, 1),
+                  (*provider->execute_scalar("SELECT md5('" + number + "')", 0))->to_string());
+        EXPECT_EQ(table->is_null_at(row, 2), (row + 1) % 3 == 0);
+    }
+    // int4 + 32 characters with an 8-byte offset + int8, a NULL bit each: buffers
+    // are trimmed to what they hold once the rows are in.
+    const std::size_t payload = k_rows * (4 + 32 + 8 + 8);
+    EXPECT_GE(table->memory_bytes(), payload);
+    EXPECT_LT(table->memory_bytes(), payload + payload / 10);
+}
+
 TEST(PostgreSQLProvider, ErrorsCarryDomainCodeAndSqlstate) {
     auto provider = open_provider();
     struct Failure {
@@ -200,8 +227,9 @@ TEST(PostgreSQLProvider, TransactionsCommitRollBackAndReportFailedCommits) {
     ASSERT_TRUE(provider->transaction());
     ASSERT_TRUE(provider->execute_affect("INSERT INTO tx VALUES (2)", 0));
     ASSERT_TRUE(provider->commit());
-    EXPECT_EQ((*provider->execute_scalar("SELECT string_agg(a::text, ',') FROM tx", 0))->to_string(),
-              "2");
+    EXPECT_EQ(
+        (*provider->execute_scalar("SELECT string_agg(a::text, ',') FROM tx", 0))->to_string(),
+        "2");
 
     ASSERT_TRUE(provider->transaction());
     ASSERT_TRUE(provider->execute_affect("INSERT INTO tx VALUES (3)", 0));

@@ -40,7 +40,9 @@ Zozuvoru::Contracts::ServerPtr server_from_conninfo(const std::string& conninfo)
     return server;
 }
 
-unsigned test_port() { return server_from_conninfo(test_conninfo())->port(); }
+unsigned test_port() {
+    return server_from_conninfo(test_conninfo())->port();
+}
 
 Zozuvoru::Contracts::ProviderPtr open_test_provider(const std::string& conninfo) {
     auto provider = dizezida_zozuvoru_supports_postgre_sql_provider_new();

@@ -28,15 +28,18 @@ public:
     virtual ~IStatement() = default;
 
     /// The connection text of a server record ("" and a critical message for none).
-    virtual std::string build_connection_string(const Zozuvoru::Contracts::ServerPtr& server) const = 0;
+    virtual std::string
+    build_connection_string(const Zozuvoru::Contracts::ServerPtr& server) const = 0;
     virtual std::string show_databases(std::int32_t& flag) const = 0;
     virtual std::string show_tables(std::string_view database, std::string_view user_schema,
                                     std::int32_t& flag) const = 0;
     virtual std::string show_views(std::string_view database, std::string_view user_schema,
                                    std::int32_t& flag) const = 0;
     virtual std::string change_database(std::string_view database) const = 0;
-    virtual std::string build_explain(std::string_view statement, std::string_view format) const = 0;
-    virtual std::string build_analyze(std::string_view statement, std::string_view format) const = 0;
+    virtual std::string build_explain(std::string_view statement,
+                                      std::string_view format) const = 0;
+    virtual std::string build_analyze(std::string_view statement,
+                                      std::string_view format) const = 0;
     virtual std::string show_table_spaces(std::string_view database, std::int32_t& flag) const = 0;
     virtual std::string show_table_schemas(std::string_view database, std::int32_t& flag) const = 0;
     virtual std::string show_checks(std::string_view database, std::string_view user_schema,

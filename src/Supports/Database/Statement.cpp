@@ -36,7 +36,9 @@ std::string doubled(std::string_view text, char quote) {
     return out;
 }
 
-std::string quoted_name(std::string_view name) { return '"' + doubled(name, '"') + '"'; }
+std::string quoted_name(std::string_view name) {
+    return '"' + doubled(name, '"') + '"';
+}
 
 /// Whether a text may stand bare in SQL: a plain decimal number, TRUE, FALSE or NULL.
 bool is_bare_literal(std::string_view value) {
@@ -123,9 +125,9 @@ std::shared_ptr<Statement> Statement::create(const std::shared_ptr<IConnection>&
 
 std::string Statement::build_connection_string(const Zozuvoru::Contracts::ServerPtr& server) const {
     DIZEZIDA_RETURN_VAL_IF_NULL(server, std::string());
-    return fmt::format("DRIVER={{{}}};SERVER={};DATABASE={};PORT={};UID={};PWD={};", server->driver(),
-                       server->host(), server->initial(), server->port(), server->username(),
-                       server->password());
+    return fmt::format("DRIVER={{{}}};SERVER={};DATABASE={};PORT={};UID={};PWD={};",
+                       server->driver(), server->host(), server->initial(), server->port(),
+                       server->username(), server->password());
 }
 
 // ---- the catalog family: the dialect's ------------------------------------------------------
@@ -137,8 +139,12 @@ std::string no_query(std::int32_t& flag) {
 }
 } // namespace
 
-std::string Statement::show_databases(std::int32_t& flag) const { return no_query(flag); }
-std::string Statement::change_database(std::string_view) const { return {}; }
+std::string Statement::show_databases(std::int32_t& flag) const {
+    return no_query(flag);
+}
+std::string Statement::change_database(std::string_view) const {
+    return {};
+}
 std::string Statement::show_tables(std::string_view, std::string_view, std::int32_t& flag) const {
     return no_query(flag);
 }
@@ -243,7 +249,9 @@ std::string Statement::show_privileges(std::int32_t& flag, std::int32_t& second_
     second_flag = 0;
     return no_query(flag);
 }
-std::string Statement::flush_privileges() const { return {}; }
+std::string Statement::flush_privileges() const {
+    return {};
+}
 std::string Statement::show_effected(std::string_view, std::string_view, std::string_view,
                                      std::string_view) const {
     return {};
@@ -251,8 +259,8 @@ std::string Statement::show_effected(std::string_view, std::string_view, std::st
 std::string Statement::show_relations(std::string_view, std::string_view, std::string_view) const {
     return {};
 }
-std::string Statement::rename_object(DbObject, std::string_view, std::string_view,
-                                     std::string_view, std::string_view) const {
+std::string Statement::rename_object(DbObject, std::string_view, std::string_view, std::string_view,
+                                     std::string_view) const {
     return {};
 }
 std::string Statement::drop_object(DbObject, std::string_view, std::string_view, std::string_view,
@@ -273,11 +281,17 @@ std::string Statement::build_analyze(std::string_view statement, std::string_vie
     return fmt::format("ANALYZE {};", statement);
 }
 
-std::string Statement::transaction(std::string_view) const { return "START TRANSACTION;"; }
+std::string Statement::transaction(std::string_view) const {
+    return "START TRANSACTION;";
+}
 
-std::string Statement::rollback(std::string_view) const { return "ROLLBACK;"; }
+std::string Statement::rollback(std::string_view) const {
+    return "ROLLBACK;";
+}
 
-std::string Statement::commit(std::string_view) const { return "COMMIT;"; }
+std::string Statement::commit(std::string_view) const {
+    return "COMMIT;";
+}
 
 std::string Statement::quote_literal(std::string_view value) {
     return '\'' + doubled(value, '\'') + '\'';

@@ -28,8 +28,7 @@ using Contracts::Database::TextList;
 class Statement : public Core::Object, public Contracts::Database::IStatement {
     DIZEZIDA_OBJECT(Statement)
 public:
-    explicit Statement(const std::shared_ptr<IConnection>& connection)
-        : m_connection(connection) {}
+    explicit Statement(const std::shared_ptr<IConnection>& connection) : m_connection(connection) {}
     /// A dialect for a connection; nullptr (and "connection != NULL") for none.
     static std::shared_ptr<Statement> create(const std::shared_ptr<IConnection>& connection);
 
@@ -38,7 +37,8 @@ public:
 
     /// "DRIVER={%s};SERVER=%s;DATABASE=%s;PORT=%u;UID=%s;PWD=%s;" with the
     /// server's fields as stored.
-    std::string build_connection_string(const Zozuvoru::Contracts::ServerPtr& server) const override;
+    std::string
+    build_connection_string(const Zozuvoru::Contracts::ServerPtr& server) const override;
     std::string show_databases(std::int32_t& flag) const override;
     std::string change_database(std::string_view database) const override;
     std::string show_tables(std::string_view database, std::string_view user_schema,
@@ -66,7 +66,8 @@ public:
     std::string show_procedures(std::string_view database, std::string_view user_schema,
                                 std::int32_t& flag) const override;
     std::string call_function(std::string_view database, std::string_view user_schema,
-                              std::string_view function, std::string_view parameters) const override;
+                              std::string_view function,
+                              std::string_view parameters) const override;
     std::string call_procedure(std::string_view database, std::string_view user_schema,
                                std::string_view procedure,
                                std::string_view parameters) const override;

@@ -194,8 +194,8 @@ protected:
 };
 
 TEST_F(StatementOnServer, BuiltStatementsRunWithAwkwardNames) {
-    const Texts columns{column(k_id), column(k_name), column(k_amount), column(k_day),
-                        column(k_flag), column(k_data)};
+    const Texts columns{column(k_id),  column(k_name), column(k_amount),
+                        column(k_day), column(k_flag), column(k_data)};
     const char* names[] = {"O'Brien", "Zoë \"Z\"", "back\\slash", "semi;colon", "x"};
     for (int i = 0; i < 5; ++i) {
         const Texts values{m_statement->pack_value(5, std::to_string(i + 1)),
@@ -206,12 +206,11 @@ TEST_F(StatementOnServer, BuiltStatementsRunWithAwkwardNames) {
                            m_statement->pack_value(27, "{\"k\": \"it's\"}")};
         execute(m_statement->build_sql_insert(k_schema, k_table, columns, values));
     }
-    EXPECT_EQ(scalar("SELECT " + column(k_name) + " FROM " + table() + " WHERE " +
-                     column(k_id) + " = 1"),
-              "O'Brien");
+    EXPECT_EQ(
+        scalar("SELECT " + column(k_name) + " FROM " + table() + " WHERE " + column(k_id) + " = 1"),
+        "O'Brien");
     EXPECT_EQ(scalar("SELECT count(*) FROM " + table() + " WHERE " + column(k_flag)), "2");
-    EXPECT_EQ(scalar("SELECT " + column(k_data) + " ->> 'k' FROM " + table() + " LIMIT 1"),
-              "it's");
+    EXPECT_EQ(scalar("SELECT " + column(k_data) + " ->> 'k' FROM " + table() + " LIMIT 1"), "it's");
 
     execute(m_statement->build_sql_update(
         k_schema, k_table, Texts{column(k_name), column(k_amount)},
@@ -227,8 +226,7 @@ TEST_F(StatementOnServer, BuiltStatementsRunWithAwkwardNames) {
 
     const char* view = "View \"of\" 'rows'";
     execute(m_statement->build_sql_view(k_schema, view, "SELECT * FROM " + table()));
-    EXPECT_EQ(scalar("SELECT count(*) FROM " + m_statement->quote_identifier(view, k_schema)),
-              "4");
+    EXPECT_EQ(scalar("SELECT count(*) FROM " + m_statement->quote_identifier(view, k_schema)), "4");
     execute(m_statement->build_sql_view("", "plain view", "SELECT 1 AS one"));
     EXPECT_EQ(scalar("SELECT one FROM \"plain view\""), "1");
 }
@@ -262,8 +260,8 @@ TEST_F(StatementOnServer, FilterConditionsSelectTheRightRows) {
         {std::string(k_name) + "<;>CUSTOMIZE<;>" + column(k_id) + " < 3", "2"},
     };
     for (const auto& [filter, count] : filters) {
-        const std::string sql = "SELECT count(*) FROM " + table() + " WHERE " +
-                                m_statement->parse_expression(filter);
+        const std::string sql =
+            "SELECT count(*) FROM " + table() + " WHERE " + m_statement->parse_expression(filter);
         EXPECT_EQ(scalar(sql), count) << sql;
     }
 }
