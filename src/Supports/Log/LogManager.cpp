@@ -44,7 +44,7 @@ void LogManager::initialize(std::string_view uuid_default, LogLevel level,
     main->initialize("SYS", "SYS");
 
     const std::string folder(log_file_dir);
-    if (!g_file_test(folder.c_str(), G_FILE_TEST_EXISTS) && g_mkdir(folder.c_str(), 0700) != 0) {
+    if (!g_file_test(folder.c_str(), G_FILE_TEST_EXISTS) && g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
         const int error = errno;
         report_handler_failure("Error creating directory " + folder + ": " + g_strerror(error));
         return;

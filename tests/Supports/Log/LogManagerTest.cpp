@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace Dizezida;
 using namespace Dizezida::Dovodarud::Contracts::Log;
 using namespace Dizezida::Dovodarud::Supports::Log;
@@ -96,10 +98,24 @@ TEST(LogManager, UncreatableFolderLeavesMainWithoutHandler) {
     Testing::PlatformLogCapture log;
     Testing::ScratchFolder scratch;
     LogManager manager;
-    manager.initialize("main-id", LogLevel::Plain, scratch.file("a/b"), 4096);
+    const std::string blocker = scratch.file("plain-file");
+    g_file_set_contents(blocker.c_str(), "x", 1, nullptr);
+    manager.initialize("main-id", LogLevel::Plain, blocker + "/logs", 4096);
     EXPECT_TRUE(log.contains("*** Failed creating FileHandler: "));
     ASSERT_NE(manager.get_main(), nullptr);
     EXPECT_TRUE(manager.get_main()->get_handlers().empty());
+    g_remove(blocker.c_str());
+}
+
+TEST(LogManager, MissingParentFoldersAreCreated) {
+    Testing::ScratchFolder scratch;
+    const std::string folder = scratch.file("state/dizezida/logs");
+    LogManager manager;
+    manager.initialize("main-id", LogLevel::Plain, folder, 4096);
+    ASSERT_EQ(manager.get_main()->get_handlers().size(), 1u);
+    manager.shutdown();
+    EXPECT_TRUE(g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR));
+    std::filesystem::remove_all(scratch.file("state"));
 }
 
 TEST(LogManager, OpenMakesAConnectionLoggerWithATemporaryFile) {
