@@ -43,10 +43,10 @@ constexpr StateCode k_state_codes[] = {
     {"0A000", 20600}, // feature_not_supported
     {"0B000", 20700}, // invalid_transaction_initiation
     {"0F000", 20800}, // locator_exception
-    {"0F001", 20801}, // invalid_locator_specification
+    {"0F001", 20801}, // invalid locator
     {"0L000", 20900}, // invalid_grantor
     {"0LP01", 20901}, // invalid_grant_operation
-    {"0P000", 21000}, // invalid_role_specification
+    {"0P000", 21000}, // invalid role
     {"0Z000", 21100}, // diagnostics_exception
     {"0Z002", 21101}, // stacked_diagnostics_accessed_without_active_handler
     {"20000", 21200}, // case_not_found
@@ -141,7 +141,7 @@ constexpr StateCode k_state_codes[] = {
     {"25P03", 21711}, // idle_in_transaction_session_timeout
     {"26000", 21800}, // invalid_sql_statement_name
     {"27000", 21900}, // triggered_data_change_violation
-    {"28000", 22000}, // invalid_authorization_specification
+    {"28000", 22000}, // invalid authorization
     {"28P01", 22001}, // invalid_password
     {"2B000", 22100}, // dependent_privilege_descriptors_still_exist
     {"2BP01", 22101}, // dependent_objects_still_exist
@@ -164,7 +164,7 @@ constexpr StateCode k_state_codes[] = {
     {"39P02", 22604}, // srf_protocol_violated
     {"39P03", 22605}, // event_trigger_protocol_violated
     {"3B000", 22700}, // savepoint_exception
-    {"3B001", 22701}, // invalid_savepoint_specification
+    {"3B001", 22701}, // invalid savepoint
     {"3D000", 22800}, // invalid_catalog_name
     {"3F000", 22900}, // invalid_schema_name
     {"40000", 23000}, // transaction_rollback
