@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -35,6 +37,9 @@ bool accepts(unsigned port) {
 } // namespace
 
 SshServer::SshServer() {
+    m_lock = open("/tmp/dizezida-tunnel-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (m_lock >= 0)
+        flock(m_lock, LOCK_EX);
     if (geteuid() != 0) {
         m_failure = "the sshd test needs root";
         return;
@@ -98,6 +103,8 @@ SshServer::~SshServer() {
     }
     if (!m_folder.empty())
         std::filesystem::remove_all(m_folder);
+    if (m_lock >= 0)
+        close(m_lock); // releases the lock
 }
 
 } // namespace Dizezida::Testing

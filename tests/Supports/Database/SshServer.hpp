@@ -1,6 +1,10 @@
 // A throw-away sshd on a free loopback port, for tunnel tests: its own host
 // key, a test user with a password, forwarding allowed. Needs root (password
 // authentication of another user) and openssh-server.
+//
+// Tunnel tests forward the same local port (the test cluster's + 10000) and
+// edit the same system user, so an SshServer holds a lock file for its whole
+// life: test processes that run at the same time take turns.
 #pragma once
 
 #include <string>
@@ -28,6 +32,7 @@ private:
     std::string m_failure;
     unsigned m_port = 0;
     int m_pid = -1;
+    int m_lock = -1; ///< held while the server lives: one tunnel test at a time
 };
 
 } // namespace Dizezida::Testing
