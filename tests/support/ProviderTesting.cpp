@@ -1,5 +1,6 @@
 #include "tests/support/ProviderTesting.hpp"
 
+#include "provider/Supports/ConnInfo.hpp"
 #include "provider/Supports/PostgreSQLProvider.hpp"
 #include "tests/support/TestServer.hpp"
 
@@ -13,31 +14,12 @@
 namespace Dizezida::Testing {
 
 Zozuvoru::Contracts::ServerPtr server_from_conninfo(const std::string& conninfo) {
-    auto server = Zozuvoru::Contracts::Server::create();
-    char* error = nullptr;
-    std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> options(
-        PQconninfoParse(conninfo.c_str(), &error), PQconninfoFree);
-    if (!options) {
-        ADD_FAILURE() << "bad connection string: " << (error ? error : "");
-        PQfreemem(error);
-        return server;
+    auto server = Zozuvoru::Supports::server_from_conninfo(conninfo);
+    if (!server) {
+        ADD_FAILURE() << server.error().message;
+        return Zozuvoru::Contracts::Server::create();
     }
-    for (PQconninfoOption* option = options.get(); option->keyword; ++option) {
-        if (!option->val)
-            continue;
-        const std::string keyword = option->keyword;
-        if (keyword == "host")
-            server->set_host(option->val);
-        else if (keyword == "port")
-            server->set_port(static_cast<std::uint32_t>(std::stoul(option->val)));
-        else if (keyword == "user")
-            server->set_username(option->val);
-        else if (keyword == "dbname")
-            server->set_initial(option->val);
-        else if (keyword == "password")
-            server->set_password(option->val);
-    }
-    return server;
+    return *server;
 }
 
 unsigned test_port() {

@@ -3,8 +3,8 @@
 #include "Foundation/LoggingService.hpp"
 #include "Foundation/Services.hpp"
 #include "Supports/Log/LogManager.hpp"
-#include "provider/Supports/ConnInfo.hpp"
 #include "provider/Supports/PostgreSQLProvider.hpp"
+#include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 
 #include <glib.h>
@@ -44,13 +44,10 @@ std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl> postgres_connecti
 }
 
 Zozuvoru::Contracts::ServerPtr test_server() {
-    auto server = Zozuvoru::Supports::server_from_conninfo(test_conninfo());
-    EXPECT_TRUE(server) << server.error().message;
-    if (!server)
-        return Zozuvoru::Contracts::Server::create();
+    auto server = server_from_conninfo(test_conninfo());
     static int counter = 0;
-    (*server)->set_uuid("conn-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-    return *server;
+    server->set_uuid("conn-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    return server;
 }
 
 bool run_main_loop_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
