@@ -1,7 +1,7 @@
 #include "Contracts/Database/IAdaptable.hpp"
 #include "Contracts/Database/IBuildable.hpp"
 #include "Contracts/Database/IExplorable.hpp"
-#include "Contracts/Database/IInspectable.hpp"
+#include "Contracts/Database/ITypeCatalog.hpp"
 
 namespace Dizezida::Dovodarud::Contracts::Database {
 

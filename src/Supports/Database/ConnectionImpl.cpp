@@ -3,7 +3,7 @@
 #include "Contracts/Database/IAdaptable.hpp"
 #include "Contracts/Database/IBuildable.hpp"
 #include "Contracts/Database/IExplorable.hpp"
-#include "Contracts/Database/IInspectable.hpp"
+#include "Contracts/Database/ITypeCatalog.hpp"
 #include "Contracts/Database/IStatement.hpp"
 #include "Exceptions/SQLError.hpp"
 #include "Foundation/LoggingService.hpp"

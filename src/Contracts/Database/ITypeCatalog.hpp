@@ -1,4 +1,6 @@
-// Maps a server's native type names to type classes, value types, SQL type
+// Declares IInspectable: the contract of a dialect's type catalog.
+//
+// It maps a server's native type names to type classes, value types, SQL type
 // names and default literals, and lists the choices the server offers for
 // each kind of setting.
 #pragma once
