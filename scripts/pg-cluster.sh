@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Starts or stops a private PostgreSQL cluster for the tests and the demo.
 #
-#   pg-cluster.sh start STATE_DIR   initdb in a new temporary folder, a free TCP
-#                                   port on 127.0.0.1, the socket in its own folder,
-#                                   fsync off; writes STATE_DIR/conninfo
-#   pg-cluster.sh stop STATE_DIR    stops the cluster and removes its folder
+#   pg-cluster.sh start STATE_DIR [MAJOR]
+#       initdb in a new temporary folder, a free TCP port on 127.0.0.1, the
+#       socket in its own folder, fsync off; writes STATE_DIR/conninfo and
+#       STATE_DIR/port. The server is the newest Debian one, or with MAJOR
+#       that major version (scripts/pg-versions.sh, which may install it).
+#   pg-cluster.sh stop STATE_DIR
+#       stops the cluster and removes its folder
 #
 # PostgreSQL refuses to run as root, so a root caller runs it as the
 # `postgres` system user. Local and 127.0.0.1 connections as `postgres` are
@@ -13,26 +16,40 @@ set -euo pipefail
 
 command=${1:?start or stop}
 state=${2:?state folder}
-bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
-[ -x "$bindir/pg_ctl" ] || { echo "pg-cluster: no PostgreSQL server binaries found" >&2; exit 1; }
+major=${3:-}
 
 runas=()
 if [ "$(id -u)" -eq 0 ]; then
   runas=(runuser -u postgres --)
 fi
 
+newest_debian_bindir() {
+  local bindir
+  bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+  [ -x "$bindir/pg_ctl" ] || { echo "pg-cluster: no PostgreSQL server binaries found" >&2; exit 1; }
+  echo "$bindir"
+}
+
 stop_cluster() {
   [ -f "$state/datadir" ] || return 0
-  local data
+  local data stop_bindir
   data=$(cat "$state/datadir")
-  if [ -d "$data/db" ]; then
-    "${runas[@]}" "$bindir/pg_ctl" -D "$data/db" -m immediate -w stop >/dev/null 2>&1 || true
+  # The pg_ctl of the version that started it, as start recorded it.
+  stop_bindir=$(cat "$state/bindir" 2>/dev/null || newest_debian_bindir 2>/dev/null || true)
+  if [ -d "$data/db" ] && [ -x "$stop_bindir/pg_ctl" ]; then
+    "${runas[@]}" "$stop_bindir/pg_ctl" -D "$data/db" -m immediate -w stop >/dev/null 2>&1 || true
   fi
   rm -rf "$data"
-  rm -f "$state/datadir" "$state/conninfo"
+  rm -f "$state/datadir" "$state/conninfo" "$state/bindir"
 }
 
 start_cluster() {
+  local bindir
+  if [ -n "$major" ]; then
+    bindir=$(bash "$(dirname "$0")/pg-versions.sh" bindir "$major")
+  else
+    bindir=$(newest_debian_bindir)
+  fi
   mkdir -p "$state"
   stop_cluster
   local data port
@@ -41,6 +58,7 @@ start_cluster() {
   mkdir -p "$data/socket"
   [ ${#runas[@]} -gt 0 ] && chown -R postgres:postgres "$data"
   echo "$data" >"$state/datadir"
+  echo "$bindir" >"$state/bindir"
 
   "${runas[@]}" "$bindir/initdb" -D "$data/db" -U postgres --auth=trust -E UTF8 \
     --locale=C.UTF-8 >"$data/initdb.log" 2>&1 || { cat "$data/initdb.log" >&2; exit 1; }
@@ -56,7 +74,7 @@ HBA
     # Below 55535, so that port + 10000 (a tunnel's local end) is a valid port too.
     port=$(( 20000 + (RANDOM * 32768 + RANDOM) % 30000 ))
     if "${runas[@]}" "$bindir/pg_ctl" -D "$data/db" -l "$data/server.log" -w -t 60 \
-        -o "-c port=$port -c listen_addresses=127.0.0.1 -c unix_socket_directories=$data/socket -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
+        -o "-c port=$port -c listen_addresses=127.0.0.1 -c unix_socket_directories=$data/socket -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200 -c password_encryption=scram-sha-256" \
         start >/dev/null 2>&1; then
       echo "host=$data/socket port=$port user=postgres dbname=postgres" >"$state/conninfo"
       echo "$port" >"$state/port"
@@ -71,5 +89,5 @@ HBA
 case "$command" in
   start) start_cluster ;;
   stop) stop_cluster ;;
-  *) echo "usage: $0 start|stop STATE_DIR" >&2; exit 2 ;;
+  *) echo "usage: $0 start STATE_DIR [MAJOR] | stop STATE_DIR" >&2; exit 2 ;;
 esac

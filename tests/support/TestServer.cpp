@@ -63,7 +63,17 @@ ScratchDatabase::ScratchDatabase(const std::string& prefix) {
     run_sql("CREATE DATABASE " + m_name);
 }
 
-ScratchDatabase::~ScratchDatabase() { run_sql("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)"); }
+ScratchDatabase::~ScratchDatabase() {
+    // DROP DATABASE ... WITH (FORCE) exists from 13 on; before, the sessions
+    // still on the database are ended first (DROP waits a few seconds for them).
+    if (std::atoi(run_sql("SHOW server_version_num").c_str()) >= 130000) {
+        run_sql("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)");
+        return;
+    }
+    run_sql("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" + m_name +
+            "' AND pid <> pg_backend_pid()");
+    run_sql("DROP DATABASE IF EXISTS " + m_name);
+}
 
 std::string ScratchDatabase::conninfo() const { return test_conninfo() + " dbname=" + m_name; }
 
