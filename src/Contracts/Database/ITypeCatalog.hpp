@@ -26,6 +26,14 @@ public:
     virtual Zozuvoru::Contracts::DataType get_data_type(std::string_view native_type) const = 0;
     /// The native type name that stands for a type class.
     virtual std::string get_sql_type(Zozuvoru::Contracts::DataType data_type) const = 0;
+    /// The type for a new column that holds every value of a column whose
+    /// class and native type name are known: the native type where the
+    /// class alone would lose values, else `get_sql_type(data_type)`.
+    virtual std::string get_column_sql_type(Zozuvoru::Contracts::DataType data_type,
+                                            std::string_view native_type) const {
+        (void)native_type;
+        return get_sql_type(data_type);
+    }
     /// The registered name of the value type that holds values of a native
     /// type ("gint64", "gchararray", ...; "void" when there is none).
     virtual std::string get_glib_type(std::string_view native_type) const = 0;

@@ -1,5 +1,7 @@
 #include "Supports/Database/Statement.hpp"
 
+#include "Supports/Database/SqlText.hpp"
+
 #include "core/Precondition.hpp"
 #include "core/Properties.hpp"
 
@@ -22,22 +24,6 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
     }
     parts.push_back(text);
     return parts;
-}
-
-/// `text` with every `quote` doubled.
-std::string doubled(std::string_view text, char quote) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    for (const char c : text) {
-        out.push_back(c);
-        if (c == quote)
-            out.push_back(quote);
-    }
-    return out;
-}
-
-std::string quoted_name(std::string_view name) {
-    return '"' + doubled(name, '"') + '"';
 }
 
 /// Whether a text may stand bare in SQL: a plain decimal number, TRUE, FALSE or NULL.
@@ -126,8 +112,24 @@ std::shared_ptr<Statement> Statement::create(const std::shared_ptr<IConnection>&
 std::string Statement::build_connection_string(const Zozuvoru::Contracts::ServerPtr& server) const {
     DIZEZIDA_RETURN_VAL_IF_NULL(server, std::string());
     return fmt::format("DRIVER={{{}}};SERVER={};DATABASE={};PORT={};UID={};PWD={};",
-                       server->driver(), server->host(), server->initial(), server->port(),
-                       server->username(), server->password());
+                       server->driver(), connection_value(server->host()),
+                       connection_value(server->initial()), server->port(),
+                       connection_value(server->username()),
+                       connection_value(server->password()));
+}
+
+std::string Statement::connection_value(std::string_view value) {
+    const bool plain = value.find_first_of(";{}=") == std::string_view::npos &&
+                       (value.empty() || (value.front() != ' ' && value.back() != ' '));
+    if (plain)
+        return std::string(value);
+    std::string out = "{";
+    for (const char c : value) {
+        out.push_back(c);
+        if (c == '}')
+            out.push_back('}');
+    }
+    return out + '}';
 }
 
 // ---- the catalog family: the dialect's ------------------------------------------------------
@@ -294,7 +296,7 @@ std::string Statement::commit(std::string_view) const {
 }
 
 std::string Statement::quote_literal(std::string_view value) {
-    return '\'' + doubled(value, '\'') + '\'';
+    return sql_literal(value);
 }
 
 std::string Statement::pack_value(std::uint32_t data_type, std::string_view value) const {
@@ -310,8 +312,8 @@ std::string Statement::pack_value(std::uint32_t data_type, std::string_view valu
 std::string Statement::quote_identifier(std::string_view identifier,
                                         std::string_view schema) const {
     if (schema.empty())
-        return quoted_name(identifier);
-    return quoted_name(schema) + '.' + quoted_name(identifier);
+        return sql_name(identifier);
+    return sql_name(schema) + '.' + sql_name(identifier);
 }
 
 std::string Statement::build_sql_insert(std::string_view schema, std::string_view table,
@@ -349,7 +351,7 @@ std::string Statement::quote_column(std::string_view column) {
     for (const std::string_view part : split(column, ".")) {
         if (!out.empty())
             out += '.';
-        out += quoted_name(part);
+        out += sql_name(part);
     }
     return out;
 }
@@ -372,7 +374,7 @@ std::string Statement::build_condition(std::string_view expression, std::string_
         return std::string(operand);
 
     const std::string quoted = quote_column(column);
-    const std::string value = doubled(operand, '\'');
+    const std::string value = sql_doubled(operand, '\'');
     const auto condition = std::find_if(std::begin(k_conditions), std::end(k_conditions),
                                         [op](const Condition& entry) { return entry.op == op; });
     if (condition == std::end(k_conditions))
@@ -380,7 +382,7 @@ std::string Statement::build_condition(std::string_view expression, std::string_
 
     std::vector<std::string> pieces;
     for (const std::string_view piece : split(operand, ","))
-        pieces.push_back(doubled(piece, '\''));
+        pieces.push_back(sql_doubled(piece, '\''));
     const std::string low = pieces.size() > 0 ? pieces[0] : std::string();
     const std::string high = pieces.size() > 1 ? pieces[1] : std::string();
     return fmt::format(fmt::runtime(condition->pattern), quoted, value, low, high,

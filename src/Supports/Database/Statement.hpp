@@ -36,7 +36,8 @@ public:
     std::shared_ptr<IConnection> get_connection() const { return m_connection.lock(); }
 
     /// "DRIVER={%s};SERVER=%s;DATABASE=%s;PORT=%u;UID=%s;PWD=%s;" with the
-    /// server's fields as stored.
+    /// server's fields; a value holding ";", "{", "}", "=" or edge blanks is
+    /// written in braces (inner "}" doubled), so it cannot add an option.
     std::string
     build_connection_string(const Zozuvoru::Contracts::ServerPtr& server) const override;
     std::string show_databases(std::int32_t& flag) const override;
@@ -150,6 +151,8 @@ public:
     std::string parse_expression(std::string_view expression) const override;
 
 protected:
+    /// One value of the connection text, in braces when it needs them.
+    static std::string connection_value(std::string_view value);
     /// The quoted column of a filter: each part of a dotted name in double quotes.
     static std::string quote_column(std::string_view column);
     /// A text as a quoted literal, inner single quotes doubled.

@@ -46,7 +46,7 @@ TEST_F(StatementTest, ConnectionStringListsTheServerFieldsInOrder) {
     server->set_password("pa;ss=word");
     EXPECT_EQ(m_statement->build_connection_string(server),
               "DRIVER={PostgreSQL};SERVER=db.example;DATABASE=shop;PORT=6543;UID=ann;"
-              "PWD=pa;ss=word;");
+              "PWD={pa;ss=word};");
     Testing::PlatformLogCapture log;
     EXPECT_EQ(m_statement->build_connection_string(nullptr), "");
     EXPECT_TRUE(log.contains("server != NULL"));
