@@ -1,6 +1,7 @@
 #include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
 
 #include "Foundation/LoggingService.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLAdapterVersions.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLInspector.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLStatement.hpp"
 #include "core/Properties.hpp"
@@ -17,6 +18,22 @@ PostgreSQLConnection::PostgreSQLConnection()
 
 std::shared_ptr<IConnection> PostgreSQLConnection::self() {
     return std::dynamic_pointer_cast<IConnection>(shared_from_this());
+}
+
+std::shared_ptr<IAdaptable> PostgreSQLConnection::adapter() {
+    std::lock_guard lock(m_factory_lock);
+    if (!m_adapter)
+        m_adapter = PostgreSQLAdapterV11x::create(self());
+    return m_adapter;
+}
+
+std::shared_ptr<IAdaptable>
+PostgreSQLConnection::adapter_for(std::uint32_t major, const std::shared_ptr<IConnection>& connection) {
+    if (major > 11)
+        return PostgreSQLAdapterV12x::create(connection);
+    if (major > 9)
+        return PostgreSQLAdapterV11x::create(connection);
+    return PostgreSQLAdapterV9x::create(connection);
 }
 
 std::shared_ptr<IInspectable> PostgreSQLConnection::inspector() {
@@ -47,16 +64,39 @@ bool PostgreSQLConnection::parse_version(std::string_view text, std::uint32_t& m
 
 Core::Result<void> PostgreSQLConnection::update_version() {
     auto version = execute_as_scalar("SHOW SERVER_VERSION;", 0);
-    if (!version)
+    if (!version) {
+        // No session is kept that the connection could not make sense of.
+        if (m_connection)
+            (void)m_connection->close();
         return std::unexpected(version.error());
+    }
     const std::string text = *version ? (*version)->to_string() : std::string();
     set_version(text);
     LoggingService::info(log_id().c_str(), "Postgre server version: %s", text.c_str());
     std::uint32_t major = 0, minor = 0;
-    if (parse_version(text, major, minor)) {
+    bool known = parse_version(text, major, minor);
+    if (!known) {
+        // A text without leading numbers: the number form (100023 or 90624) says it.
+        auto number = execute_as_scalar("SHOW server_version_num;", 0);
+        std::uint32_t value = 0;
+        if (number && *number && parse_version((*number)->to_string(), value, minor) &&
+            value >= 10000) {
+            major = value / 10000;
+            minor = value >= 100000 ? value % 10000 : (value / 100) % 100;
+            known = true;
+        }
+    }
+    if (known) {
         set_major_version(major);
         set_minor_version(minor);
     }
+    auto chosen = adapter_for(known ? major : 0, self());
+    {
+        std::lock_guard lock(m_factory_lock);
+        m_adapter = chosen;
+    }
+    LoggingService::info(log_id().c_str(), "Postgre connection final: %s",
+                         std::string(dynamic_cast<Core::Object&>(*chosen).type().name).c_str());
     // Role details read pg_authid only where the session may.
     if (auto dialect = std::dynamic_pointer_cast<PostgreSQLStatement>(statement())) {
         auto superuser = execute_as_scalar("SHOW is_superuser;", 0);

@@ -21,18 +21,26 @@ public:
         return std::make_shared<PostgreSQLConnection>();
     }
 
+    /// The catalog adapter: a V11x until an open chose the one that fits.
+    std::shared_ptr<IAdaptable> adapter() override;
     /// The type inspector, made on the first call.
     std::shared_ptr<IInspectable> inspector() override;
     /// The statement dialect, made on the first call.
     std::shared_ptr<IStatement> statement() override;
 
     /// Runs "SHOW SERVER_VERSION;", stores the text and its major and minor
-    /// numbers, and tells the dialect whether the session is a superuser.
+    /// numbers (from "SHOW server_version_num" when the text has none),
+    /// chooses the catalog adapter (V9x before 10, V11x for 10 and 11, V12x
+    /// from 12) and tells the dialect whether the session is a superuser.
+    /// When the version cannot be read the session is closed.
     [[nodiscard]] Core::Result<void> update_version() override;
 
     /// The leading "%d.%d" of a version text; false when not even the major
     /// number is there ("12.4 (Debian 12.4-1)" gives 12 and 4, "16beta1" 16 and 0).
     static bool parse_version(std::string_view text, std::uint32_t& major, std::uint32_t& minor);
+    /// The adapter generation for a major version.
+    static std::shared_ptr<IAdaptable> adapter_for(std::uint32_t major,
+                                                   const std::shared_ptr<IConnection>& connection);
 
 private:
     std::shared_ptr<IConnection> self();

@@ -1,0 +1,403 @@
+#include "Supports/Database/PostgreSQL/CatalogQueries.hpp"
+
+#include "Supports/Database/SqlText.hpp"
+
+#include <fmt/format.h>
+
+namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries {
+namespace {
+
+bool newer(std::uint32_t major, std::uint32_t version) {
+    return major == 0 || major >= version;
+}
+
+/// "n.nspname = 'S'" and, for one object, "AND <name_column> = 'N'".
+std::string filter(const Scope& scope, std::string_view name_column) {
+    std::string sql = "n.nspname = " + sql_literal(scope.schema);
+    if (!scope.name.empty())
+        sql += fmt::format(" AND {} = {}", name_column, sql_literal(scope.name));
+    return sql;
+}
+
+/// A type as the server spells it with its modifier, qualified by its
+/// schema unless it lives in pg_catalog (arrays by their element's schema).
+constexpr std::string_view k_type_text =
+    "CASE WHEN tn.nspname = 'pg_catalog' THEN pg_catalog.format_type(t.oid, {modifier})"
+    " WHEN t.typelem <> 0 AND t.typlen = -1 THEN pg_catalog.quote_ident(etn.nspname) || '.' ||"
+    " pg_catalog.quote_ident(et.typname) || '[]'"
+    " ELSE pg_catalog.quote_ident(tn.nspname) || '.' || pg_catalog.quote_ident(t.typname) END";
+
+constexpr std::string_view k_type_joins =
+    " LEFT JOIN pg_catalog.pg_namespace tn ON tn.oid = t.typnamespace"
+    " LEFT JOIN pg_catalog.pg_type et ON et.oid = t.typelem"
+    " LEFT JOIN pg_catalog.pg_namespace etn ON etn.oid = et.typnamespace";
+
+std::string type_text(std::string_view modifier) {
+    return fmt::format(fmt::runtime(k_type_text), fmt::arg("modifier", modifier));
+}
+
+constexpr std::string_view k_relation_joins =
+    " JOIN pg_catalog.pg_class c ON c.oid = con.conrelid"
+    " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace";
+
+} // namespace
+
+std::string columns(const Scope& scope, std::uint32_t major) {
+    const std::string_view identity = newer(major, 10) ? "a.attidentity" : "''::\"char\"";
+    const std::string_view generated = newer(major, 12) ? "a.attgenerated" : "''::\"char\"";
+    const std::string sequence =
+        newer(major, 10)
+            ? " LEFT JOIN pg_catalog.pg_depend dep ON a.attidentity <> '' AND dep.refobjid = c.oid"
+              " AND dep.refobjsubid = a.attnum AND dep.deptype = 'i'"
+              " AND dep.classid = 'pg_catalog.pg_class'::pg_catalog.regclass"
+              " LEFT JOIN pg_catalog.pg_sequence seq ON seq.seqrelid = dep.objid"
+            : " LEFT JOIN (SELECT NULL::bigint AS seqstart, NULL::bigint AS seqincrement,"
+              " NULL::bigint AS seqmax, NULL::bigint AS seqmin, NULL::boolean AS seqcycle) seq"
+              " ON FALSE";
+    return fmt::format(
+        "SELECT c.relname AS table_name, a.attname AS column_name, a.attnum AS ordinal,"
+        " CASE WHEN bt.oid IN (1042, 1043) AND tm.typmod >= 0 THEN tm.typmod - 4"
+        " WHEN bt.oid IN (1560, 1562) AND tm.typmod >= 0 THEN tm.typmod END AS length,"
+        " CASE WHEN bt.oid = 1700 AND tm.typmod >= 0 THEN (tm.typmod - 4) & 65535 END AS scale,"
+        " (a.attnotnull OR (t.typtype = 'd' AND t.typnotnull)) AS not_null,"
+        " CASE WHEN bt.typelem <> 0 AND bt.typlen = -1 THEN 'ARRAY'"
+        " WHEN btn.nspname = 'pg_catalog' THEN pg_catalog.format_type(bt.oid, NULL)"
+        " ELSE 'USER-DEFINED' END AS data_type,"
+        " {type} AS raw_type, a.attndims AS dimensions,"
+        " pg_catalog.col_description(c.oid, a.attnum) AS comment,"
+        " {identity} AS identity, {generated} AS generated,"
+        " pg_catalog.pg_get_expr(ad.adbin, ad.adrelid) AS expression,"
+        " seq.seqstart, seq.seqincrement, seq.seqmax, seq.seqmin, seq.seqcycle,"
+        " co.collname, nco.nspname AS collation_schema"
+        " FROM pg_catalog.pg_attribute a"
+        " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
+        " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+        " JOIN pg_catalog.pg_type t ON t.oid = a.atttypid{type_joins}"
+        " JOIN pg_catalog.pg_type bt ON bt.oid = CASE WHEN t.typtype = 'd' THEN t.typbasetype"
+        " ELSE t.oid END"
+        " JOIN pg_catalog.pg_namespace btn ON btn.oid = bt.typnamespace"
+        " CROSS JOIN LATERAL (SELECT CASE WHEN t.typtype = 'd' THEN t.typtypmod"
+        " ELSE a.atttypmod END AS typmod) tm"
+        " LEFT JOIN pg_catalog.pg_attrdef ad ON ad.adrelid = a.attrelid AND ad.adnum = a.attnum"
+        " LEFT JOIN (pg_catalog.pg_collation co JOIN pg_catalog.pg_namespace nco"
+        " ON nco.oid = co.collnamespace) ON co.oid = a.attcollation"
+        " AND (nco.nspname, co.collname) <> ('pg_catalog', 'default'){sequence}"
+        " WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN ('r', 'p', 'f') AND {filter}"
+        " ORDER BY c.relname, a.attnum",
+        fmt::arg("type", type_text("a.atttypmod")), fmt::arg("type_joins", k_type_joins),
+        fmt::arg("identity", identity), fmt::arg("generated", generated),
+        fmt::arg("sequence", sequence), fmt::arg("filter", filter(scope, "c.relname")));
+}
+
+std::string primary_keys(const Scope& scope) {
+    return fmt::format(
+        "SELECT c.relname AS table_name, a.attname AS column_name, k.position"
+        " FROM pg_catalog.pg_constraint con{}"
+        " CROSS JOIN LATERAL pg_catalog.unnest(con.conkey) WITH ORDINALITY AS k(attnum, position)"
+        " JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum = k.attnum"
+        " WHERE con.contype = 'p' AND {} ORDER BY c.relname, k.position",
+        k_relation_joins, filter(scope, "c.relname"));
+}
+
+std::string indexes(const Scope& scope, std::uint32_t major, bool by_index) {
+    const std::string_view key_count = newer(major, 11) ? "x.indnkeyatts" : "x.indnatts";
+    // A key: its column or expression, then a collation other than the
+    // column's, an operator class other than the default, and the order.
+    return fmt::format(
+        "SELECT c.relname AS table_name, i.relname AS index_name, i.oid, am.amname,"
+        " x.indisunique, x.indisclustered, ts.spcname AS tablespace,"
+        " pg_catalog.pg_get_userbyid(i.relowner) AS owner, i.reloptions,"
+        " {key_count} AS key_count,"
+        " pg_catalog.pg_get_expr(x.indpred, x.indrelid, true) AS predicate,"
+        " pg_catalog.obj_description(i.oid, 'pg_class') AS comment,"
+        " ARRAY(SELECT pg_catalog.pg_get_indexdef(x.indexrelid, k.position, true) ||"
+        "   CASE WHEN k.position > {key_count} THEN '' ELSE"
+        "   COALESCE((SELECT ' COLLATE ' || pg_catalog.quote_ident(cn.nspname) || '.' ||"
+        "     pg_catalog.quote_ident(cl.collname) FROM pg_catalog.pg_collation cl"
+        "     JOIN pg_catalog.pg_namespace cn ON cn.oid = cl.collnamespace"
+        "     WHERE cl.oid = x.indcollation[k.position - 1] AND cl.oid <> 100"
+        "     AND cl.oid IS DISTINCT FROM (SELECT ka.attcollation FROM pg_catalog.pg_attribute ka"
+        "       WHERE ka.attrelid = x.indrelid AND ka.attnum = x.indkey[k.position - 1])), '') ||"
+        "   COALESCE((SELECT ' ' || pg_catalog.quote_ident(opn.nspname) || '.' ||"
+        "     pg_catalog.quote_ident(opc.opcname) FROM pg_catalog.pg_opclass opc"
+        "     JOIN pg_catalog.pg_namespace opn ON opn.oid = opc.opcnamespace"
+        "     WHERE opc.oid = x.indclass[k.position - 1] AND NOT opc.opcdefault), '') ||"
+        "   CASE WHEN x.indoption[k.position - 1] & 1 = 1 THEN ' DESC' ||"
+        "     CASE WHEN x.indoption[k.position - 1] & 2 = 0 THEN ' NULLS LAST' ELSE '' END"
+        "   WHEN x.indoption[k.position - 1] & 2 = 2 THEN ' NULLS FIRST' ELSE '' END END"
+        "   FROM pg_catalog.generate_series(1, x.indnatts::int) AS k(position)"
+        "   ORDER BY k.position) AS keys"
+        " FROM pg_catalog.pg_index x"
+        " JOIN pg_catalog.pg_class i ON i.oid = x.indexrelid"
+        " JOIN pg_catalog.pg_class c ON c.oid = x.indrelid"
+        " JOIN pg_catalog.pg_namespace n ON n.oid = i.relnamespace"
+        " JOIN pg_catalog.pg_am am ON am.oid = i.relam"
+        " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = i.reltablespace"
+        " WHERE NOT EXISTS (SELECT 1 FROM pg_catalog.pg_depend d"
+        " WHERE d.classid = 'pg_catalog.pg_class'::pg_catalog.regclass AND d.objid = i.oid"
+        " AND d.refclassid = 'pg_catalog.pg_constraint'::pg_catalog.regclass AND d.deptype = 'i')"
+        " AND {filter} ORDER BY c.relname, i.relname",
+        fmt::arg("key_count", key_count),
+        fmt::arg("filter", filter(scope, by_index ? "i.relname" : "c.relname")));
+}
+
+std::string triggers(const Scope& scope, bool by_trigger) {
+    return fmt::format(
+        "SELECT c.relname AS table_name, t.tgname, t.oid, c.relkind, t.tgtype, t.tgenabled,"
+        " t.tgdeferrable, t.tginitdeferred, t.tgconstraint <> 0 AS is_constraint,"
+        " rn.nspname AS refer_schema, rc.relname AS refer_table,"
+        " pn.nspname AS function_schema, p.proname AS function_name,"
+        " pg_catalog.pg_get_triggerdef(t.oid, true) AS definition,"
+        " ARRAY(SELECT a.attname FROM pg_catalog.unnest(t.tgattr::pg_catalog.int2[])"
+        "   WITH ORDINALITY AS k(attnum, position) JOIN pg_catalog.pg_attribute a"
+        "   ON a.attrelid = t.tgrelid AND a.attnum = k.attnum ORDER BY k.position) AS columns,"
+        " pg_catalog.obj_description(t.oid, 'pg_trigger') AS comment"
+        " FROM pg_catalog.pg_trigger t"
+        " JOIN pg_catalog.pg_class c ON c.oid = t.tgrelid"
+        " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+        " JOIN pg_catalog.pg_proc p ON p.oid = t.tgfoid"
+        " JOIN pg_catalog.pg_namespace pn ON pn.oid = p.pronamespace"
+        " LEFT JOIN pg_catalog.pg_class rc ON rc.oid = t.tgconstrrelid"
+        " LEFT JOIN pg_catalog.pg_namespace rn ON rn.oid = rc.relnamespace"
+        " WHERE NOT t.tgisinternal AND {} ORDER BY c.relname, t.tgname",
+        filter(scope, by_trigger ? "t.tgname" : "c.relname"));
+}
+
+std::string constraints(const Scope& scope, char kind) {
+    return fmt::format(
+        "SELECT c.relname AS table_name, con.conname, con.condeferrable, con.condeferred,"
+        " pg_catalog.pg_get_expr(con.conbin, con.conrelid, true) AS expression,"
+        " pg_catalog.pg_get_constraintdef(con.oid, true) AS definition,"
+        " con.connoinherit, con.convalidated, con.confupdtype, con.confdeltype,"
+        " con.confmatchtype, fn.nspname AS foreign_schema, fc.relname AS foreign_table,"
+        " ARRAY(SELECT a.attname FROM pg_catalog.unnest(con.conkey) WITH ORDINALITY"
+        "   AS k(attnum, position) JOIN pg_catalog.pg_attribute a ON a.attrelid = con.conrelid"
+        "   AND a.attnum = k.attnum ORDER BY k.position) AS local_columns,"
+        " ARRAY(SELECT a.attname FROM pg_catalog.unnest(con.confkey) WITH ORDINALITY"
+        "   AS k(attnum, position) JOIN pg_catalog.pg_attribute a ON a.attrelid = con.confrelid"
+        "   AND a.attnum = k.attnum ORDER BY k.position) AS refer_columns,"
+        " ix.reloptions AS index_options,"
+        " pg_catalog.obj_description(con.oid, 'pg_constraint') AS comment"
+        " FROM pg_catalog.pg_constraint con{}"
+        " LEFT JOIN pg_catalog.pg_class fc ON fc.oid = con.confrelid"
+        " LEFT JOIN pg_catalog.pg_namespace fn ON fn.oid = fc.relnamespace"
+        " LEFT JOIN pg_catalog.pg_class ix ON ix.oid = con.conindid AND con.contype <> 'f'"
+        " WHERE con.contype = '{}' AND {} ORDER BY c.relname, con.conname",
+        k_relation_joins, kind, filter(scope, "c.relname"));
+}
+
+std::string rules(const Scope& scope) {
+    return fmt::format(
+        "SELECT c.relname AS table_name, r.rulename, r.oid, r.ev_type, r.is_instead,"
+        " r.ev_enabled, pg_catalog.pg_get_ruledef(r.oid, true) AS definition,"
+        " pg_catalog.obj_description(r.oid, 'pg_rewrite') AS comment"
+        " FROM pg_catalog.pg_rewrite r JOIN pg_catalog.pg_class c ON c.oid = r.ev_class"
+        " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+        " WHERE r.rulename <> '_RETURN' AND {} ORDER BY c.relname, r.oid",
+        filter(scope, "c.relname"));
+}
+
+std::string table_options(const Scope& scope, std::uint32_t major, bool with_oids) {
+    const bool partitions = newer(major, 10);
+    return fmt::format(
+        "SELECT c.relname AS table_name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
+        " pg_catalog.obj_description(c.oid, 'pg_class') AS description, c.relkind,"
+        " ts.spcname AS tablespace, c.reloptions, c.relpersistence, {oids} AS hasoids,"
+        " {partition} AS relispartition, {bound} AS partition_bound, {keys} AS partition_keys,"
+        " ARRAY(SELECT pg_catalog.quote_ident(pn.nspname) || '.' ||"
+        "   pg_catalog.quote_ident(pc.relname) FROM pg_catalog.pg_inherits h"
+        "   JOIN pg_catalog.pg_class pc ON pc.oid = h.inhparent"
+        "   JOIN pg_catalog.pg_namespace pn ON pn.oid = pc.relnamespace"
+        "   WHERE h.inhrelid = c.oid ORDER BY h.inhseqno) AS parents"
+        " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+        " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace"
+        " WHERE c.relkind IN ('r', 'f', 'p') AND {filter} ORDER BY c.relname",
+        fmt::arg("oids", with_oids ? "c.relhasoids" : "false"),
+        fmt::arg("partition", partitions ? "c.relispartition" : "false"),
+        fmt::arg("bound", partitions ? "pg_catalog.pg_get_expr(c.relpartbound, c.oid)" : "NULL"),
+        fmt::arg("keys", partitions ? "CASE WHEN c.relkind = 'p' THEN"
+                                      " pg_catalog.pg_get_partkeydef(c.oid) END"
+                                    : "NULL"),
+        fmt::arg("filter", filter(scope, "c.relname")));
+}
+
+std::string views(const Scope& scope) {
+    return fmt::format(
+        "SELECT c.relname AS view_name, c.reloptions AS options,"
+        " pg_catalog.pg_get_userbyid(c.relowner) AS viewowner,"
+        " pg_catalog.obj_description(c.oid, 'pg_class') AS description,"
+        " pg_catalog.pg_get_viewdef(c.oid, true) AS definition"
+        " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+        " WHERE c.relkind = 'v' AND {} ORDER BY c.relname",
+        filter(scope, "c.relname"));
+}
+
+std::string materialized_views(std::string_view schema) {
+    return "SELECT c.relname AS mviewname, pg_catalog.pg_get_userbyid(c.relowner) AS mviewowner,"
+           " ts.spcname AS tablespace, pg_catalog.pg_get_viewdef(c.oid, true) AS definition,"
+           " pg_catalog.obj_description(c.oid, 'pg_class') AS comment"
+           " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+           " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace"
+           " WHERE c.relkind = 'm' AND n.nspname = " +
+           sql_literal(schema) + " ORDER BY c.relname";
+}
+
+namespace {
+constexpr std::string_view k_not_in_extension =
+    " AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_depend d WHERE d.objid = {oid}"
+    " AND d.classid = '{catalog}'::pg_catalog.regclass AND d.deptype = 'e')";
+
+std::string not_in_extension(std::string_view oid, std::string_view catalog) {
+    return fmt::format(fmt::runtime(k_not_in_extension), fmt::arg("oid", oid),
+                       fmt::arg("catalog", catalog));
+}
+
+std::string_view routine_kind(std::uint32_t major) {
+    return newer(major, 11) ? "p.prokind" : "CASE WHEN p.proisagg THEN 'a' ELSE 'f' END";
+}
+} // namespace
+
+std::string schema_relations(std::string_view schema) {
+    return "SELECT c.relname AS table_name, CASE WHEN c.relkind = 'v' THEN 'VIEW'"
+           " ELSE 'BASE TABLE' END AS table_type"
+           " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+           " WHERE c.relkind IN ('r', 'p', 'f', 'v') AND n.nspname = " +
+           sql_literal(schema) + not_in_extension("c.oid", "pg_catalog.pg_class") +
+           " ORDER BY table_type, c.relname";
+}
+
+std::string schema_routines(std::string_view schema, std::uint32_t major) {
+    return fmt::format(
+        "SELECT p.proname, {kind} AS prokind,"
+        " pg_catalog.pg_get_function_identity_arguments(p.oid) AS arguments"
+        " FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace"
+        " WHERE n.nspname = {schema} AND {kind} <> 'a'{extension} ORDER BY p.proname, p.oid",
+        fmt::arg("kind", routine_kind(major)), fmt::arg("schema", sql_literal(schema)),
+        fmt::arg("extension", not_in_extension("p.oid", "pg_catalog.pg_proc")));
+}
+
+std::string routines(const Scope& scope, std::uint32_t major, bool by_arguments,
+                     std::string_view arguments) {
+    std::string where = filter(scope, "p.proname");
+    if (by_arguments)
+        where += " AND pg_catalog.pg_get_function_identity_arguments(p.oid) = " +
+                 sql_literal(arguments);
+    return fmt::format(
+        "SELECT p.proname, {kind} AS prokind, pg_catalog.pg_get_userbyid(p.proowner) AS owner,"
+        " {return_type} AS return_type, l.lanname AS language, p.prosecdef, p.proisstrict,"
+        " p.proretset, p.provolatile, p.prosrc AS definition, p.probin AS objfile,"
+        " p.proargnames, p.proargmodes, p.pronargs,"
+        " ARRAY(SELECT {argument_type} FROM pg_catalog.unnest(COALESCE(p.proallargtypes,"
+        "   p.proargtypes::pg_catalog.oid[])) WITH ORDINALITY AS k(type_oid, position)"
+        "   JOIN pg_catalog.pg_type t ON t.oid = k.type_oid{type_joins}"
+        "   ORDER BY k.position) AS argument_types,"
+        " ARRAY(SELECT COALESCE(pg_catalog.pg_get_function_arg_default(p.oid, k.position::int), '')"
+        "   FROM pg_catalog.generate_series(1, COALESCE(pg_catalog.array_length("
+        "   p.proallargtypes, 1), p.pronargs)) AS k(position) ORDER BY k.position) AS defaults,"
+        " p.proconfig, pg_catalog.obj_description(p.oid, 'pg_proc') AS comment,"
+        " pg_catalog.pg_get_function_identity_arguments(p.oid) AS arguments"
+        " FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace"
+        " JOIN pg_catalog.pg_language l ON l.oid = p.prolang"
+        " LEFT JOIN pg_catalog.pg_type t ON t.oid = p.prorettype{type_joins}"
+        " WHERE {kind} <> 'a' AND {where} ORDER BY p.proname, p.oid",
+        fmt::arg("kind", routine_kind(major)), fmt::arg("return_type", type_text("NULL")),
+        fmt::arg("argument_type", type_text("NULL")), fmt::arg("type_joins", k_type_joins),
+        fmt::arg("where", where));
+}
+
+std::string database(std::string_view name) {
+    return "SELECT pg_catalog.pg_get_userbyid(d.datdba) AS owner,"
+           " pg_catalog.pg_encoding_to_char(d.encoding) AS charset, d.datcollate, d.datctype,"
+           " d.datistemplate, d.datallowconn, d.datconnlimit, t.spcname,"
+           " pg_catalog.shobj_description(d.oid, 'pg_database') AS description"
+           " FROM pg_catalog.pg_database d LEFT JOIN pg_catalog.pg_tablespace t"
+           " ON d.dattablespace = t.oid WHERE d.datname = " +
+           sql_literal(name);
+}
+
+std::string extensions() {
+    return "SELECT e.extname, e.extversion FROM pg_catalog.pg_extension e"
+           " INNER JOIN pg_catalog.pg_namespace n ON e.extnamespace = n.oid"
+           " ORDER BY e.extname ASC;";
+}
+
+std::string schemas() {
+    return "SELECT n.nspname AS schema_name FROM pg_catalog.pg_namespace n"
+           " WHERE n.nspname !~ '^pg_(toast|temp_|toast_temp_)' ORDER BY n.nspname";
+}
+
+std::string schema_owner(std::string_view schema) {
+    return "SELECT pg_catalog.pg_get_userbyid(n.nspowner) AS schema_owner"
+           " FROM pg_catalog.pg_namespace n WHERE n.nspname = " +
+           sql_literal(schema);
+}
+
+std::string memberships(std::string_view account) {
+    return "SELECT r1.rolname AS role_name, am.admin_option FROM pg_catalog.pg_auth_members am"
+           " JOIN pg_catalog.pg_roles r1 ON am.roleid = r1.oid"
+           " JOIN pg_catalog.pg_roles r2 ON am.member = r2.oid WHERE r2.rolname = " +
+           sql_literal(account) + " ORDER BY role_name ASC";
+}
+
+std::string members(std::string_view account) {
+    return "SELECT r2.rolname AS role_name, am.admin_option FROM pg_catalog.pg_auth_members am"
+           " JOIN pg_catalog.pg_roles r1 ON am.roleid = r1.oid"
+           " JOIN pg_catalog.pg_roles r2 ON am.member = r2.oid WHERE r1.rolname = " +
+           sql_literal(account) + " ORDER BY role_name ASC";
+}
+
+std::string privileged_objects(std::string_view object_class, std::string_view account,
+                               std::string_view database, std::uint32_t major) {
+    // Objects whose ACL mentions the account at all; the exact grantee is
+    // matched when the ACL is read.
+    const std::string mentions =
+        " LIKE '%' || pg_catalog.replace(pg_catalog.replace(pg_catalog.replace(" +
+        sql_literal(account) + ", '\\', '\\\\'), '%', '\\%'), '_', '\\_') || '%'";
+    if (object_class == "DATABASE")
+        return "SELECT d.datname AS name, d.datacl::text AS acl FROM pg_catalog.pg_database d"
+               " WHERE d.datname = " +
+               sql_literal(database) + " AND d.datacl::text" + mentions;
+    if (object_class == "TABLESPACE")
+        return "SELECT spcname AS name, spcacl::text AS acl FROM pg_catalog.pg_tablespace"
+               " WHERE spcacl::text" +
+               mentions + " ORDER BY spcname";
+    if (object_class == "SCHEMA")
+        return "SELECT nspname AS name, nspacl::text AS acl FROM pg_catalog.pg_namespace"
+               " WHERE nspacl::text" +
+               mentions + " ORDER BY nspname";
+    if (object_class == "RELATION")
+        return "SELECT n.nspname AS schema_name, c.relname AS name, c.relkind,"
+               " c.relacl::text AS acl FROM pg_catalog.pg_class c"
+               " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+               " WHERE c.relkind IN ('r', 'v', 'S', 'm', 'f', 'p') AND c.relacl::text" +
+               mentions + " ORDER BY n.nspname, c.relname";
+    if (object_class == "COLUMN")
+        return "SELECT n.nspname AS schema_name, c.relname AS table_name, a.attname AS name,"
+               " a.attacl::text AS acl FROM pg_catalog.pg_attribute a"
+               " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
+               " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+               " WHERE NOT a.attisdropped AND a.attnum > 0 AND a.attacl::text" +
+               mentions + " ORDER BY n.nspname, c.relname, a.attnum";
+    if (object_class == "ROUTINE")
+        return "SELECT n.nspname AS schema_name, p.proname AS name,"
+               " pg_catalog.pg_get_function_identity_arguments(p.oid) AS arguments,"
+               " p.prorettype = 'pg_catalog.trigger'::pg_catalog.regtype AS is_trigger,"
+               " " + std::string(routine_kind(major)) + " AS prokind,"
+               " p.proacl::text AS acl FROM pg_catalog.pg_proc p"
+               " JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace"
+               " WHERE p.proacl::text" +
+               mentions + " ORDER BY n.nspname, p.proname, p.oid";
+    if (object_class == "LANGUAGE")
+        return "SELECT lanname AS name, lanacl::text AS acl FROM pg_catalog.pg_language"
+               " WHERE lanacl::text" +
+               mentions + " ORDER BY lanname";
+    if (object_class == "SERVER")
+        return "SELECT srvname AS name, srvacl::text AS acl FROM pg_catalog.pg_foreign_server"
+               " WHERE srvacl::text" +
+               mentions + " ORDER BY srvname";
+    return "SELECT fdwname AS name, fdwacl::text AS acl FROM pg_catalog.pg_foreign_data_wrapper"
+           " WHERE fdwacl::text" +
+           mentions + " ORDER BY fdwname";
+}
+
+} // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries

@@ -1,0 +1,552 @@
+#include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
+
+#include "Contracts/Database/IStatement.hpp"
+#include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/CatalogRows.hpp"
+#include "core/Precondition.hpp"
+#include "core/Properties.hpp"
+
+#include <fmt/format.h>
+
+#include <map>
+
+namespace Dizezida::Dovodarud::Supports::Database {
+
+using namespace MetaModel;
+namespace Queries = CatalogQueries;
+
+namespace {
+
+std::string boolean_text(const CatalogRows& rows, std::size_t row, std::string_view column) {
+    return rows.flag(row, column) ? "true" : "false";
+}
+
+/// "name=value," for each row, the last "," left out (a boolean value as true or false).
+std::string pairs(const CatalogRows& rows, std::string_view name, std::string_view value,
+                  bool boolean = false) {
+    std::string out;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (!out.empty())
+            out += ',';
+        out += rows.text(row, name) + "=" +
+               (boolean ? boolean_text(rows, row, value) : rows.text(row, value));
+    }
+    return out;
+}
+
+constexpr std::string_view k_arguments = "ARGUMENTS";
+
+} // namespace
+
+std::shared_ptr<PostgreSQLAdapterV11x>
+PostgreSQLAdapterV11x::create(const Contracts::Database::ConnectionPtr& connection) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(connection, nullptr);
+    return std::make_shared<PostgreSQLAdapterV11x>(connection);
+}
+
+Core::Result<CatalogRows> PostgreSQLAdapterV11x::run(const std::string& sql) const {
+    const auto connection = get_connection();
+    if (!connection)
+        return Core::fail(Core::Error::sql(30003, "the adapter's connection is gone"));
+    return CatalogRows::query(*connection, sql);
+}
+
+std::uint32_t PostgreSQLAdapterV11x::major() const {
+    const auto connection = get_connection();
+    return connection ? connection->get_major_version() : 0;
+}
+
+// ---------------------------------------------------------------- containers
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_database(const Ptr<MetaDatabase>& database,
+                                                             std::int32_t full) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(database, {});
+    if (!database->is_filled()) {
+        auto rows = run(Queries::database(database->get_name()));
+        if (!rows)
+            return std::unexpected(rows.error());
+        if (rows->empty())
+            return Core::fail(missing_object("database", "", database->get_name()));
+        auto& attributes = database->get_attributes();
+        attributes["OWNER"] = rows->text(0, "owner");
+        attributes["ENCODING"] = rows->text(0, "charset");
+        attributes["LC_COLLATE"] = rows->text(0, "datcollate");
+        attributes["LC_CTYPE"] = rows->text(0, "datctype");
+        attributes["IS_TEMPLATE"] = boolean_text(*rows, 0, "datistemplate");
+        attributes["ALLOW_CONNECTIONS"] = boolean_text(*rows, 0, "datallowconn");
+        attributes["CONNECTION LIMIT"] = rows->text(0, "datconnlimit");
+        attributes["TABLESPACE"] = rows->text(0, "spcname");
+        database->set_comment(rows->text(0, "description"));
+
+        auto extensions = run(Queries::extensions());
+        if (!extensions)
+            return std::unexpected(extensions.error());
+        attributes["EXTENSION"] = pairs(*extensions, "extname", "extversion");
+
+        auto schemas = run(Queries::schemas());
+        if (!schemas)
+            return std::unexpected(schemas.error());
+        for (std::size_t row = 0; row < schemas->size(); ++row)
+            database->append(schemas->text(row, "schema_name"));
+    }
+    if (full) {
+        for (const auto& schema : database->get_schemas())
+            DIZEZIDA_TRY(fill_meta_schema(schema, full));
+    }
+    database->set_filled(true);
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>& schema,
+                                                           std::int32_t full) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(schema, {});
+    const std::string& name = schema->get_name();
+    if (!schema->is_filled()) {
+        auto owner = run(Queries::schema_owner(name));
+        if (!owner)
+            return std::unexpected(owner.error());
+        if (!owner->empty())
+            schema->get_attributes()["OWNER"] = owner->text(0, "schema_owner");
+
+        auto relations = run(Queries::schema_relations(name));
+        if (!relations)
+            return std::unexpected(relations.error());
+        for (std::size_t row = 0; row < relations->size(); ++row) {
+            const std::string relation = relations->text(row, "table_name");
+            if (relations->text(row, "table_type") == "VIEW")
+                schema->get_views().push_back(
+                    MetaView::with_names(schema->get_database(), name, relation));
+            else
+                schema->get_tables().push_back(
+                    MetaTable::with_names(schema->get_database(), name, relation));
+        }
+
+        auto routines = run(Queries::schema_routines(name, major()));
+        if (!routines)
+            return std::unexpected(routines.error());
+        for (std::size_t row = 0; row < routines->size(); ++row) {
+            auto routine = MetaFunction::with_names(schema->get_database(), name,
+                                                    routines->text(row, "proname"));
+            const bool is_function = routines->text(row, "prokind") != "p";
+            routine->set_is_function(is_function);
+            routine->get_attributes()[std::string(k_arguments)] =
+                routines->text(row, "arguments");
+            (is_function ? schema->get_functions() : schema->get_procedures()).push_back(routine);
+        }
+
+        auto materialized = run(Queries::materialized_views(name));
+        if (!materialized)
+            return std::unexpected(materialized.error());
+        for (std::size_t row = 0; row < materialized->size(); ++row) {
+            auto view = Materialized::with_names(schema->get_database(), name,
+                                                 materialized->text(row, "mviewname"));
+            view->get_attributes()["OWNER"] = materialized->text(row, "mviewowner");
+            view->set_table_space(materialized->text(row, "tablespace"));
+            view->set_definition(materialized->text(row, "definition"));
+            view->set_comment(materialized->text(row, "comment"));
+            view->set_filled(true);
+            schema->get_miews().push_back(view);
+        }
+    }
+    if (full) {
+        TableIndex tables;
+        for (const auto& table : schema->get_tables())
+            if (!table->is_filled())
+                tables.emplace(table->get_name(), table);
+        DIZEZIDA_TRY(fill_tables({name, ""}, tables, true));
+        std::vector<std::shared_ptr<MetaView>> views;
+        for (const auto& view : schema->get_views())
+            if (!view->is_filled())
+                views.push_back(view);
+        DIZEZIDA_TRY(read_views({name, ""}, views));
+        std::vector<std::shared_ptr<MetaFunction>> routines;
+        for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
+            for (const auto& routine : *list)
+                if (!routine->is_filled())
+                    routines.push_back(routine);
+        DIZEZIDA_TRY(read_routines({name, ""}, routines));
+    }
+    schema->set_filled(true);
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_table(const Ptr<MetaTable>& table,
+                                                          std::int32_t full) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(table, {});
+    if (table->is_filled())
+        return {};
+    return fill_tables({table->get_schema(), table->get_name()}, {{table->get_name(), table}},
+                       full != 0);
+}
+
+// ---------------------------------------------------------------- views and routines
+
+Core::Result<void>
+PostgreSQLAdapterV11x::read_views(const Scope& scope,
+                                  const std::vector<std::shared_ptr<MetaView>>& views) {
+    if (views.empty())
+        return {};
+    auto rows = run(Queries::views(scope));
+    if (!rows)
+        return std::unexpected(rows.error());
+    std::unordered_map<std::string, std::size_t> by_name;
+    for (std::size_t row = 0; row < rows->size(); ++row)
+        by_name.emplace(rows->text(row, "view_name"), row);
+    for (const auto& view : views) {
+        const auto found = by_name.find(view->get_name());
+        if (found == by_name.end())
+            return Core::fail(missing_object("view", view->get_schema(), view->get_name()));
+        const std::size_t row = found->second;
+        auto& attributes = view->get_attributes();
+        attributes["WITH_OPTION"] = rows->text(row, "options");
+        attributes["OWNER"] = rows->text(row, "viewowner");
+        view->set_comment(rows->text(row, "description"));
+        view->set_definition(rows->text(row, "definition"));
+        view->set_filled(true);
+    }
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_view(const Ptr<MetaView>& view) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(view, {});
+    if (view->is_filled())
+        return {};
+    if (auto materialized = std::dynamic_pointer_cast<Materialized>(view))
+        return {}; // read with its schema
+    return read_views({view->get_schema(), view->get_name()}, {view});
+}
+
+namespace {
+
+std::string_view mode_word(std::string_view letter) {
+    if (letter == "i")
+        return "IN";
+    if (letter == "o")
+        return "OUT";
+    if (letter == "b")
+        return "INOUT";
+    if (letter == "t")
+        return "TABLE";
+    if (letter == "v")
+        return "VARIADIC";
+    return "";
+}
+
+/// A routine's properties from row `row` of the routine query.
+void apply_routine(MetaFunction& routine, const CatalogRows& rows, std::size_t row) {
+    routine.set_is_function(rows.text(row, "prokind") != "p");
+    auto& attributes = routine.get_attributes();
+    attributes["OWNER"] = rows.text(row, "owner");
+    attributes["LANGUAGE"] = rows.text(row, "language");
+    attributes["EXTERNAL SECURITY"] = rows.flag(row, "prosecdef") ? "DEFINER" : "INVOKER";
+    attributes["RESULT SET"] = rows.flag(row, "proretset") ? "true" : "false";
+    const std::string volatility = rows.text(row, "provolatile");
+    attributes["RESULT DEPEND"] = volatility == "i"   ? "IMMUTABLE"
+                                  : volatility == "s" ? "STABLE"
+                                                      : "VOLATILE";
+    attributes[std::string(k_arguments)] = rows.text(row, "arguments");
+    routine.set_return_type(rows.is_null(row, "return_type") ? "" : rows.text(row, "return_type"));
+    routine.set_body(rows.text(row, "definition"));
+    routine.set_comment(rows.text(row, "comment"));
+
+    // One text per parameter: [mode] [name] type [= default].
+    const std::vector<std::string> names = rows.list(row, "proargnames");
+    const std::vector<std::string> modes = rows.list(row, "proargmodes");
+    const std::vector<std::string> types = rows.list(row, "argument_types");
+    const std::vector<std::string> defaults = rows.list(row, "defaults");
+    std::vector<std::string> parameters;
+    for (std::size_t k = 0; k < types.size(); ++k) {
+        std::string text;
+        if (k < modes.size() && !mode_word(modes[k]).empty())
+            text += std::string(mode_word(modes[k])) + " ";
+        if (k < names.size() && !names[k].empty())
+            text += names[k] + " ";
+        text += types[k] + " ";
+        if (k < defaults.size() && !defaults[k].empty())
+            text += "= " + defaults[k] + " ";
+        text.pop_back();
+        parameters.push_back(std::move(text));
+    }
+    routine.set_parameters(std::move(parameters));
+}
+
+} // namespace
+
+Core::Result<void>
+PostgreSQLAdapterV11x::read_routines(const Scope& scope,
+                                     const std::vector<std::shared_ptr<MetaFunction>>& routines) {
+    if (routines.empty())
+        return {};
+    // One routine alone is picked by its identity arguments when it has them.
+    const bool single = !scope.name.empty();
+    const auto& attributes = routines.front()->get_attributes();
+    const auto arguments = attributes.find(std::string(k_arguments));
+    const bool by_arguments = single && arguments != attributes.end();
+    auto rows = run(Queries::routines(scope, major(), by_arguments,
+                                      by_arguments ? arguments->second : std::string()));
+    if (!rows)
+        return std::unexpected(rows.error());
+    std::map<std::pair<std::string, std::string>, std::size_t> by_signature;
+    std::unordered_map<std::string, std::size_t> by_name;
+    for (std::size_t row = 0; row < rows->size(); ++row) {
+        by_signature.emplace(std::pair{rows->text(row, "proname"), rows->text(row, "arguments")},
+                             row);
+        by_name.emplace(rows->text(row, "proname"), row);
+    }
+    for (const auto& routine : routines) {
+        const auto& own = routine->get_attributes();
+        const auto signature = own.find(std::string(k_arguments));
+        std::size_t row = rows->size();
+        if (signature != own.end()) {
+            const auto found = by_signature.find({routine->get_name(), signature->second});
+            row = found == by_signature.end() ? row : found->second;
+        } else if (const auto found = by_name.find(routine->get_name()); found != by_name.end()) {
+            row = found->second;
+        }
+        if (row == rows->size())
+            return Core::fail(missing_object("routine", routine->get_schema(), routine->get_name()));
+        apply_routine(*routine, *rows, row);
+        routine->set_filled(true);
+    }
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_function(const Ptr<MetaFunction>& function) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(function, {});
+    if (function->is_filled())
+        return {};
+    return read_routines({function->get_schema(), function->get_name()}, {function});
+}
+
+// ---------------------------------------------------------------- roles and privileges
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_account(MetaRelation& account,
+                                                       const Ptr<MetaRelation>& shared) {
+    if (account.is_filled())
+        return {};
+    const auto connection = get_connection();
+    const auto dialect = connection ? connection->statement() : nullptr;
+    if (!dialect)
+        return Core::fail(Core::Error::sql(30003, "the adapter's connection has no dialect"));
+    auto rows = run(dialect->show_user_detail(account.get_database(), account.get_schema(),
+                                              account.get_name()));
+    if (!rows)
+        return std::unexpected(rows.error());
+    if (!rows->empty()) {
+        auto& attributes = account.get_attributes();
+        attributes["OID"] = rows->text(0, "oids");
+        attributes["SUPER_USER"] = boolean_text(*rows, 0, "rolsuper");
+        attributes["INHERIT"] = boolean_text(*rows, 0, "rolinherit");
+        attributes["CREATE_ROLE"] = boolean_text(*rows, 0, "rolcreaterole");
+        attributes["CREATE_DATABASE"] = boolean_text(*rows, 0, "rolcreatedb");
+        attributes["BYPASS"] = boolean_text(*rows, 0, "rolbypassrls");
+        attributes["REPLICATION"] = boolean_text(*rows, 0, "rolreplication");
+        attributes["LOGIN"] = boolean_text(*rows, 0, "rolcanlogin");
+        attributes["CONNECTION_LIMIT"] = rows->text(0, "rolconnlimit");
+        const std::string valid_until = rows->text(0, "rolvaliduntil");
+        attributes["VALID_UNTIL"] = valid_until.size() >= 10 ? valid_until.substr(0, 10) : "";
+        account.set_password(rows->text(0, "rolpassword"));
+        account.set_comment(rows->text(0, "comment"));
+    }
+    DIZEZIDA_TRY(load_relation(shared));
+    DIZEZIDA_TRY(load_role_privileges(shared));
+    account.set_filled(true);
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_user(const Ptr<MetaUser>& user) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(user, {});
+    return fill_account(*user, user);
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_role(const Ptr<MetaRole>& role) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(role, {});
+    return fill_account(*role, role);
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::load_relation(const Ptr<MetaRelation>& account) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(account, {});
+    auto roles = run(Queries::memberships(account->get_name()));
+    if (!roles)
+        return std::unexpected(roles.error());
+    if (!roles->empty())
+        account->get_attributes()["ROLES"] = pairs(*roles, "role_name", "admin_option", true);
+    auto members = run(Queries::members(account->get_name()));
+    if (!members)
+        return std::unexpected(members.error());
+    if (!members->empty())
+        account->get_attributes()["MEMBERS"] = pairs(*members, "role_name", "admin_option", true);
+    return {};
+}
+
+std::string PostgreSQLAdapterV11x::extract_and_translate_privilege(std::string_view privileges,
+                                                                   std::string_view user) {
+    for (const std::string& item : CatalogRows::parse_array(privileges)) {
+        // grantee=letters/grantor, the grantee in double quotes when it needs them.
+        std::string grantee;
+        std::size_t at = 0;
+        if (!item.empty() && item[0] == '"') {
+            for (at = 1; at < item.size(); ++at) {
+                if (item[at] == '"' && at + 1 < item.size() && item[at + 1] == '"')
+                    grantee.push_back(item[++at]);
+                else if (item[at] == '"')
+                    break;
+                else
+                    grantee.push_back(item[at]);
+            }
+            ++at;
+        } else {
+            at = item.find('=');
+            grantee = item.substr(0, at);
+        }
+        if (grantee != user || at >= item.size() || item[at] != '=')
+            continue;
+        const std::string letters = item.substr(at + 1, item.find('/', at) - at - 1);
+        std::string out;
+        constexpr std::pair<char, std::string_view> names[] = {
+            {'r', "SELECT"},     {'a', "INSERT"},  {'w', "UPDATE"}, {'d', "DELETE"},
+            {'D', "TRUNCATE"},   {'x', "REFERENCES"}, {'t', "TRIGGER"}, {'C', "CREATE"},
+            {'c', "CONNECT"},    {'T', "TEMPORARY"}, {'X', "EXECUTE"}, {'U', "USAGE"}};
+        for (const auto& [letter, name] : names) {
+            const std::size_t found = letters.find(letter);
+            if (found == std::string::npos)
+                continue;
+            const bool grantable = found + 1 < letters.size() && letters[found + 1] == '*';
+            out += fmt::format("{}={},", name, grantable ? "W" : "G");
+        }
+        if (!out.empty())
+            out.pop_back();
+        return out;
+    }
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::load_role_privileges(const Ptr<MetaRelation>& account) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(account, {});
+    const std::string& name = account->get_name();
+    auto& privileges = account->get_privileges();
+    std::string keys;
+    auto store = [&](const std::string& key, const std::string& acl) {
+        privileges[key] = extract_and_translate_privilege(acl, name);
+        keys += key + ",";
+    };
+    const auto connection = get_connection();
+    const std::string database = connection && connection->get_server()
+                                     ? connection->get_server()->initial()
+                                     : account->get_database();
+    for (std::string_view object_class : {"DATABASE", "TABLESPACE", "SCHEMA", "RELATION", "COLUMN",
+                                          "ROUTINE", "LANGUAGE", "SERVER", "WRAPPER"}) {
+        auto rows = run(Queries::privileged_objects(object_class, name, database, major()));
+        if (!rows)
+            return std::unexpected(rows.error());
+        for (std::size_t row = 0; row < rows->size(); ++row) {
+            const std::string acl = rows->text(row, "acl");
+            const std::string object = rows->text(row, "name");
+            const std::string schema = rows->text(row, "schema_name");
+            if (object_class == "DATABASE") {
+                store("DATABASE:*.*", acl);
+            } else if (object_class == "SCHEMA") {
+                store("SCHEMA:" + object + ".*", acl);
+            } else if (object_class == "RELATION") {
+                const std::string kind = rows->text(row, "relkind");
+                const std::string_view prefix = kind == "v"   ? "VIEW"
+                                                : kind == "m" ? "MATERIALIZED"
+                                                : kind == "S" ? "SEQUENCE"
+                                                              : "TABLE";
+                store(fmt::format("{}:{}.{}", prefix, schema, object), acl);
+            } else if (object_class == "COLUMN") {
+                store(fmt::format("COLUMN:{}.{}.{}", schema, rows->text(row, "table_name"), object),
+                      acl);
+            } else if (object_class == "ROUTINE") {
+                const bool procedure = rows->text(row, "prokind") == "p";
+                store(fmt::format("{}:{}.{}", procedure ? "PROCEDURE" : "FUNCTION", schema, object),
+                      acl);
+            } else {
+                store(fmt::format("{}:{}", object_class, object), acl);
+            }
+        }
+    }
+    privileges["OBJECT"] = keys;
+    return {};
+}
+
+void PostgreSQLAdapterV11x::load_privileges(Core::StringMap& map,
+                                            std::span<const std::string> kinds) {
+    static const std::pair<std::string_view, std::string_view> table[] = {
+        {"DATABASE", "CREATE,TEMPORARY,CONNECT"},
+        {"DOMAIN", "USAGE"},
+        {"FUNCTION", "EXECUTE"},
+        {"PROCEDURE", "EXECUTE"},
+        {"WRAPPER", "USAGE"},
+        {"SERVER", "USAGE"},
+        {"LANGUAGE", "USAGE"},
+        {"SCHEMA", "USAGE,CREATE"},
+        {"SEQUENCE", "SELECT,UPDATE,USAGE"},
+        {"TABLE", "INSERT,SELECT,UPDATE,DELETE,TRUNCATE,REFERENCES,TRIGGER"},
+        {"COLUMN", "INSERT,SELECT,UPDATE,REFERENCES"},
+        {"TABLESPACE", "CREATE"},
+        {"TYPE", "USAGE"},
+    };
+    for (const auto& [kind, privileges] : table) {
+        const bool wanted =
+            kinds.empty() || std::any_of(kinds.begin(), kinds.end(), [&](const std::string& k) {
+                std::string upper = k;
+                std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) {
+                    return static_cast<char>(std::toupper(c));
+                });
+                return upper == kind;
+            });
+        if (wanted)
+            map[std::string(kind)] = std::string(privileges);
+    }
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::load_privileges(const Ptr<std::vector<std::string>>& matrix) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(matrix, {});
+    Core::StringMap map;
+    load_privileges(map, {});
+    for (const auto& [kind, privileges] : map)
+        matrix->push_back(kind + "=" + privileges);
+    return {};
+}
+
+// ---------------------------------------------------------------- dispatch
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_meta_object(const Ptr<MetaObject>& meta_object) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(meta_object, {});
+    switch (meta_object->character()) {
+    case DbObject::DATABASE:
+        return fill_meta_database(std::dynamic_pointer_cast<MetaDatabase>(meta_object), 0);
+    case DbObject::SCHEMA:
+        return fill_meta_schema(std::dynamic_pointer_cast<MetaSchema>(meta_object), 0);
+    case DbObject::TABLE:
+        return fill_meta_table(std::dynamic_pointer_cast<MetaTable>(meta_object), 0);
+    case DbObject::EVENT:
+        return fill_meta_event(std::dynamic_pointer_cast<MetaEvent>(meta_object));
+    case DbObject::FUNCTION:
+        return fill_meta_function(std::dynamic_pointer_cast<MetaFunction>(meta_object));
+    case DbObject::INDEX:
+        return fill_meta_index(std::dynamic_pointer_cast<MetaIndex>(meta_object));
+    case DbObject::ROLE:
+        return fill_meta_role(std::dynamic_pointer_cast<MetaRole>(meta_object));
+    case DbObject::TRIGGER:
+        return fill_meta_trigger(std::dynamic_pointer_cast<MetaTrigger>(meta_object));
+    case DbObject::USER:
+        return fill_meta_user(std::dynamic_pointer_cast<MetaUser>(meta_object));
+    case DbObject::VIEW:
+    case DbObject::MATERIALIZED_VIEW:
+        return fill_meta_view(std::dynamic_pointer_cast<MetaView>(meta_object));
+    default:
+        return {};
+    }
+}
+
+const Core::TypeInfo& PostgreSQLAdapterV11x::static_type() {
+    static const Core::TypeInfo info = Core::TypeInfo::make_class<PostgreSQLAdapterV11x, Adapter>(
+        "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV11x", {});
+    return info;
+}
+
+} // namespace Dizezida::Dovodarud::Supports::Database
+
+DIZEZIDA_REGISTER_TYPE(Dizezida::Dovodarud::Supports::Database::PostgreSQLAdapterV11x)
