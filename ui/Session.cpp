@@ -2,9 +2,9 @@
 
 #include "Foundation/LoggingService.hpp"
 #include "Foundation/Services.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
 #include "Supports/Log/LogManager.hpp"
 #include "provider/Supports/ConnInfo.hpp"
-#include "provider/Supports/PostgreSQLProvider.hpp"
 
 #include <glib.h>
 
@@ -37,8 +37,8 @@ open_session(const std::string& server_text) {
         return std::nullopt;
     }
     (*server)->set_uuid("cli-" + std::to_string(getpid()));
-    auto connection = std::make_shared<Dovodarud::Supports::Database::ConnectionImpl>(
-        Zozuvoru::Supports::PostgreSQLProvider::create());
+    std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl> connection =
+        Dovodarud::Supports::Database::PostgreSQLConnection::create();
     if (auto opened = connection->open(*server, nullptr); !opened) {
         std::cerr << opened.error().message << '\n';
         return std::nullopt;

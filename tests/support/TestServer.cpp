@@ -56,6 +56,10 @@ std::string test_conninfo() {
 
 std::string run_sql(const std::string& sql) { return run_on(test_conninfo(), sql); }
 
+std::string run_sql_on(const std::string& conninfo, const std::string& sql) {
+    return run_on(conninfo, sql);
+}
+
 ScratchDatabase::ScratchDatabase(const std::string& prefix) {
     static std::atomic<int> counter{0};
     m_name = prefix + "_" + std::to_string(getpid()) + "_" + std::to_string(counter++);

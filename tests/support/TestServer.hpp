@@ -15,6 +15,9 @@ std::string test_conninfo();
 /// returns the first column of the first row ("" when none).
 std::string run_sql(const std::string& sql);
 
+/// Runs SQL on the server a connection string names, as run_sql does.
+std::string run_sql_on(const std::string& conninfo, const std::string& sql);
+
 /// A fresh database on the test server, dropped by the destructor.
 class ScratchDatabase {
 public:
