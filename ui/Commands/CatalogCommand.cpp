@@ -28,6 +28,7 @@ struct CatalogOptions {
     std::string table;
     std::string output;
     bool pretty = false;
+    bool system = false;
 };
 
 /// Counts objects read and shows the count on a terminal.
@@ -101,6 +102,11 @@ std::string read_catalog(Supports::Database::ConnectionImpl& connection,
     if (options.schemas.empty()) {
         if (auto filled = adapter->fill_meta_database(database, 0); !filled)
             return failed(filled.error());
+        if (!options.system)
+            std::erase_if(database->get_schemas(), [](const auto& schema) {
+                return schema->get_name() == "pg_catalog" ||
+                       schema->get_name() == "information_schema";
+            });
     } else {
         for (const std::string& name : options.schemas) {
             const std::string exists = scalar(
@@ -157,6 +163,8 @@ void add_catalog_command(CLI::App& app, Dizezida::Rezizida::CommandContext& cont
     command->add_option("--table", options->table, "Only this table, as SCHEMA.TABLE");
     command->add_option("-o,--output", options->output, "Write to FILE instead of stdout");
     command->add_flag("--pretty", options->pretty, "Indent the JSON");
+    command->add_flag("--system", options->system,
+                      "Also read pg_catalog and information_schema (left out by default)");
     command->callback([&context, options] {
         context.run = [options] { return run_catalog(*options); };
     });

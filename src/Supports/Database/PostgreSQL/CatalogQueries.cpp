@@ -45,12 +45,15 @@ constexpr std::string_view k_relation_joins =
 std::string columns(const Scope& scope, std::uint32_t major) {
     const std::string_view identity = newer(major, 10) ? "a.attidentity" : "''::\"char\"";
     const std::string_view generated = newer(major, 12) ? "a.attgenerated" : "''::\"char\"";
+    // The identity sequence, looked up only for identity columns.
     const std::string sequence =
         newer(major, 10)
-            ? " LEFT JOIN pg_catalog.pg_depend dep ON a.attidentity <> '' AND dep.refobjid = c.oid"
-              " AND dep.refobjsubid = a.attnum AND dep.deptype = 'i'"
-              " AND dep.classid = 'pg_catalog.pg_class'::pg_catalog.regclass"
-              " LEFT JOIN pg_catalog.pg_sequence seq ON seq.seqrelid = dep.objid"
+            ? " LEFT JOIN LATERAL (SELECT s.seqstart, s.seqincrement, s.seqmax, s.seqmin,"
+              " s.seqcycle FROM pg_catalog.pg_depend dep JOIN pg_catalog.pg_sequence s"
+              " ON s.seqrelid = dep.objid WHERE a.attidentity <> ''"
+              " AND dep.refclassid = 'pg_catalog.pg_class'::pg_catalog.regclass"
+              " AND dep.refobjid = c.oid AND dep.refobjsubid = a.attnum AND dep.deptype = 'i'"
+              " AND dep.classid = 'pg_catalog.pg_class'::pg_catalog.regclass) seq ON TRUE"
             : " LEFT JOIN (SELECT NULL::bigint AS seqstart, NULL::bigint AS seqincrement,"
               " NULL::bigint AS seqmax, NULL::bigint AS seqmin, NULL::boolean AS seqcycle) seq"
               " ON FALSE";
@@ -64,7 +67,7 @@ std::string columns(const Scope& scope, std::uint32_t major) {
         " WHEN btn.nspname = 'pg_catalog' THEN pg_catalog.format_type(bt.oid, NULL)"
         " ELSE 'USER-DEFINED' END AS data_type,"
         " {type} AS raw_type, a.attndims AS dimensions,"
-        " pg_catalog.col_description(c.oid, a.attnum) AS comment,"
+        " ds.description AS comment,"
         " {identity} AS identity, {generated} AS generated,"
         " pg_catalog.pg_get_expr(ad.adbin, ad.adrelid) AS expression,"
         " seq.seqstart, seq.seqincrement, seq.seqmax, seq.seqmin, seq.seqcycle,"
@@ -79,6 +82,8 @@ std::string columns(const Scope& scope, std::uint32_t major) {
         " CROSS JOIN LATERAL (SELECT CASE WHEN t.typtype = 'd' THEN t.typtypmod"
         " ELSE a.atttypmod END AS typmod) tm"
         " LEFT JOIN pg_catalog.pg_attrdef ad ON ad.adrelid = a.attrelid AND ad.adnum = a.attnum"
+        " LEFT JOIN pg_catalog.pg_description ds ON ds.objoid = c.oid AND ds.objsubid = a.attnum"
+        " AND ds.classoid = 'pg_catalog.pg_class'::pg_catalog.regclass"
         " LEFT JOIN (pg_catalog.pg_collation co JOIN pg_catalog.pg_namespace nco"
         " ON nco.oid = co.collnamespace) ON co.oid = a.attcollation"
         " AND (nco.nspname, co.collname) <> ('pg_catalog', 'default'){sequence}"
@@ -110,22 +115,25 @@ std::string indexes(const Scope& scope, std::uint32_t major, bool by_index) {
         " {key_count} AS key_count,"
         " pg_catalog.pg_get_expr(x.indpred, x.indrelid, true) AS predicate,"
         " pg_catalog.obj_description(i.oid, 'pg_class') AS comment,"
-        " ARRAY(SELECT pg_catalog.pg_get_indexdef(x.indexrelid, k.position, true) ||"
+        " ARRAY(SELECT CASE WHEN ka.attname IS NULL"
+        "   THEN pg_catalog.pg_get_indexdef(x.indexrelid, k.position, true)"
+        "   ELSE pg_catalog.quote_ident(ka.attname) END ||"
         "   CASE WHEN k.position > {key_count} THEN '' ELSE"
-        "   COALESCE((SELECT ' COLLATE ' || pg_catalog.quote_ident(cn.nspname) || '.' ||"
-        "     pg_catalog.quote_ident(cl.collname) FROM pg_catalog.pg_collation cl"
-        "     JOIN pg_catalog.pg_namespace cn ON cn.oid = cl.collnamespace"
-        "     WHERE cl.oid = x.indcollation[k.position - 1] AND cl.oid <> 100"
-        "     AND cl.oid IS DISTINCT FROM (SELECT ka.attcollation FROM pg_catalog.pg_attribute ka"
-        "       WHERE ka.attrelid = x.indrelid AND ka.attnum = x.indkey[k.position - 1])), '') ||"
-        "   COALESCE((SELECT ' ' || pg_catalog.quote_ident(opn.nspname) || '.' ||"
-        "     pg_catalog.quote_ident(opc.opcname) FROM pg_catalog.pg_opclass opc"
-        "     JOIN pg_catalog.pg_namespace opn ON opn.oid = opc.opcnamespace"
-        "     WHERE opc.oid = x.indclass[k.position - 1] AND NOT opc.opcdefault), '') ||"
+        "   CASE WHEN cl.oid IS NULL OR cl.oid = 100 OR cl.oid = ka.attcollation THEN ''"
+        "     ELSE ' COLLATE ' || pg_catalog.quote_ident(cn.nspname) || '.' ||"
+        "     pg_catalog.quote_ident(cl.collname) END ||"
+        "   CASE WHEN opc.opcdefault IS DISTINCT FROM false THEN '' ELSE ' ' ||"
+        "     pg_catalog.quote_ident(opn.nspname) || '.' || pg_catalog.quote_ident(opc.opcname) END ||"
         "   CASE WHEN x.indoption[k.position - 1] & 1 = 1 THEN ' DESC' ||"
         "     CASE WHEN x.indoption[k.position - 1] & 2 = 0 THEN ' NULLS LAST' ELSE '' END"
         "   WHEN x.indoption[k.position - 1] & 2 = 2 THEN ' NULLS FIRST' ELSE '' END END"
         "   FROM pg_catalog.generate_series(1, x.indnatts::int) AS k(position)"
+        "   LEFT JOIN pg_catalog.pg_attribute ka ON ka.attrelid = x.indrelid"
+        "     AND ka.attnum = x.indkey[k.position - 1] AND ka.attnum <> 0"
+        "   LEFT JOIN pg_catalog.pg_collation cl ON cl.oid = x.indcollation[k.position - 1]"
+        "   LEFT JOIN pg_catalog.pg_namespace cn ON cn.oid = cl.collnamespace"
+        "   LEFT JOIN pg_catalog.pg_opclass opc ON opc.oid = x.indclass[k.position - 1]"
+        "   LEFT JOIN pg_catalog.pg_namespace opn ON opn.oid = opc.opcnamespace"
         "   ORDER BY k.position) AS keys"
         " FROM pg_catalog.pg_index x"
         " JOIN pg_catalog.pg_class i ON i.oid = x.indexrelid"
@@ -164,26 +172,37 @@ std::string triggers(const Scope& scope, bool by_trigger) {
 }
 
 std::string constraints(const Scope& scope, char kind) {
+    // Each kind computes only the texts it uses.
+    const auto key_columns = [](std::string_view keys, std::string_view relation) {
+        return fmt::format("ARRAY(SELECT a.attname FROM pg_catalog.unnest(con.{0}) WITH ORDINALITY"
+                           " AS k(attnum, position) JOIN pg_catalog.pg_attribute a"
+                           " ON a.attrelid = con.{1} AND a.attnum = k.attnum ORDER BY k.position)",
+                           keys, relation);
+    };
+    const std::string local =
+        kind == 'u' || kind == 'f' ? key_columns("conkey", "conrelid") : "NULL::name[]";
+    const std::string refer = kind == 'f' ? key_columns("confkey", "confrelid") : "NULL::name[]";
+    const std::string_view expression =
+        kind == 'c' ? "pg_catalog.pg_get_expr(con.conbin, con.conrelid, true)" : "NULL::text";
+    const std::string_view definition =
+        kind == 'x' ? "pg_catalog.pg_get_constraintdef(con.oid, true)" : "NULL::text";
     return fmt::format(
         "SELECT c.relname AS table_name, con.conname, con.condeferrable, con.condeferred,"
-        " pg_catalog.pg_get_expr(con.conbin, con.conrelid, true) AS expression,"
-        " pg_catalog.pg_get_constraintdef(con.oid, true) AS definition,"
+        " {expression} AS expression, {definition} AS definition,"
         " con.connoinherit, con.convalidated, con.confupdtype, con.confdeltype,"
         " con.confmatchtype, fn.nspname AS foreign_schema, fc.relname AS foreign_table,"
-        " ARRAY(SELECT a.attname FROM pg_catalog.unnest(con.conkey) WITH ORDINALITY"
-        "   AS k(attnum, position) JOIN pg_catalog.pg_attribute a ON a.attrelid = con.conrelid"
-        "   AND a.attnum = k.attnum ORDER BY k.position) AS local_columns,"
-        " ARRAY(SELECT a.attname FROM pg_catalog.unnest(con.confkey) WITH ORDINALITY"
-        "   AS k(attnum, position) JOIN pg_catalog.pg_attribute a ON a.attrelid = con.confrelid"
-        "   AND a.attnum = k.attnum ORDER BY k.position) AS refer_columns,"
-        " ix.reloptions AS index_options,"
-        " pg_catalog.obj_description(con.oid, 'pg_constraint') AS comment"
-        " FROM pg_catalog.pg_constraint con{}"
+        " {local} AS local_columns, {refer} AS refer_columns,"
+        " ix.reloptions AS index_options, ds.description AS comment"
+        " FROM pg_catalog.pg_constraint con{joins}"
         " LEFT JOIN pg_catalog.pg_class fc ON fc.oid = con.confrelid"
         " LEFT JOIN pg_catalog.pg_namespace fn ON fn.oid = fc.relnamespace"
         " LEFT JOIN pg_catalog.pg_class ix ON ix.oid = con.conindid AND con.contype <> 'f'"
-        " WHERE con.contype = '{}' AND {} ORDER BY c.relname, con.conname",
-        k_relation_joins, kind, filter(scope, "c.relname"));
+        " LEFT JOIN pg_catalog.pg_description ds ON ds.objoid = con.oid AND ds.objsubid = 0"
+        " AND ds.classoid = 'pg_catalog.pg_constraint'::pg_catalog.regclass"
+        " WHERE con.contype = '{kind}' AND {filter} ORDER BY c.relname, con.conname",
+        fmt::arg("expression", expression), fmt::arg("definition", definition),
+        fmt::arg("local", local), fmt::arg("refer", refer), fmt::arg("joins", k_relation_joins),
+        fmt::arg("kind", kind), fmt::arg("filter", filter(scope, "c.relname")));
 }
 
 std::string rules(const Scope& scope) {
@@ -201,7 +220,7 @@ std::string table_options(const Scope& scope, std::uint32_t major, bool with_oid
     const bool partitions = newer(major, 10);
     return fmt::format(
         "SELECT c.relname AS table_name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
-        " pg_catalog.obj_description(c.oid, 'pg_class') AS description, c.relkind,"
+        " ds.description, c.relkind,"
         " ts.spcname AS tablespace, c.reloptions, c.relpersistence, {oids} AS hasoids,"
         " {partition} AS relispartition, {bound} AS partition_bound, {keys} AS partition_keys,"
         " ARRAY(SELECT pg_catalog.quote_ident(pn.nspname) || '.' ||"
@@ -211,6 +230,8 @@ std::string table_options(const Scope& scope, std::uint32_t major, bool with_oid
         "   WHERE h.inhrelid = c.oid ORDER BY h.inhseqno) AS parents"
         " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
         " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace"
+        " LEFT JOIN pg_catalog.pg_description ds ON ds.objoid = c.oid AND ds.objsubid = 0"
+        " AND ds.classoid = 'pg_catalog.pg_class'::pg_catalog.regclass"
         " WHERE c.relkind IN ('r', 'f', 'p') AND {filter} ORDER BY c.relname",
         fmt::arg("oids", with_oids ? "c.relhasoids" : "false"),
         fmt::arg("partition", partitions ? "c.relispartition" : "false"),

@@ -3,6 +3,7 @@
 #include "Contracts/Database/IStatement.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/PostgreSQL/CatalogRows.hpp"
+#include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
 #include "core/Properties.hpp"
 
@@ -37,6 +38,33 @@ std::string pairs(const CatalogRows& rows, std::string_view name, std::string_vi
 constexpr std::string_view k_arguments = "ARGUMENTS";
 
 } // namespace
+
+/// Turns the session's JIT compilation off while a deep fill runs and puts
+/// the earlier setting back: compiling the large catalog queries costs far
+/// more than running them (0.1 s become 1 s on 1,000 tables).
+class PostgreSQLAdapterV11x::JitPause {
+public:
+    explicit JitPause(const PostgreSQLAdapterV11x& adapter) : m_adapter(adapter) {
+        const std::uint32_t major = adapter.major();
+        if (major != 0 && major < 11)
+            return; // no JIT before 11
+        auto previous = adapter.run("SELECT pg_catalog.current_setting('jit') AS jit,"
+                                    " pg_catalog.set_config('jit', 'off', false)");
+        if (previous && !previous->empty())
+            m_previous = previous->text(0, "jit");
+    }
+    ~JitPause() {
+        if (!m_previous.empty() && m_previous != "off")
+            (void)m_adapter.run("SELECT pg_catalog.set_config('jit', " + sql_literal(m_previous) +
+                                ", false)");
+    }
+    JitPause(const JitPause&) = delete;
+    JitPause& operator=(const JitPause&) = delete;
+
+private:
+    const PostgreSQLAdapterV11x& m_adapter;
+    std::string m_previous;
+};
 
 std::shared_ptr<PostgreSQLAdapterV11x>
 PostgreSQLAdapterV11x::create(const Contracts::Database::ConnectionPtr& connection) {
@@ -90,6 +118,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_database(const Ptr<MetaDatab
             database->append(schemas->text(row, "schema_name"));
     }
     if (full) {
+        const JitPause pause(*this);
         for (const auto& schema : database->get_schemas())
             DIZEZIDA_TRY(fill_meta_schema(schema, full));
     }
@@ -149,6 +178,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
         }
     }
     if (full) {
+        const JitPause pause(*this);
         TableIndex tables;
         for (const auto& table : schema->get_tables())
             if (!table->is_filled())

@@ -78,6 +78,7 @@ public:
     static std::string get_full_action_name(std::string_view letter);
 
 protected:
+    class JitPause;
     using Scope = CatalogQueries::Scope;
     /// The unfilled tables of a scope, by name.
     using TableIndex = std::unordered_map<std::string, std::shared_ptr<MetaModel::MetaTable>>;
