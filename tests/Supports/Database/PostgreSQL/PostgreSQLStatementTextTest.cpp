@@ -1,5 +1,6 @@
 // The PostgreSQL dialect's texts without a server: quoting of awkward names,
 // the connection text, filters and the forms that need no catalog.
+#include "Contracts/Database/IAdaptable.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLStatement.hpp"
 #include "Supports/Database/SqlText.hpp"
@@ -206,6 +207,29 @@ TEST(PostgreSQLConnectionVersion, ReadsTheLeadingNumbers) {
     EXPECT_EQ(minor, 6u);
     EXPECT_FALSE(PostgreSQLConnection::parse_version("abc", major, minor));
     EXPECT_EQ(major, 9u);
+}
+
+} // namespace
+
+namespace {
+
+std::string_view adapter_name(std::uint32_t major) {
+    auto connection = PostgreSQLConnection::create();
+    auto adapter = PostgreSQLConnection::adapter_for(major, connection);
+    return dynamic_cast<Core::Object&>(*adapter).type().name;
+}
+
+TEST(PostgreSQLConnectionVersion, ChoosesTheAdapterGeneration) {
+    EXPECT_EQ(adapter_name(9), "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV9x");
+    EXPECT_EQ(adapter_name(0), "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV9x");
+    EXPECT_EQ(adapter_name(10), "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV11x");
+    EXPECT_EQ(adapter_name(11), "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV11x");
+    EXPECT_EQ(adapter_name(12), "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV12x");
+    EXPECT_EQ(adapter_name(16), "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV12x");
+    // Before any open the connection hands out a V11x.
+    auto connection = PostgreSQLConnection::create();
+    EXPECT_EQ(dynamic_cast<Core::Object&>(*connection->adapter()).type().name,
+              "DizezidaDovodarudSupportsDatabasePostgreSQLAdapterV11x");
 }
 
 } // namespace
