@@ -3,6 +3,8 @@
 #include "Model/Materialized.hpp"
 #include "Model/MetaEvent.hpp"
 #include "Model/MetaFunction.hpp"
+#include "Model/MetaSequence.hpp"
+#include "Model/MetaType.hpp"
 #include "Model/MetaTable.hpp"
 #include "Model/MetaView.hpp"
 
@@ -21,6 +23,8 @@ const Core::TypeInfo& MetaSchema::static_type() {
             prop("tables", &MetaSchema::m_tables),
             prop("miews", &MetaSchema::m_miews),
             prop("views", &MetaSchema::m_views),
+            prop("types", &MetaSchema::m_types),
+            prop("sequences", &MetaSchema::m_sequences),
         });
     return info;
 }
@@ -39,6 +43,8 @@ void MetaSchema::reset() {
     m_functions.clear();
     m_tables.clear();
     m_views.clear();
+    m_types.clear();
+    m_sequences.clear();
     MetaObject::reset();
 }
 

@@ -10,6 +10,8 @@ class MetaFunction;
 class MetaTable;
 class MetaView;
 class Materialized;
+class MetaSequence;
+class MetaType;
 
 class MetaSchema : public MetaObject {
     DIZEZIDA_OBJECT(MetaSchema)
@@ -23,6 +25,9 @@ public:
     DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaTable>>, tables, "tables")
     DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<Materialized>>, miews, "miews")
     DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaView>>, views, "views")
+    /// User-defined types (enums, composites, ranges, domains), in creation order.
+    DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaType>>, types, "types")
+    DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaSequence>>, sequences, "sequences")
 
     /// "name." or "database.name.", optionally preceded by "schema:".
     std::string fullname(bool with_database, bool with_kind) const override;

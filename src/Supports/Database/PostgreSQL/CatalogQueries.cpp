@@ -144,6 +144,7 @@ std::string indexes(const Scope& scope, std::uint32_t major, bool by_index) {
         " WHERE NOT EXISTS (SELECT 1 FROM pg_catalog.pg_depend d"
         " WHERE d.classid = 'pg_catalog.pg_class'::pg_catalog.regclass AND d.objid = i.oid"
         " AND d.refclassid = 'pg_catalog.pg_constraint'::pg_catalog.regclass AND d.deptype = 'i')"
+        " AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_inherits h WHERE h.inhrelid = i.oid)"
         " AND {filter} ORDER BY c.relname, i.relname",
         fmt::arg("key_count", key_count),
         fmt::arg("filter", filter(scope, by_index ? "i.relname" : "c.relname")));
@@ -171,7 +172,7 @@ std::string triggers(const Scope& scope, bool by_trigger) {
         filter(scope, by_trigger ? "t.tgname" : "c.relname"));
 }
 
-std::string constraints(const Scope& scope, char kind) {
+std::string constraints(const Scope& scope, char kind, std::uint32_t major) {
     // Each kind computes only the texts it uses.
     const auto key_columns = [](std::string_view keys, std::string_view relation) {
         return fmt::format("ARRAY(SELECT a.attname FROM pg_catalog.unnest(con.{0}) WITH ORDINALITY"
@@ -199,10 +200,12 @@ std::string constraints(const Scope& scope, char kind) {
         " LEFT JOIN pg_catalog.pg_class ix ON ix.oid = con.conindid AND con.contype <> 'f'"
         " LEFT JOIN pg_catalog.pg_description ds ON ds.objoid = con.oid AND ds.objsubid = 0"
         " AND ds.classoid = 'pg_catalog.pg_constraint'::pg_catalog.regclass"
-        " WHERE con.contype = '{kind}' AND {filter} ORDER BY c.relname, con.conname",
+        " WHERE con.contype = '{kind}' AND con.conislocal AND {filter}{own}"
+        " ORDER BY c.relname, con.conname",
         fmt::arg("expression", expression), fmt::arg("definition", definition),
         fmt::arg("local", local), fmt::arg("refer", refer), fmt::arg("joins", k_relation_joins),
-        fmt::arg("kind", kind), fmt::arg("filter", filter(scope, "c.relname")));
+        fmt::arg("kind", kind), fmt::arg("filter", filter(scope, "c.relname")),
+        fmt::arg("own", newer(major, 11) ? " AND con.conparentid = 0" : ""));
 }
 
 std::string rules(const Scope& scope) {
@@ -247,7 +250,13 @@ std::string views(const Scope& scope) {
         "SELECT c.relname AS view_name, c.reloptions AS options,"
         " pg_catalog.pg_get_userbyid(c.relowner) AS viewowner,"
         " pg_catalog.obj_description(c.oid, 'pg_class') AS description,"
-        " pg_catalog.pg_get_viewdef(c.oid, true) AS definition"
+        " pg_catalog.pg_get_viewdef(c.oid, true) AS definition,"
+        " ARRAY(SELECT DISTINCT rc.relname FROM pg_catalog.pg_rewrite r"
+        "   JOIN pg_catalog.pg_depend d ON d.objid = r.oid"
+        "   AND d.classid = 'pg_catalog.pg_rewrite'::pg_catalog.regclass"
+        "   JOIN pg_catalog.pg_class rc ON rc.oid = d.refobjid"
+        "   WHERE r.ev_class = c.oid AND rc.oid <> c.oid AND rc.relkind IN ('v', 'm')"
+        "   AND rc.relnamespace = c.relnamespace ORDER BY rc.relname) AS depends"
         " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
         " WHERE c.relkind = 'v' AND {} ORDER BY c.relname",
         filter(scope, "c.relname"));
@@ -256,6 +265,7 @@ std::string views(const Scope& scope) {
 std::string materialized_views(std::string_view schema) {
     return "SELECT c.relname AS mviewname, pg_catalog.pg_get_userbyid(c.relowner) AS mviewowner,"
            " ts.spcname AS tablespace, pg_catalog.pg_get_viewdef(c.oid, true) AS definition,"
+           " c.relispopulated,"
            " pg_catalog.obj_description(c.oid, 'pg_class') AS comment"
            " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
            " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace"
@@ -324,6 +334,103 @@ std::string routines(const Scope& scope, std::uint32_t major, bool by_arguments,
         fmt::arg("kind", routine_kind(major)), fmt::arg("return_type", type_text("NULL")),
         fmt::arg("argument_type", type_text("NULL")), fmt::arg("type_joins", k_type_joins),
         fmt::arg("where", where));
+}
+
+namespace {
+/// A type by oid as a create statement names it (see k_type_text), as a subquery.
+std::string type_by_oid(std::string_view oid, std::string_view modifier) {
+    return fmt::format(
+        "(SELECT CASE WHEN xn.nspname = 'pg_catalog' THEN pg_catalog.format_type(xt.oid, {1})"
+        " WHEN xt.typelem <> 0 AND xt.typlen = -1 THEN (SELECT pg_catalog.quote_ident(en.nspname)"
+        " || '.' || pg_catalog.quote_ident(et.typname) FROM pg_catalog.pg_type et"
+        " JOIN pg_catalog.pg_namespace en ON en.oid = et.typnamespace WHERE et.oid = xt.typelem)"
+        " || '[]' ELSE pg_catalog.quote_ident(xn.nspname) || '.' ||"
+        " pg_catalog.quote_ident(xt.typname) END FROM pg_catalog.pg_type xt"
+        " JOIN pg_catalog.pg_namespace xn ON xn.oid = xt.typnamespace WHERE xt.oid = {0})",
+        oid, modifier);
+}
+
+std::string collation_by_oid(std::string_view oid) {
+    return fmt::format("(SELECT ' COLLATE ' || pg_catalog.quote_ident(cn.nspname) || '.' ||"
+                       " pg_catalog.quote_ident(cl.collname) FROM pg_catalog.pg_collation cl"
+                       " JOIN pg_catalog.pg_namespace cn ON cn.oid = cl.collnamespace"
+                       " WHERE cl.oid = {} AND cl.oid <> 100)",
+                       oid);
+}
+} // namespace
+
+std::string types(std::string_view schema) {
+    return fmt::format(
+        "SELECT t.typname AS name, t.typtype, CASE t.typtype"
+        " WHEN 'e' THEN 'ENUM (' || COALESCE((SELECT pg_catalog.string_agg("
+        "   pg_catalog.quote_literal(e.enumlabel), ', ' ORDER BY e.enumsortorder)"
+        "   FROM pg_catalog.pg_enum e WHERE e.enumtypid = t.oid), '') || ')'"
+        " WHEN 'c' THEN '(' || COALESCE((SELECT pg_catalog.string_agg("
+        "   pg_catalog.quote_ident(a.attname) || ' ' || {attribute_type} ||"
+        "   COALESCE(CASE WHEN a.attcollation <> (SELECT at.typcollation FROM pg_catalog.pg_type at"
+        "   WHERE at.oid = a.atttypid) THEN {attribute_collation} END, ''), ', '"
+        "   ORDER BY a.attnum) FROM pg_catalog.pg_attribute a WHERE a.attrelid = t.typrelid"
+        "   AND a.attnum > 0 AND NOT a.attisdropped), '') || ')'"
+        " WHEN 'r' THEN (SELECT 'RANGE (SUBTYPE = ' || {subtype} ||"
+        "   COALESCE(CASE WHEN NOT opc.opcdefault THEN ', SUBTYPE_OPCLASS = ' ||"
+        "   pg_catalog.quote_ident(opn.nspname) || '.' || pg_catalog.quote_ident(opc.opcname) END, '')"
+        "   || COALESCE(CASE WHEN rg.rngcollation NOT IN (0, 100) THEN ', COLLATION = ' ||"
+        "   (SELECT pg_catalog.quote_ident(cn.nspname) || '.' || pg_catalog.quote_ident(cl.collname)"
+        "   FROM pg_catalog.pg_collation cl JOIN pg_catalog.pg_namespace cn"
+        "   ON cn.oid = cl.collnamespace WHERE cl.oid = rg.rngcollation) END, '') ||"
+        "   COALESCE(CASE WHEN rg.rngsubdiff <> 0 THEN ', SUBTYPE_DIFF = ' ||"
+        "   (SELECT pg_catalog.quote_ident(pn.nspname) || '.' || pg_catalog.quote_ident(p.proname)"
+        "   FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace pn ON pn.oid = p.pronamespace"
+        "   WHERE p.oid = rg.rngsubdiff) END, '') || ')'"
+        "   FROM pg_catalog.pg_range rg JOIN pg_catalog.pg_opclass opc ON opc.oid = rg.rngsubopc"
+        "   JOIN pg_catalog.pg_namespace opn ON opn.oid = opc.opcnamespace"
+        "   WHERE rg.rngtypid = t.oid)"
+        " ELSE {base_type} || COALESCE({domain_collation}, '') ||"
+        "   COALESCE(' DEFAULT ' || t.typdefault, '') ||"
+        "   CASE WHEN t.typnotnull THEN ' NOT NULL' ELSE '' END ||"
+        "   COALESCE((SELECT pg_catalog.string_agg(' CONSTRAINT ' ||"
+        "   pg_catalog.quote_ident(con.conname) || ' ' || pg_catalog.pg_get_constraintdef(con.oid, true),"
+        "   '' ORDER BY con.conname) FROM pg_catalog.pg_constraint con"
+        "   WHERE con.contypid = t.oid), '') END AS definition,"
+        " d.description AS comment"
+        " FROM pg_catalog.pg_type t JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace"
+        " LEFT JOIN pg_catalog.pg_class r ON r.oid = t.typrelid"
+        " LEFT JOIN pg_catalog.pg_description d ON d.objoid = t.oid AND d.objsubid = 0"
+        " AND d.classoid = 'pg_catalog.pg_type'::pg_catalog.regclass"
+        " WHERE n.nspname = {schema} AND t.typtype IN ('e', 'c', 'r', 'd')"
+        " AND (t.typtype <> 'c' OR r.relkind = 'c'){extension}"
+        " ORDER BY CASE t.typtype WHEN 'e' THEN 1 WHEN 'r' THEN 2 WHEN 'd' THEN 3 ELSE 4 END, t.oid",
+        fmt::arg("attribute_type", type_by_oid("a.atttypid", "a.atttypmod")),
+        fmt::arg("attribute_collation", collation_by_oid("a.attcollation")),
+        fmt::arg("subtype", type_by_oid("rg.rngsubtype", "NULL")),
+        fmt::arg("base_type", type_by_oid("t.typbasetype", "t.typtypmod")),
+        fmt::arg("domain_collation",
+                 "CASE WHEN t.typcollation <> (SELECT bt.typcollation FROM pg_catalog.pg_type bt"
+                 " WHERE bt.oid = t.typbasetype) THEN " +
+                     collation_by_oid("t.typcollation") + " END"),
+        fmt::arg("schema", sql_literal(schema)),
+        fmt::arg("extension", not_in_extension("t.oid", "pg_catalog.pg_type")));
+}
+
+std::string sequences(std::string_view schema) {
+    return "SELECT c.relname AS name, pg_catalog.format_type(s.seqtypid, NULL) AS data_type,"
+           " s.seqstart, s.seqincrement, s.seqmin, s.seqmax, s.seqcache, s.seqcycle,"
+           " own.nspname AS owned_schema, own.relname AS owned_table,"
+           " own.attname AS owned_column, d.description AS comment"
+           " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+           " JOIN pg_catalog.pg_sequence s ON s.seqrelid = c.oid"
+           " LEFT JOIN LATERAL (SELECT on_.nspname, oc.relname, oa.attname, dep.deptype"
+           "   FROM pg_catalog.pg_depend dep JOIN pg_catalog.pg_class oc ON oc.oid = dep.refobjid"
+           "   JOIN pg_catalog.pg_namespace on_ ON on_.oid = oc.relnamespace"
+           "   JOIN pg_catalog.pg_attribute oa ON oa.attrelid = oc.oid AND oa.attnum = dep.refobjsubid"
+           "   WHERE dep.classid = 'pg_catalog.pg_class'::pg_catalog.regclass AND dep.objid = c.oid"
+           "   AND dep.refclassid = 'pg_catalog.pg_class'::pg_catalog.regclass"
+           "   AND dep.deptype IN ('a', 'i')) own ON TRUE"
+           " LEFT JOIN pg_catalog.pg_description d ON d.objoid = c.oid AND d.objsubid = 0"
+           " AND d.classoid = 'pg_catalog.pg_class'::pg_catalog.regclass"
+           " WHERE c.relkind = 'S' AND n.nspname = " +
+           sql_literal(schema) + " AND own.deptype IS DISTINCT FROM 'i'" +
+           not_in_extension("c.oid", "pg_catalog.pg_class") + " ORDER BY c.relname";
 }
 
 std::string database(std::string_view name) {

@@ -33,7 +33,9 @@ std::string indexes(const Scope& scope, std::uint32_t major, bool by_index);
 /// User triggers, one row each; `by_trigger` filters on the trigger name.
 std::string triggers(const Scope& scope, bool by_trigger);
 /// Check ('c'), unique ('u'), foreign-key ('f') or exclusion ('x') constraints.
-std::string constraints(const Scope& scope, char kind);
+/// Only the table's own constraints: not those it inherits or a partition
+/// gets from its parent.
+std::string constraints(const Scope& scope, char kind, std::uint32_t major);
 /// Rules other than a view's _RETURN.
 std::string rules(const Scope& scope);
 /// Storage options, one row per table; `with_oids` reads relhasoids (before 12).
@@ -52,6 +54,13 @@ std::string schema_routines(std::string_view schema, std::uint32_t major);
 /// when not empty.
 std::string routines(const Scope& scope, std::uint32_t major, bool by_arguments,
                      std::string_view arguments);
+
+/// Enums, ranges, domains and composite types of a schema, in that order
+/// (then by creation), each with the text that follows AS when it is created.
+std::string types(std::string_view schema);
+/// Sequences of a schema that are not an identity column's, with the column
+/// that owns them.
+std::string sequences(std::string_view schema);
 
 std::string database(std::string_view name);
 std::string extensions();

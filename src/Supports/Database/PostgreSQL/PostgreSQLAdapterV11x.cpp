@@ -163,6 +163,8 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
             (is_function ? schema->get_functions() : schema->get_procedures()).push_back(routine);
         }
 
+        DIZEZIDA_TRY(read_types_and_sequences(*schema));
+
         auto materialized = run(Queries::materialized_views(name));
         if (!materialized)
             return std::unexpected(materialized.error());
@@ -172,6 +174,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
             view->get_attributes()["OWNER"] = materialized->text(row, "mviewowner");
             view->set_table_space(materialized->text(row, "tablespace"));
             view->set_definition(materialized->text(row, "definition"));
+            view->set_with_data(materialized->flag(row, "relispopulated"));
             view->set_comment(materialized->text(row, "comment"));
             view->set_filled(true);
             schema->get_miews().push_back(view);
@@ -197,6 +200,46 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
         DIZEZIDA_TRY(read_routines({name, ""}, routines));
     }
     schema->set_filled(true);
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::read_types_and_sequences(MetaSchema& schema) {
+    auto types = run(Queries::types(schema.get_name()));
+    if (!types)
+        return std::unexpected(types.error());
+    for (std::size_t row = 0; row < types->size(); ++row) {
+        auto type = MetaType::with_names(schema.get_database(), schema.get_name(),
+                                         types->text(row, "name"));
+        const std::string kind = types->text(row, "typtype");
+        type->set_kind(kind == "e"   ? "ENUM"
+                       : kind == "c" ? "COMPOSITE"
+                       : kind == "r" ? "RANGE"
+                                     : "DOMAIN");
+        type->set_definition(types->text(row, "definition"));
+        type->set_comment(types->text(row, "comment"));
+        type->set_filled(true);
+        schema.get_types().push_back(type);
+    }
+    auto sequences = run(Queries::sequences(schema.get_name()));
+    if (!sequences)
+        return std::unexpected(sequences.error());
+    for (std::size_t row = 0; row < sequences->size(); ++row) {
+        auto sequence = MetaSequence::with_names(schema.get_database(), schema.get_name(),
+                                                 sequences->text(row, "name"));
+        sequence->set_data_type(sequences->text(row, "data_type"));
+        sequence->set_start(sequences->number(row, "seqstart", 1));
+        sequence->set_increment(sequences->number(row, "seqincrement", 1));
+        sequence->set_minimum(sequences->number(row, "seqmin", 1));
+        sequence->set_maximum(sequences->number(row, "seqmax"));
+        sequence->set_cache(sequences->number(row, "seqcache", 1));
+        sequence->set_cycle(sequences->flag(row, "seqcycle"));
+        sequence->set_owned_schema(sequences->text(row, "owned_schema"));
+        sequence->set_owned_table(sequences->text(row, "owned_table"));
+        sequence->set_owned_column(sequences->text(row, "owned_column"));
+        sequence->set_comment(sequences->text(row, "comment"));
+        sequence->set_filled(true);
+        schema.get_sequences().push_back(sequence);
+    }
     return {};
 }
 
@@ -232,6 +275,9 @@ PostgreSQLAdapterV11x::read_views(const Scope& scope,
         attributes["OWNER"] = rows->text(row, "viewowner");
         view->set_comment(rows->text(row, "description"));
         view->set_definition(rows->text(row, "definition"));
+        const std::vector<std::string> depends = rows->list(row, "depends");
+        if (!depends.empty())
+            attributes["DEPENDS"] = fmt::format("{}", fmt::join(depends, ","));
         view->set_filled(true);
     }
     return {};

@@ -108,6 +108,8 @@ protected:
     [[nodiscard]] Done
     read_routines(const Scope& scope,
                   const std::vector<std::shared_ptr<MetaModel::MetaFunction>>& routines);
+    /// The schema's user-defined types and sequences (read with its listing).
+    [[nodiscard]] Done read_types_and_sequences(MetaModel::MetaSchema& schema);
     [[nodiscard]] Done fill_account(MetaModel::MetaRelation& account,
                                     const Ptr<MetaModel::MetaRelation>& shared);
 

@@ -338,7 +338,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_trigger(const Ptr<MetaTrigge
 
 Core::Result<void> PostgreSQLAdapterV11x::read_checks(const Scope& scope,
                                                       const TableIndex& tables) {
-    auto rows = run(Queries::constraints(scope, 'c'));
+    auto rows = run(Queries::constraints(scope, 'c', major()));
     if (!rows)
         return std::unexpected(rows.error());
     for (std::size_t row = 0; row < rows->size(); ++row) {
@@ -372,7 +372,7 @@ std::string PostgreSQLAdapterV11x::get_full_action_name(std::string_view letter)
 
 Core::Result<void> PostgreSQLAdapterV11x::read_foreigns(const Scope& scope,
                                                         const TableIndex& tables) {
-    auto rows = run(Queries::constraints(scope, 'f'));
+    auto rows = run(Queries::constraints(scope, 'f', major()));
     if (!rows)
         return std::unexpected(rows.error());
     for (std::size_t row = 0; row < rows->size(); ++row) {
@@ -400,7 +400,7 @@ Core::Result<void> PostgreSQLAdapterV11x::read_foreigns(const Scope& scope,
 
 Core::Result<void> PostgreSQLAdapterV11x::read_uniques(const Scope& scope,
                                                        const TableIndex& tables) {
-    auto rows = run(Queries::constraints(scope, 'u'));
+    auto rows = run(Queries::constraints(scope, 'u', major()));
     if (!rows)
         return std::unexpected(rows.error());
     for (std::size_t row = 0; row < rows->size(); ++row) {
@@ -419,7 +419,7 @@ Core::Result<void> PostgreSQLAdapterV11x::read_uniques(const Scope& scope,
 
 Core::Result<void> PostgreSQLAdapterV11x::read_excludes(const Scope& scope,
                                                         const TableIndex& tables) {
-    auto rows = run(Queries::constraints(scope, 'x'));
+    auto rows = run(Queries::constraints(scope, 'x', major()));
     if (!rows)
         return std::unexpected(rows.error());
     for (std::size_t row = 0; row < rows->size(); ++row) {
