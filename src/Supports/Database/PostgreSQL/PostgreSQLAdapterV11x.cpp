@@ -321,6 +321,7 @@ void apply_routine(MetaFunction& routine, const CatalogRows& rows, std::size_t r
                                   : volatility == "s" ? "STABLE"
                                                       : "VOLATILE";
     attributes[std::string(k_arguments)] = rows.text(row, "arguments");
+    attributes["DEFINITION"] = rows.text(row, "full_definition");
     routine.set_return_type(rows.is_null(row, "return_type") ? "" : rows.text(row, "return_type"));
     routine.set_body(rows.text(row, "definition"));
     routine.set_comment(rows.text(row, "comment"));

@@ -2,6 +2,7 @@
 
 #include "Foundation/LoggingService.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLAdapterVersions.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLExplorer.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLInspector.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLStatement.hpp"
@@ -35,6 +36,13 @@ PostgreSQLConnection::adapter_for(std::uint32_t major, const std::shared_ptr<ICo
     if (major > 9)
         return PostgreSQLAdapterV11x::create(connection);
     return PostgreSQLAdapterV9x::create(connection);
+}
+
+std::shared_ptr<IBuildable> PostgreSQLConnection::builder() {
+    std::lock_guard lock(m_factory_lock);
+    if (!m_builder)
+        m_builder = PostgreSQLBuilder::create(self());
+    return m_builder;
 }
 
 std::shared_ptr<IExplorable> PostgreSQLConnection::explorer() {

@@ -23,6 +23,8 @@ public:
 
     /// The catalog adapter: a V11x until an open chose the one that fits.
     std::shared_ptr<IAdaptable> adapter() override;
+    /// The script builder, made on the first call.
+    std::shared_ptr<IBuildable> builder() override;
     /// The object explorer, made on the first call.
     std::shared_ptr<IExplorable> explorer() override;
     /// The type inspector, made on the first call.

@@ -168,6 +168,10 @@ Core::Result<void> PostgreSQLAdapterV11x::read_columns(const Scope& scope,
             attributes["IDENTITY_MINIMUM"] = rows->text(row, "seqmin");
             attributes["IDENTITY_CYCLE"] = rows->flag(row, "seqcycle") ? "YES" : "NO";
         }
+        if (column->get_not_null() && !rows->flag(row, "own_not_null"))
+            column->get_attributes()["NOT_NULL_BY_TYPE"] = "true"; // the domain's, not the column's
+        if (!rows->flag(row, "attislocal"))
+            column->get_attributes()["INHERITED"] = "true";
         previous = column->get_name();
         previous_table = table->get_name();
     }

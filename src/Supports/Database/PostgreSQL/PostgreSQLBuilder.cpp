@@ -1,0 +1,558 @@
+#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+
+#include "Contracts/Database/ITypeCatalog.hpp"
+#include "Model/MetaModel.hpp"
+#include "Supports/Database/SqlText.hpp"
+#include "core/Precondition.hpp"
+#include "core/Properties.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace Dizezida::Dovodarud::Supports::Database {
+
+using namespace MetaModel;
+
+namespace {
+
+std::string attribute(const MetaObject& object, const std::string& key) {
+    const auto& attributes = object.get_attributes();
+    const auto found = attributes.find(key);
+    return found == attributes.end() ? std::string() : found->second;
+}
+
+/// Items of a text joined with ", " (as the catalog stores column lists).
+std::vector<std::string> split_list(std::string_view text, std::string_view separator = ", ") {
+    std::vector<std::string> items;
+    if (text.empty())
+        return items;
+    for (std::size_t at = text.find(separator);; at = text.find(separator)) {
+        items.emplace_back(text.substr(0, at));
+        if (at == std::string_view::npos)
+            return items;
+        text.remove_prefix(at + separator.size());
+    }
+}
+
+/// Each name of a list quoted, joined with ", ".
+std::string quoted_list(std::string_view text, std::string_view separator = ", ") {
+    std::vector<std::string> names;
+    for (const std::string& name : split_list(text, separator))
+        names.push_back(sql_name(name));
+    return fmt::format("{}", fmt::join(names, ", "));
+}
+
+/// "schema.name" as the catalog stores a qualified name, quoted ("" stays "").
+std::string quoted_qualified(std::string_view text) {
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos)
+        return text.empty() ? std::string() : sql_name(text);
+    return sql_qualified(text.substr(0, point), text.substr(point + 1));
+}
+
+std::string comment_on(std::string_view what, std::string_view name, std::string_view comment) {
+    if (comment.empty())
+        return {};
+    return fmt::format("COMMENT ON {} {} IS {};\n", what, name, sql_literal(comment));
+}
+
+std::string without_semicolon(std::string text) {
+    while (!text.empty() && (text.back() == ';' || text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+/// Names in an order where every name stands after the names it depends on
+/// (stable; members of a cycle keep their list order).
+template <class T>
+std::vector<std::shared_ptr<T>>
+dependency_order(const std::vector<std::shared_ptr<T>>& items,
+                 const std::function<std::vector<std::string>(const T&)>& depends) {
+    std::vector<std::shared_ptr<T>> ordered;
+    std::set<std::string> placed, known;
+    for (const auto& item : items)
+        known.insert(item->get_name());
+    std::vector<std::shared_ptr<T>> rest = items;
+    while (!rest.empty()) {
+        auto ready = std::find_if(rest.begin(), rest.end(), [&](const auto& item) {
+            for (const std::string& name : depends(*item))
+                if (name != item->get_name() && known.count(name) && !placed.count(name))
+                    return false;
+            return true;
+        });
+        if (ready == rest.end())
+            ready = rest.begin();
+        placed.insert((*ready)->get_name());
+        ordered.push_back(*ready);
+        rest.erase(ready);
+    }
+    return ordered;
+}
+
+} // namespace
+
+std::shared_ptr<PostgreSQLBuilder>
+PostgreSQLBuilder::create(const Contracts::Database::ConnectionPtr& connection) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(connection, nullptr);
+    return std::make_shared<PostgreSQLBuilder>(connection);
+}
+
+std::string PostgreSQLBuilder::quote_identifier(std::string_view identifier,
+                                                std::string_view separator,
+                                                std::string_view replacement) const {
+    if (separator.empty() || identifier.find(separator) == std::string_view::npos)
+        return sql_name(identifier);
+    std::string out;
+    for (const std::string& piece : split_list(identifier, separator)) {
+        if (!out.empty())
+            out += separator;
+        out += piece.empty() || piece == replacement ? sql_name(replacement) : sql_name(piece);
+    }
+    return out;
+}
+
+std::string PostgreSQLBuilder::build_create(const Ptr<MetaObject>& meta_object,
+                                            bool keep_raw_type) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(meta_object, std::string());
+    switch (meta_object->character()) {
+    case DbObject::DATABASE:
+        return create_database(std::dynamic_pointer_cast<MetaDatabase>(meta_object), keep_raw_type);
+    case DbObject::FUNCTION:
+    case DbObject::PROCEDURE:
+        return build_function(std::dynamic_pointer_cast<MetaFunction>(meta_object));
+    case DbObject::INDEX: return build_index(std::dynamic_pointer_cast<MetaIndex>(meta_object));
+    case DbObject::ROLE: return build_role(std::dynamic_pointer_cast<MetaRole>(meta_object));
+    case DbObject::USER: return build_user(std::dynamic_pointer_cast<MetaUser>(meta_object));
+    case DbObject::SCHEMA:
+        return build_schema(std::dynamic_pointer_cast<MetaSchema>(meta_object), keep_raw_type);
+    case DbObject::TABLE:
+        return build_table(std::dynamic_pointer_cast<MetaTable>(meta_object), keep_raw_type);
+    case DbObject::TRIGGER:
+        return build_trigger(std::dynamic_pointer_cast<MetaTrigger>(meta_object));
+    case DbObject::VIEW:
+    case DbObject::MATERIALIZED_VIEW:
+        return build_view(std::dynamic_pointer_cast<MetaView>(meta_object));
+    case DbObject::TYPE:
+    case DbObject::DOMAIN:
+        return build_type(dynamic_cast<const MetaType&>(*meta_object));
+    case DbObject::SEQUENCE:
+        return build_sequence(dynamic_cast<const MetaSequence&>(*meta_object));
+    default: return {};
+    }
+}
+
+std::string PostgreSQLBuilder::build_delete(const Ptr<MetaObject>& meta_object) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(meta_object, std::string());
+    const MetaObject& o = *meta_object;
+    const std::string qualified = sql_qualified(o.get_schema(), o.get_name());
+    switch (o.character()) {
+    case DbObject::DATABASE: return "DROP DATABASE IF EXISTS " + sql_name(o.get_name()) + ";";
+    case DbObject::EVENT: return "DROP EVENT TRIGGER IF EXISTS " + sql_name(o.get_name()) + ";";
+    case DbObject::FUNCTION: return "DROP FUNCTION IF EXISTS " + qualified + ";";
+    case DbObject::PROCEDURE: return "DROP PROCEDURE IF EXISTS " + qualified + ";";
+    case DbObject::INDEX: return "DROP INDEX IF EXISTS " + qualified + ";";
+    case DbObject::SCHEMA: return "DROP SCHEMA IF EXISTS " + sql_name(o.get_name()) + ";";
+    case DbObject::TABLE: return "DROP TABLE IF EXISTS " + qualified + ";";
+    case DbObject::TRIGGER:
+        return "DROP TRIGGER IF EXISTS " + sql_name(o.get_name()) + " ON " +
+               sql_qualified(o.get_schema(),
+                             dynamic_cast<const MetaTrigger&>(o).get_target()) +
+               ";";
+    case DbObject::USER: return "DROP USER IF EXISTS " + sql_name(o.get_name()) + ";";
+    case DbObject::VIEW: return "DROP VIEW IF EXISTS " + qualified + ";";
+    case DbObject::MATERIALIZED_VIEW: return "DROP MATERIALIZED VIEW IF EXISTS " + qualified + ";";
+    case DbObject::SEQUENCE: return "DROP SEQUENCE IF EXISTS " + qualified + ";";
+    case DbObject::TYPE: return "DROP TYPE IF EXISTS " + qualified + ";";
+    case DbObject::DOMAIN: return "DROP DOMAIN IF EXISTS " + qualified + ";";
+    default: return {};
+    }
+}
+
+// ---------------------------------------------------------------- database and schema
+
+std::string PostgreSQLBuilder::create_database(const Ptr<MetaDatabase>& database,
+                                               std::int32_t flag) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(database, std::string());
+    std::string sql = "CREATE DATABASE " + sql_name(database->get_name()) + "\n";
+    const auto& attributes = database->get_attributes();
+    for (const char* key : {"OWNER", "TEMPLATE", "ENCODING", "LC_COLLATE", "LC_CTYPE", "TABLESPACE"}) {
+        const auto found = attributes.find(key);
+        if (found != attributes.end() && !found->second.empty())
+            sql += fmt::format("  {} = {}\n", key,
+                               std::string_view(key) == "OWNER" || std::string_view(key) == "TEMPLATE" ||
+                                       std::string_view(key) == "TABLESPACE"
+                                   ? sql_name(found->second)
+                                   : sql_literal(found->second));
+    }
+    for (const char* key : {"ALLOW_CONNECTIONS", "CONNECTION LIMIT", "IS_TEMPLATE"}) {
+        const auto found = attributes.find(key);
+        if (found == attributes.end() || found->second.empty())
+            continue;
+        const bool number = std::string_view(key) == "CONNECTION LIMIT";
+        const std::string value = number ? std::to_string(std::atoll(found->second.c_str()))
+                                         : (found->second == "true" ? "true" : "false");
+        sql += fmt::format("  {} = {}\n", key, value);
+    }
+    sql.back() = ';';
+    sql += '\n';
+    sql += comment_on("DATABASE", sql_name(database->get_name()), database->get_comment());
+    for (const std::string& item : split_list(attribute(*database, "EXTENSION"), ",")) {
+        const std::size_t equals = item.find('=');
+        if (equals == std::string::npos || item.substr(0, equals) == "plpgsql")
+            continue;
+        sql += fmt::format("CREATE EXTENSION IF NOT EXISTS {} VERSION {};\n",
+                           sql_name(item.substr(0, equals)), sql_literal(item.substr(equals + 1)));
+    }
+    sql += "\\connect " + sql_name(database->get_name()) + "\n\n";
+    for (const auto& schema : database->get_schemas())
+        sql += build_schema(schema, flag != 0);
+    return sql;
+}
+
+std::string PostgreSQLBuilder::build_schema(const Ptr<MetaSchema>& schema,
+                                            bool keep_raw_type) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
+    const std::string name = sql_name(schema->get_name());
+    // Routine bodies may name tables created further down.
+    std::string sql = "SET check_function_bodies = false;\n";
+    sql += "CREATE SCHEMA IF NOT EXISTS " + name;
+    const std::string owner = attribute(*schema, "OWNER");
+    if (!owner.empty())
+        sql += " AUTHORIZATION " + sql_name(owner);
+    sql += ";\n";
+    sql += "COMMENT ON SCHEMA " + name + " IS " + sql_literal(schema->get_comment()) + ";\n\n";
+
+    for (const auto& type : schema->get_types())
+        sql += build_type(*type);
+    for (const auto& sequence : schema->get_sequences())
+        sql += build_sequence(*sequence);
+    for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
+        for (const auto& routine : *list)
+            sql += build_function(routine);
+
+    order_with_dependence(schema, 0);
+    for (const auto& table : schema->get_tables())
+        sql += table_body(*table, keep_raw_type);
+    for (const auto& sequence : schema->get_sequences())
+        sql += own_sequence(*sequence);
+    for (const auto& table : schema->get_tables())
+        sql += table_foreign_keys(*table);
+    for (const auto& table : schema->get_tables())
+        sql += table_rules(*table);
+
+    const std::function<std::vector<std::string>(const MetaView&)> view_depends =
+        [](const MetaView& view) { return split_list(attribute(view, "DEPENDS"), ","); };
+    for (const auto& view : dependency_order(schema->get_views(), view_depends))
+        sql += build_view(view);
+    for (const auto& view : schema->get_miews())
+        sql += build_view(view);
+    return sql;
+}
+
+std::string PostgreSQLBuilder::build_type(const MetaType& type) const {
+    const std::string name = sql_qualified(type.get_schema(), type.get_name());
+    const bool domain = type.get_kind() == "DOMAIN";
+    std::string sql = fmt::format("CREATE {} {} AS {};\n", domain ? "DOMAIN" : "TYPE", name,
+                                  type.get_definition());
+    sql += comment_on(domain ? "DOMAIN" : "TYPE", name, type.get_comment());
+    return sql + "\n";
+}
+
+std::string PostgreSQLBuilder::build_sequence(const MetaSequence& sequence) const {
+    const std::string name = sql_qualified(sequence.get_schema(), sequence.get_name());
+    std::string sql = "CREATE SEQUENCE IF NOT EXISTS " + name;
+    if (!sequence.get_data_type().empty())
+        sql += " AS " + sequence.get_data_type();
+    sql += fmt::format(" START WITH {} INCREMENT BY {} MINVALUE {} MAXVALUE {} CACHE {} {};\n",
+                       sequence.get_start(), sequence.get_increment(), sequence.get_minimum(),
+                       sequence.get_maximum(), sequence.get_cache(),
+                       sequence.get_cycle() ? "CYCLE" : "NO CYCLE");
+    sql += comment_on("SEQUENCE", name, sequence.get_comment());
+    return sql + "\n";
+}
+
+std::string PostgreSQLBuilder::own_sequence(const MetaSequence& sequence) const {
+    if (sequence.get_owned_table().empty())
+        return {};
+    return fmt::format("ALTER SEQUENCE {} OWNED BY {}.{};\n",
+                       sql_qualified(sequence.get_schema(), sequence.get_name()),
+                       sql_qualified(sequence.get_owned_schema(), sequence.get_owned_table()),
+                       sql_name(sequence.get_owned_column()));
+}
+
+// ---------------------------------------------------------------- views, indexes, triggers
+
+std::string PostgreSQLBuilder::build_view(const Ptr<MetaView>& view) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(view, std::string());
+    const std::string name = sql_qualified(view->get_schema(), view->get_name());
+    const auto materialized = std::dynamic_pointer_cast<Materialized>(view);
+    std::string sql = materialized ? "CREATE MATERIALIZED VIEW " : "CREATE VIEW ";
+    sql += name + " ";
+    std::string options = attribute(*view, "WITH_OPTION");
+    std::erase(options, '{');
+    std::erase(options, '}');
+    if (!options.empty())
+        sql += "WITH (" + options + ") ";
+    sql += "AS \n" + without_semicolon(view->get_definition());
+    if (materialized)
+        sql += materialized->get_with_data() ? "\nWITH DATA" : "\nWITH NO DATA";
+    sql += ";\n";
+    const std::string owner = attribute(*view, "OWNER");
+    if (!owner.empty())
+        sql += fmt::format("ALTER {} {} OWNER TO {};\n", materialized ? "MATERIALIZED VIEW" : "VIEW",
+                           name, sql_name(owner));
+    sql += comment_on(materialized ? "MATERIALIZED VIEW" : "VIEW", name, view->get_comment());
+    return sql + "\n";
+}
+
+std::string PostgreSQLBuilder::build_index(const Ptr<MetaIndex>& index) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(index, std::string());
+    const MetaIndex& i = *index;
+    std::string sql = "CREATE ";
+    if (!i.get_kind().empty())
+        sql += i.get_kind() + " ";
+    sql += "INDEX ";
+    if (i.get_is_concurrent())
+        sql += "CONCURRENTLY ";
+    sql += "IF NOT EXISTS " + sql_name(i.get_name()) + " ON ";
+    if (i.get_is_only())
+        sql += "ONLY ";
+    sql += sql_qualified(i.get_schema(), i.get_entity()) + " ";
+    if (!i.get_method().empty())
+        sql += "USING " + i.get_method() + " ";
+    const auto& columns = i.get_columns();
+    if (columns.size() <= 1)
+        sql += "(" + (columns.empty() ? std::string() : columns.front()) + ")\n";
+    else
+        sql += fmt::format("(\n    {}\n)\n", fmt::join(columns, ", \n    "));
+    if (!i.get_include().empty())
+        sql += "INCLUDE (" + i.get_include() + ")\n";
+    if (!i.get_with().empty())
+        sql += "WITH (" + i.get_with() + ")\n";
+    if (!i.get_table_space().empty())
+        sql += "TABLESPACE " + sql_name(i.get_table_space()) + "\n";
+    if (!i.get_where().empty())
+        sql += "WHERE " + i.get_where() + "\n";
+    sql.back() = ';';
+    sql += '\n';
+    sql += comment_on("INDEX", sql_qualified(i.get_schema(), i.get_name()), i.get_comment());
+    return sql + "\n";
+}
+
+std::string PostgreSQLBuilder::build_trigger(const Ptr<MetaTrigger>& trigger) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(trigger, std::string());
+    return trigger_script(*trigger, sql_qualified(trigger->get_schema(), trigger->get_target()));
+}
+
+std::string PostgreSQLBuilder::trigger_script(const MetaTrigger& t, const std::string& table) const {
+    std::string events;
+    for (const std::string& event : split_list(t.get_event(), ",")) {
+        if (!events.empty())
+            events += " OR ";
+        events += event;
+        if (event == "UPDATE" && !t.get_columns().empty())
+            events += " OF " + quoted_list(t.get_columns(), ",");
+    }
+    std::string sql = fmt::format("CREATE {}TRIGGER {} {} {} ON {}\n",
+                                  t.get_constraint() ? "CONSTRAINT " : "", sql_name(t.get_name()),
+                                  t.get_timing(), events, table);
+    if (t.get_constraint()) {
+        if (!t.get_refer_table().empty())
+            sql += "    FROM " + quoted_qualified(t.get_refer_table()) + "\n";
+        if (!t.get_deferrable().empty())
+            sql += "    DEFERRABLE " + t.get_deferrable() + "\n";
+    }
+    if (!t.get_for_each().empty())
+        sql += "    FOR EACH " + t.get_for_each() + "\n";
+    if (!t.get_when().empty())
+        sql += "    WHEN (" + t.get_when() + ")\n";
+    sql += "    " + t.get_body() + ";\n";
+    if (!t.get_enable())
+        sql += "ALTER TABLE " + table + " DISABLE TRIGGER " + sql_name(t.get_name()) + ";\n";
+    else if (t.get_apply() == "REPLICA" || t.get_apply() == "ALWAYS")
+        sql += "ALTER TABLE " + table + " ENABLE " + t.get_apply() + " TRIGGER " +
+               sql_name(t.get_name()) + ";\n";
+    sql += comment_on("TRIGGER", sql_name(t.get_name()) + " ON " + table, t.get_comment());
+    return sql + "\n";
+}
+
+// ---------------------------------------------------------------- routines
+
+std::string PostgreSQLBuilder::build_function(const Ptr<MetaFunction>& function) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(function, std::string());
+    const MetaFunction& f = *function;
+    const std::string kind = f.get_is_function() ? "FUNCTION" : "PROCEDURE";
+    const std::string name = sql_qualified(f.get_schema(), f.get_name());
+    const std::string parameters = fmt::format("({})", fmt::join(f.get_parameters(), ", "));
+    std::string sql;
+    const std::string definition = attribute(f, "DEFINITION");
+    if (!definition.empty()) {
+        // The server's own text: the body and every property come back as they were.
+        sql = without_semicolon(definition) + ";\n";
+    } else {
+        sql = "CREATE " + kind + " " + name + parameters + " ";
+        if (f.get_is_function() && !f.get_return_type().empty())
+            sql += std::string(attribute(f, "RESULT SET") == "true" ? "RETURNS SETOF " : "RETURNS ") +
+                   f.get_return_type() + " ";
+        const std::string language = attribute(f, "LANGUAGE");
+        if (!language.empty())
+            sql += "LANGUAGE " + sql_name(language) + " ";
+        if (attribute(f, "EXTERNAL SECURITY") == "DEFINER")
+            sql += "SECURITY DEFINER ";
+        // A dollar tag that the body does not hold.
+        std::string tag = "$body$";
+        for (int n = 1; f.get_body().find(tag) != std::string::npos; ++n)
+            tag = "$body" + std::to_string(n) + "$";
+        sql += "AS " + tag + f.get_body() + tag + ";\n";
+    }
+    const std::string signature = name + "(" + attribute(f, "ARGUMENTS") + ")";
+    const std::string owner = attribute(f, "OWNER");
+    if (!owner.empty())
+        sql += "ALTER " + kind + " " + signature + " OWNER TO " + sql_name(owner) + ";\n";
+    sql += comment_on(kind, signature, f.get_comment());
+    return sql + "\n";
+}
+
+std::string PostgreSQLBuilder::build_caller(const Ptr<MetaFunction>& function) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(function, std::string());
+    const MetaFunction& f = *function;
+    const std::string name = sql_qualified(f.get_schema(), f.get_name());
+    // Parameters read "[MODE ]name type[ = default]": inputs take their
+    // default or a placeholder to fill in.
+    std::vector<std::string> arguments, declarations, outputs;
+    for (const std::string& parameter : f.get_parameters()) {
+        std::vector<std::string> words = split_list(parameter, " ");
+        std::string mode = "IN";
+        if (!words.empty() && (words[0] == "IN" || words[0] == "OUT" || words[0] == "INOUT" ||
+                               words[0] == "VARIADIC")) {
+            mode = words[0];
+            words.erase(words.begin());
+        }
+        if (words.empty())
+            continue;
+        const std::string& parameter_name = words[0];
+        const std::size_t equals = parameter.find(" = ");
+        const std::string value = equals == std::string::npos ? "_" : parameter.substr(equals + 3);
+        std::string type;
+        for (std::size_t w = 1; w < words.size() && words[w] != "="; ++w)
+            type += (type.empty() ? "" : " ") + words[w];
+        if (f.get_is_function()) {
+            if (mode != "OUT")
+                arguments.push_back(value);
+        } else if (mode == "IN" || mode == "VARIADIC") {
+            arguments.push_back(value);
+        } else {
+            arguments.push_back(parameter_name);
+            declarations.push_back(fmt::format("DECLARE {} {}{};\n", parameter_name, type,
+                                               mode == "INOUT" ? " := " + value : ""));
+            outputs.push_back(parameter_name);
+        }
+    }
+    if (f.get_is_function())
+        return fmt::format("SELECT * FROM {}({});", name, fmt::join(arguments, ", "));
+    std::string sql = "DO $CALLER$\n";
+    for (const std::string& declaration : declarations)
+        sql += declaration;
+    sql += fmt::format("BEGIN\n  CALL {}({});\n", name, fmt::join(arguments, ", "));
+    if (!outputs.empty())
+        sql += fmt::format("  RAISE NOTICE '{}', {};\n",
+                           fmt::join(std::vector<std::string>(outputs.size(), "%"), ", "),
+                           fmt::join(outputs, ", "));
+    return sql + "END; $CALLER$;\n";
+}
+
+// ---------------------------------------------------------------- roles
+
+std::string PostgreSQLBuilder::account_script(const MetaRelation& account) const {
+    const std::string name = sql_name(account.get_name());
+    const auto is = [&](const char* key) { return attribute(account, key) == "true"; };
+    std::string sql = "CREATE ROLE " + name + " WITH ";
+    for (const auto& [key, word] : {std::pair{"SUPER_USER", "SUPERUSER"}, {"CREATE_DATABASE", "CREATEDB"},
+                                    {"CREATE_ROLE", "CREATEROLE"}, {"LOGIN", "LOGIN"},
+                                    {"REPLICATION", "REPLICATION"}, {"BYPASS", "BYPASSRLS"}})
+        if (is(key))
+            sql += std::string(word) + " ";
+    if (!is("INHERIT"))
+        sql += "NOINHERIT ";
+    const std::string limit = attribute(account, "CONNECTION_LIMIT");
+    if (!limit.empty() && limit != "-1")
+        sql += "CONNECTION LIMIT " + std::to_string(std::atoll(limit.c_str())) + " ";
+    if (is("LOGIN") && !account.get_password().empty())
+        sql += "PASSWORD " + sql_literal(account.get_password()) + " ";
+    const std::string until = attribute(account, "VALID_UNTIL");
+    if (!until.empty())
+        sql += "VALID UNTIL " + sql_literal(until) + " ";
+    sql.back() = ';';
+    sql += '\n';
+    sql += comment_on("ROLE", name, account.get_comment());
+    for (const auto& [key, members_of] : {std::pair{"ROLES", false}, {"MEMBERS", true}}) {
+        std::vector<std::string> plain, admin;
+        for (const std::string& item : split_list(attribute(account, key), ",")) {
+            const std::size_t equals = item.rfind('=');
+            (item.substr(equals + 1) == "true" ? admin : plain).push_back(sql_name(item.substr(0, equals)));
+        }
+        for (const auto* list : {&plain, &admin}) {
+            if (list->empty())
+                continue;
+            const std::string others = fmt::format("{}", fmt::join(*list, ", "));
+            sql += members_of ? "GRANT " + name + " TO " + others : "GRANT " + others + " TO " + name;
+            sql += list == &admin ? " WITH ADMIN OPTION;\n" : ";\n";
+        }
+    }
+    const auto& privileges = account.get_privileges();
+    const auto objects = privileges.find("OBJECT");
+    for (const std::string& object : split_list(objects == privileges.end() ? "" : objects->second, ",")) {
+        const std::size_t colon = object.find(':');
+        const auto granted = privileges.find(object);
+        if (colon == std::string::npos || granted == privileges.end())
+            continue;
+        std::string kind = object.substr(0, colon);
+        kind = kind == "SERVER" ? "FOREIGN SERVER" : kind == "WRAPPER" ? "FOREIGN DATA WRAPPER" : kind;
+        if (kind == "MATERIALIZED" || kind == "VIEW")
+            kind = "TABLE";
+        std::vector<std::string> plain, with_grant;
+        for (const std::string& item : split_list(granted->second, ",")) {
+            const std::size_t equals = item.find('=');
+            if (equals == std::string::npos)
+                continue;
+            const std::string mark = item.substr(equals + 1);
+            if (mark == "G")
+                plain.push_back(item.substr(0, equals));
+            else if (mark == "W")
+                with_grant.push_back(item.substr(0, equals));
+        }
+        const std::string target =
+            kind == "DATABASE" ? "DATABASE CURRENT_DATABASE" : kind + " " + quote_identifier(object.substr(colon + 1), ".", "*");
+        if (kind == "DATABASE" || kind == "COLUMN")
+            continue; // not expressible as "ON <kind> <name>"
+        if (!plain.empty())
+            sql += fmt::format("GRANT {} ON {} TO {};\n", fmt::join(plain, ", "), target, name);
+        if (!with_grant.empty())
+            sql += fmt::format("GRANT {} ON {} TO {} WITH GRANT OPTION;\n",
+                               fmt::join(with_grant, ", "), target, name);
+    }
+    return sql;
+}
+
+std::string PostgreSQLBuilder::build_user(const Ptr<MetaUser>& user) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(user, std::string());
+    return account_script(*user);
+}
+
+std::string PostgreSQLBuilder::build_role(const Ptr<MetaRole>& role) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(role, std::string());
+    return account_script(*role);
+}
+
+const Core::TypeInfo& PostgreSQLBuilder::static_type() {
+    static const Core::TypeInfo info = Core::TypeInfo::make_class<PostgreSQLBuilder, SqlBuilder>(
+        "DizezidaDovodarudSupportsDatabasePostgreSQLBuilder", {});
+    return info;
+}
+
+} // namespace Dizezida::Dovodarud::Supports::Database
+
+DIZEZIDA_REGISTER_TYPE(Dizezida::Dovodarud::Supports::Database::PostgreSQLBuilder)

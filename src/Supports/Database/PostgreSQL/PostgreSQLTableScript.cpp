@@ -1,0 +1,282 @@
+// The create script of a table: columns, primary key, checks, uniques and
+// exclusions, options (inheritance, partitioning, storage), comments,
+// indexes and triggers; foreign keys and rules come as separate parts so a
+// schema script can add them once every table exists.
+#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+
+#include "Contracts/Database/ITypeCatalog.hpp"
+#include "Model/MetaModel.hpp"
+#include "Supports/Database/SqlText.hpp"
+#include "core/Precondition.hpp"
+
+#include <fmt/format.h>
+
+namespace Dizezida::Dovodarud::Supports::Database {
+
+using namespace MetaModel;
+
+namespace {
+
+std::string option(const MetaTable& table, const std::string& key) {
+    const auto& options = table.get_options();
+    const auto found = options.find(key);
+    return found == options.end() ? std::string() : found->second;
+}
+
+std::string quoted_columns(std::string_view text) {
+    std::vector<std::string> names;
+    for (std::size_t at = text.find(", ");; at = text.find(", ")) {
+        names.push_back(sql_name(text.substr(0, at)));
+        if (at == std::string_view::npos)
+            break;
+        text.remove_prefix(at + 2);
+    }
+    return fmt::format("{}", fmt::join(names, ", "));
+}
+
+/// "schema.collation" as stored, quoted ("pg_catalog.C" gives pg_catalog."C").
+std::string quoted_collation(std::string_view collation) {
+    const std::size_t point = collation.find('.');
+    if (point == std::string_view::npos)
+        return sql_name(collation);
+    return sql_qualified(collation.substr(0, point), collation.substr(point + 1));
+}
+
+bool written(const MetaObject& object) {
+    const auto version = object.get_version();
+    return version != Zozuvoru::Contracts::DataVersion::EQUAL &&
+           version != Zozuvoru::Contracts::DataVersion::REMOVE;
+}
+
+std::string deferral(std::string_view deferrable) {
+    return deferrable.empty() ? std::string() : " DEFERRABLE " + std::string(deferrable);
+}
+
+std::string comment_on(std::string_view what, std::string_view name, std::string_view comment) {
+    if (comment.empty())
+        return {};
+    return fmt::format("COMMENT ON {} {} IS {};\n", what, name, sql_literal(comment));
+}
+
+} // namespace
+
+std::string PostgreSQLBuilder::column_line(const MetaTable& table, const MetaColumn& column,
+                                           bool keep_raw_type) const {
+    (void)table;
+    std::string type = column.get_raw_type();
+    if (!keep_raw_type || type.empty() || type == "ARRAY" || type == "USER-DEFINED") {
+        const auto connection = get_connection();
+        const auto inspector = connection ? connection->inspector() : nullptr;
+        if (inspector)
+            type = inspector->get_column_sql_type(column.get_data_type(), column.get_raw_type());
+    }
+    std::string line = "    " + sql_name(column.get_name()) + " " + type;
+    std::string upper = type;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const bool sized = upper == "VARBIT" || upper == "CHAR" || upper == "VARCHAR" ||
+                       upper == "CHARACTER VARYING" || upper == "CHARACTER" ||
+                       upper == "BIT VARYING";
+    if (sized && column.get_length() >= 1)
+        line += fmt::format("({})", column.get_length());
+    else if ((upper == "NUMERIC" || upper == "DECIMAL") && column.get_length() >= 1 &&
+             column.get_scale() != 0)
+        line += fmt::format("({}, {})", column.get_length(), column.get_scale());
+    if (!column.get_collation().empty())
+        line += " COLLATE " + quoted_collation(column.get_collation());
+    const bool own_not_null =
+        column.get_not_null() && column.get_attributes().count("NOT_NULL_BY_TYPE") == 0;
+    line += own_not_null ? " NOT NULL" : " NULL";
+    if (column.get_is_virtual() && !column.get_expression().empty()) {
+        line += " GENERATED ALWAYS AS (" + column.get_expression() + ") " +
+                (column.get_virtual_type().empty() ? std::string("STORED")
+                                                   : column.get_virtual_type());
+    } else if (!column.get_default_value().empty()) {
+        line += " DEFAULT " + (column.get_default_value() == "EMPYT STRING"
+                                   ? std::string("''")
+                                   : column.get_default_value());
+    }
+    if (!column.get_identity().empty()) {
+        const auto& attributes = column.get_attributes();
+        const auto value = [&](const char* key) {
+            const auto found = attributes.find(key);
+            return found == attributes.end() ? std::string() : found->second;
+        };
+        std::string options;
+        if (!value("IDENTITY_START").empty())
+            options += " START WITH " + value("IDENTITY_START");
+        if (!value("IDENTITY_INCREMENT").empty())
+            options += " INCREMENT BY " + value("IDENTITY_INCREMENT");
+        if (!value("IDENTITY_MINIMUM").empty())
+            options += " MINVALUE " + value("IDENTITY_MINIMUM");
+        if (!value("IDENTITY_MAXIMUM").empty())
+            options += " MAXVALUE " + value("IDENTITY_MAXIMUM");
+        if (value("IDENTITY_CYCLE") == "YES")
+            options += " CYCLE";
+        line += " " + column.get_identity() + " AS IDENTITY";
+        if (!options.empty())
+            line += " (" + options.substr(1) + ")";
+    }
+    return line + ",\n";
+}
+
+std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_type) const {
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    const std::string flag = option(table, "FLAG");
+    const bool partition = option(table, "PARTITION") == "true" &&
+                           !option(table, "PARTITION_BOUND").empty();
+    std::string sql = fmt::format("CREATE {} TABLE IF NOT EXISTS {} ",
+                                  flag.empty() || flag == "PERMANENT" ? "" : flag, name);
+
+    std::string lines;
+    if (!partition) {
+        // Inherited columns come with the parent.
+        for (const auto& column : table.get_columns()) {
+            const auto& attributes = column->get_attributes();
+            if (attributes.count("INHERITED") == 0)
+                lines += column_line(table, *column, keep_raw_type);
+        }
+        std::vector<std::pair<std::uint8_t, std::string>> keys;
+        for (const auto& column : table.get_columns())
+            if (column->get_is_primary_key())
+                keys.emplace_back(column->get_primary_ordinal(), sql_name(column->get_name()));
+        std::sort(keys.begin(), keys.end());
+        if (!keys.empty()) {
+            std::vector<std::string> names;
+            for (const auto& key : keys)
+                names.push_back(key.second);
+            lines += fmt::format("    PRIMARY KEY ({}),\n", fmt::join(names, ", "));
+        }
+    }
+    for (const auto& constraint : table.get_constraints()) {
+        if (!written(*constraint))
+            continue;
+        const std::string constraint_name = "    CONSTRAINT " + sql_name(constraint->get_name());
+        if (auto check = std::dynamic_pointer_cast<MetaCheck>(constraint)) {
+            lines += constraint_name + " CHECK (" + check->get_check() + ")" +
+                     (check->get_no_inherit() ? " NO INHERIT" : "") + ",\n";
+        } else if (auto unique = std::dynamic_pointer_cast<MetaUnique>(constraint)) {
+            lines += constraint_name + " UNIQUE (" + quoted_columns(unique->get_columns()) + ")";
+            if (!unique->get_include().empty())
+                lines += " INCLUDE (" + unique->get_include() + ")";
+            if (!unique->get_with().empty())
+                lines += " WITH (" + unique->get_with() + ")";
+            if (!unique->get_table_space().empty())
+                lines += " USING INDEX TABLESPACE " + sql_name(unique->get_table_space());
+            lines += deferral(unique->get_deferrable()) + ",\n";
+        } else if (auto exclude = std::dynamic_pointer_cast<MetaExclude>(constraint)) {
+            lines += constraint_name + " EXCLUDE";
+            if (!exclude->get_index_method().empty())
+                lines += " USING " + exclude->get_index_method();
+            lines += " (" + exclude->get_elements() + ")";
+            if (!exclude->get_include().empty())
+                lines += " INCLUDE (" + exclude->get_include() + ")";
+            if (!exclude->get_with().empty())
+                lines += " WITH (" + exclude->get_with() + ")";
+            if (!exclude->get_table_space().empty())
+                lines += " USING INDEX TABLESPACE " + sql_name(exclude->get_table_space());
+            if (!exclude->get_where().empty())
+                lines += " WHERE (" + exclude->get_where() + ")";
+            lines += deferral(exclude->get_deferrable()) + ",\n";
+        }
+    }
+    if (partition) {
+        const std::string parent = option(table, "INHERITS");
+        sql += "PARTITION OF " + parent + " ";
+        if (!lines.empty())
+            sql += "(\n" + lines.substr(0, lines.size() - 2) + "\n) ";
+        sql += option(table, "PARTITION_BOUND");
+    } else {
+        sql += "(\n" + (lines.empty() ? std::string() : lines.substr(0, lines.size() - 2)) + "\n)";
+        if (!option(table, "INHERITS").empty())
+            sql += "\nINHERITS (" + option(table, "INHERITS") + ")";
+    }
+    if (!option(table, "PARTITION_KEYS").empty())
+        sql += "\nPARTITION BY " + option(table, "PARTITION_KEYS");
+    if (!option(table, "WITH_ARGUMENTS").empty())
+        sql += "\nWITH (" + option(table, "WITH_ARGUMENTS") + ")";
+    else if (option(table, "WITH_OIDS") == "true")
+        sql += "\nWITH OIDS";
+    if (!option(table, "COMMIT").empty())
+        sql += "\nON COMMIT " + option(table, "COMMIT");
+    if (!option(table, "TABLESPACE").empty())
+        sql += "\nTABLESPACE " + sql_name(option(table, "TABLESPACE"));
+    sql += ";\n";
+
+    for (const auto& column : table.get_columns())
+        sql += comment_on("COLUMN", name + "." + sql_name(column->get_name()), column->get_comment());
+    sql += comment_on("TABLE", name, table.get_comment());
+    for (const auto& constraint : table.get_constraints())
+        if (!std::dynamic_pointer_cast<MetaForeignKey>(constraint))
+            sql += comment_on("CONSTRAINT",
+                              sql_name(constraint->get_name()) + " ON " + name,
+                              constraint->get_comment());
+    sql += "\n";
+    for (const auto& index : table.get_indexes()) {
+        if (index->get_version() == Zozuvoru::Contracts::DataVersion::REMOVE ||
+            index->get_version() == Zozuvoru::Contracts::DataVersion::CHANGE)
+            sql += "DROP INDEX IF EXISTS " + sql_qualified(table.get_schema(), index->get_name()) +
+                   ";\n";
+        if (written(*index) && !index->get_columns().empty())
+            sql += build_index(index);
+    }
+    for (const auto& trigger : table.get_triggers())
+        if (written(*trigger))
+            sql += trigger_script(*trigger, name);
+    return sql;
+}
+
+std::string PostgreSQLBuilder::table_foreign_keys(const MetaTable& table) const {
+    std::string sql;
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    for (const auto& constraint : table.get_constraints()) {
+        auto key = std::dynamic_pointer_cast<MetaForeignKey>(constraint);
+        if (!key || !written(*key))
+            continue;
+        sql += fmt::format("ALTER TABLE {} ADD CONSTRAINT {} FOREIGN KEY ({}) REFERENCES {} ({})",
+                           name, sql_name(key->get_name()), quoted_columns(key->get_local_columns()),
+                           sql_qualified(key->get_refer_schema().empty() ? table.get_schema()
+                                                                         : key->get_refer_schema(),
+                                         key->get_refer_table()),
+                           quoted_columns(key->get_refer_columns()));
+        if (!key->get_match_method().empty() && key->get_match_method() != "NONE")
+            sql += " MATCH " + key->get_match_method();
+        if (!key->get_update_action().empty())
+            sql += " ON UPDATE " + key->get_update_action();
+        if (!key->get_delete_action().empty())
+            sql += " ON DELETE " + key->get_delete_action();
+        sql += deferral(key->get_deferrable()) + ";\n";
+        sql += comment_on("CONSTRAINT", sql_name(key->get_name()) + " ON " + name,
+                          key->get_comment());
+    }
+    return sql;
+}
+
+std::string PostgreSQLBuilder::table_rules(const MetaTable& table) const {
+    std::string sql;
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    for (const auto& rule : table.get_rules()) {
+        if (rule->get_version() == Zozuvoru::Contracts::DataVersion::REMOVE ||
+            rule->get_version() == Zozuvoru::Contracts::DataVersion::CHANGE)
+            sql += "DROP RULE IF EXISTS " + sql_name(rule->get_name()) + " ON " + name + ";\n";
+        if (!written(*rule))
+            continue;
+        sql += fmt::format("CREATE RULE {} AS ON {}\n    TO {}", sql_name(rule->get_name()),
+                           rule->get_event(), name);
+        if (!rule->get_where().empty())
+            sql += " WHERE " + rule->get_where();
+        sql += fmt::format("\n    DO {} {};\n", rule->get_action(), rule->get_commands());
+        if (!rule->get_enable())
+            sql += "ALTER TABLE " + name + " DISABLE RULE " + sql_name(rule->get_name()) + ";\n";
+        sql += comment_on("RULE", sql_name(rule->get_name()) + " ON " + name, rule->get_comment());
+        sql += "\n";
+    }
+    return sql;
+}
+
+std::string PostgreSQLBuilder::build_table(const Ptr<MetaTable>& table, bool keep_raw_type) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(table, std::string());
+    return table_body(*table, keep_raw_type) + table_foreign_keys(*table) + table_rules(*table);
+}
+
+} // namespace Dizezida::Dovodarud::Supports::Database
