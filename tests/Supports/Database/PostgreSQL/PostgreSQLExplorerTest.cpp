@@ -60,8 +60,12 @@ protected:
             ASSERT_EQ(first->get_column_count(), titles.size());
             for (std::size_t i = 0; i < titles.size(); ++i)
                 EXPECT_EQ(first->get_columns()[i]->get_title(), titles[i]);
+            // Databases and roles are the whole cluster's, which other tests change meanwhile.
+            const bool cluster_wide = entry.kind == DbObject::DATABASE ||
+                                      entry.kind == DbObject::ROLE || entry.kind == DbObject::USER;
             auto second = list(connection, entry.kind);
-            EXPECT_EQ(names(*first), names(*second));
+            if (!cluster_wide)
+                EXPECT_EQ(names(*first), names(*second));
         }
     }
 

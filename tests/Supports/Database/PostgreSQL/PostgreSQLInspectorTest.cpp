@@ -175,7 +175,10 @@ run_support(PostgreSQLConnection& connection,
             const std::string sql = sql_fill(entry, schema, table);
             const QueryResult first = run(connection, sql);
             EXPECT_EQ(first.columns.size(), 1u) << sql;
-            EXPECT_EQ(run(connection, sql).rows, first.rows) << sql;
+            // Role lists are the whole cluster's, which other tests change meanwhile.
+            const bool cluster_wide = kind == 47 || kind == 72;
+            if (!cluster_wide)
+                EXPECT_EQ(run(connection, sql).rows, first.rows) << sql;
             names[{kind, position}] = first.first_column();
         }
     }

@@ -91,7 +91,12 @@ protected:
             SCOPED_TRACE(listing.title);
             const QueryResult first = query(connection, listing.sql);
             EXPECT_EQ(first.columns, listing.columns) << listing.sql;
-            EXPECT_EQ(query(connection, listing.sql).rows, first.rows) << listing.sql;
+            // Databases and roles are the whole cluster's, which other tests
+            // change while this one runs.
+            const bool cluster_wide = listing.title == "databases" ||
+                                      listing.title == "users" || listing.title == "roles";
+            if (!cluster_wide)
+                EXPECT_EQ(query(connection, listing.sql).rows, first.rows) << listing.sql;
             results[listing.title] = first;
         }
         return results;
