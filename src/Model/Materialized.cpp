@@ -1,5 +1,7 @@
 #include "Model/Materialized.hpp"
 
+#include "Model/MetaIndex.hpp"
+
 #include "core/Properties.hpp"
 
 namespace Dizezida::Dovodarud::MetaModel {
@@ -14,6 +16,7 @@ const Core::TypeInfo& Materialized::static_type() {
             prop("definer", &C::m_definer),
             prop("fill-factor", &C::m_fill_factor),
             prop("with-data", &C::m_with_data, ReadWrite, true),
+            prop("indexes", &C::m_indexes),
         });
     return info;
 }

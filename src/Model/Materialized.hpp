@@ -3,7 +3,11 @@
 
 #include "Model/MetaView.hpp"
 
+#include <vector>
+
 namespace Dizezida::Dovodarud::MetaModel {
+
+class MetaIndex;
 
 class Materialized : public MetaView {
     DIZEZIDA_OBJECT(Materialized)
@@ -15,6 +19,8 @@ public:
     DIZEZIDA_META_PROPERTY(std::string, definer, "definer")
     DIZEZIDA_META_PROPERTY(std::string, fill_factor, "fill-factor") ///< the number as text
     DIZEZIDA_META_PROPERTY(bool, with_data, "with-data", true)
+    /// Indexes on the view's stored rows.
+    DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaIndex>>, indexes, "indexes")
 };
 
 } // namespace Dizezida::Dovodarud::MetaModel

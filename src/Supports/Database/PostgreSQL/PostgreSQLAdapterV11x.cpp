@@ -179,6 +179,8 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
             view->set_filled(true);
             schema->get_miews().push_back(view);
         }
+        if (!schema->get_miews().empty())
+            DIZEZIDA_TRY(read_view_indexes(*schema));
     }
     if (full) {
         const JitPause pause(*this);
@@ -200,6 +202,25 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
         DIZEZIDA_TRY(read_routines({name, ""}, routines));
     }
     schema->set_filled(true);
+    return {};
+}
+
+Core::Result<void> PostgreSQLAdapterV11x::read_view_indexes(MetaSchema& schema) {
+    auto rows = run(Queries::indexes({schema.get_name(), ""}, major(), false));
+    if (!rows)
+        return std::unexpected(rows.error());
+    std::unordered_map<std::string, Materialized*> views;
+    for (const auto& view : schema.get_miews())
+        views.emplace(view->get_name(), view.get());
+    for (std::size_t row = 0; row < rows->size(); ++row) {
+        const auto found = views.find(rows->text(row, "table_name"));
+        if (found == views.end())
+            continue;
+        auto index = MetaIndex::with_names(schema.get_database(), schema.get_name(), found->first,
+                                           rows->text(row, "index_name"));
+        apply_index(*index, *rows, row);
+        found->second->get_indexes().push_back(index);
+    }
     return {};
 }
 

@@ -28,12 +28,16 @@
 #include <unordered_map>
 
 namespace Dizezida::Dovodarud::MetaModel {
+class MetaIndex;
 class MetaRelation;
-}
+} // namespace Dizezida::Dovodarud::MetaModel
 
 namespace Dizezida::Dovodarud::Supports::Database {
 
 class CatalogRows;
+
+/// An index's properties from row `row` of the index query.
+void apply_index(MetaModel::MetaIndex& index, const CatalogRows& rows, std::size_t row);
 
 class PostgreSQLAdapterV11x : public Adapter {
     DIZEZIDA_OBJECT(PostgreSQLAdapterV11x)
@@ -108,6 +112,8 @@ protected:
     [[nodiscard]] Done
     read_routines(const Scope& scope,
                   const std::vector<std::shared_ptr<MetaModel::MetaFunction>>& routines);
+    /// The indexes of the schema's materialized views.
+    [[nodiscard]] Done read_view_indexes(MetaModel::MetaSchema& schema);
     /// The schema's user-defined types and sequences (read with its listing).
     [[nodiscard]] Done read_types_and_sequences(MetaModel::MetaSchema& schema);
     [[nodiscard]] Done fill_account(MetaModel::MetaRelation& account,

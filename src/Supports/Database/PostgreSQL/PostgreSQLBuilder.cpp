@@ -305,6 +305,9 @@ std::string PostgreSQLBuilder::build_view(const Ptr<MetaView>& view) const {
         sql += fmt::format("ALTER {} {} OWNER TO {};\n", materialized ? "MATERIALIZED VIEW" : "VIEW",
                            name, sql_name(owner));
     sql += comment_on(materialized ? "MATERIALIZED VIEW" : "VIEW", name, view->get_comment());
+    if (materialized)
+        for (const auto& index : materialized->get_indexes())
+            sql += build_index(index);
     return sql + "\n";
 }
 

@@ -195,9 +195,6 @@ Core::Result<void> PostgreSQLAdapterV11x::read_primary_keys(const Scope& scope,
     return {};
 }
 
-namespace {
-
-/// An index's properties from row `row` of the index query.
 void apply_index(MetaIndex& index, const CatalogRows& rows, std::size_t row) {
     std::string method = rows.text(row, "amname");
     std::transform(method.begin(), method.end(), method.begin(),
@@ -217,8 +214,6 @@ void apply_index(MetaIndex& index, const CatalogRows& rows, std::size_t row) {
     index.set_include(joined({keys.begin() + static_cast<std::ptrdiff_t>(key_count), keys.end()},
                              ", "));
 }
-
-} // namespace
 
 Core::Result<void> PostgreSQLAdapterV11x::read_indexes(const Scope& scope,
                                                        const TableIndex& tables) {

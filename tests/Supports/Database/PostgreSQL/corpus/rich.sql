@@ -77,6 +77,12 @@ COMMENT ON VIEW "Rïch ""Schema""".v IS 'view''s comment'
 --;
 CREATE MATERIALIZED VIEW "Rïch ""Schema""".mv AS SELECT a FROM "Rïch ""Schema""".pair WITH NO DATA
 --;
+CREATE MATERIALIZED VIEW "Rïch ""Schema""".mv_data AS SELECT a, b FROM "Rïch ""Schema""".v
+--;
+CREATE UNIQUE INDEX mv_data_ab ON "Rïch ""Schema""".mv_data (a, b)
+--;
+COMMENT ON MATERIALIZED VIEW "Rïch ""Schema""".mv_data IS 'with data'
+--;
 CREATE FUNCTION "Rïch ""Schema""".f(a int, b text DEFAULT 'x, y', OUT c int) LANGUAGE sql STABLE STRICT AS 'SELECT a'
 --;
 CREATE FUNCTION "Rïch ""Schema""".f(a text) RETURNS SETOF text LANGUAGE sql IMMUTABLE COST 5 ROWS 20 AS $$SELECT a$$
