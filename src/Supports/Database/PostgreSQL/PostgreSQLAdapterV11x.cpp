@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include <map>
+#include <optional>
 
 namespace Dizezida::Dovodarud::Supports::Database {
 
@@ -130,6 +131,9 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
                                                            std::int32_t full) {
     DIZEZIDA_RETURN_VAL_IF_NULL(schema, {});
     const std::string& name = schema->get_name();
+    std::optional<JitPause> pause;
+    if (full)
+        pause.emplace(*this);
     if (!schema->is_filled()) {
         auto owner = run(Queries::schema_owner(name));
         if (!owner)
@@ -183,7 +187,6 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
             DIZEZIDA_TRY(read_view_indexes(*schema));
     }
     if (full) {
-        const JitPause pause(*this);
         TableIndex tables;
         for (const auto& table : schema->get_tables())
             if (!table->is_filled())
