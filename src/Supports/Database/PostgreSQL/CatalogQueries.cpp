@@ -97,7 +97,7 @@ std::string columns(const Scope& scope, std::uint32_t major) {
 
 std::string primary_keys(const Scope& scope) {
     return fmt::format(
-        "SELECT c.relname AS table_name, a.attname AS column_name, k.position"
+        "SELECT c.relname AS table_name, a.attname AS column_name, k.position, con.conname"
         " FROM pg_catalog.pg_constraint con{}"
         " CROSS JOIN LATERAL pg_catalog.unnest(con.conkey) WITH ORDINALITY AS k(attnum, position)"
         " JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum = k.attnum"
@@ -194,7 +194,8 @@ std::string constraints(const Scope& scope, char kind, std::uint32_t major) {
         " con.connoinherit, con.convalidated, con.confupdtype, con.confdeltype,"
         " con.confmatchtype, fn.nspname AS foreign_schema, fc.relname AS foreign_table,"
         " {local} AS local_columns, {refer} AS refer_columns,"
-        " ix.reloptions AS index_options, ds.description AS comment"
+        " ix.reloptions AS index_options, {include} AS include_columns,"
+        " ds.description AS comment"
         " FROM pg_catalog.pg_constraint con{joins}"
         " LEFT JOIN pg_catalog.pg_class fc ON fc.oid = con.confrelid"
         " LEFT JOIN pg_catalog.pg_namespace fn ON fn.oid = fc.relnamespace"
@@ -206,7 +207,15 @@ std::string constraints(const Scope& scope, char kind, std::uint32_t major) {
         fmt::arg("expression", expression), fmt::arg("definition", definition),
         fmt::arg("local", local), fmt::arg("refer", refer), fmt::arg("joins", k_relation_joins),
         fmt::arg("kind", kind), fmt::arg("filter", filter(scope, "c.relname")),
-        fmt::arg("own", newer(major, 11) ? " AND con.conparentid = 0" : ""));
+        fmt::arg("own", newer(major, 11) ? " AND con.conparentid = 0" : ""),
+        fmt::arg("include", newer(major, 11) && (kind == 'u' || kind == 'x')
+                                ? "ARRAY(SELECT a.attname FROM pg_catalog.pg_index xi"
+                                  " CROSS JOIN LATERAL pg_catalog.unnest(xi.indkey::pg_catalog.int2[])"
+                                  " WITH ORDINALITY AS k(attnum, position)"
+                                  " JOIN pg_catalog.pg_attribute a ON a.attrelid = xi.indrelid"
+                                  " AND a.attnum = k.attnum WHERE xi.indexrelid = con.conindid"
+                                  " AND k.position > xi.indnkeyatts ORDER BY k.position)"
+                                : "NULL::name[]"));
 }
 
 std::string rules(const Scope& scope) {

@@ -187,6 +187,7 @@ Core::Result<void> PostgreSQLAdapterV11x::read_primary_keys(const Scope& scope,
         MetaTable* table = table_of(tables, *rows, row);
         if (!table)
             continue;
+        table->get_attributes()["PRIMARY_KEY"] = rows->text(row, "conname");
         if (auto column = table->get_column(rows->text(row, "column_name"))) {
             column->set_is_primary_key(true);
             column->set_primary_ordinal(static_cast<std::uint8_t>(rows->number(row, "position")));
@@ -411,6 +412,7 @@ Core::Result<void> PostgreSQLAdapterV11x::read_uniques(const Scope& scope,
         unique->set_comment(rows->text(row, "comment"));
         unique->set_columns(joined(rows->list(row, "local_columns"), ", "));
         unique->set_with(without_braces(rows->text(row, "index_options")));
+        unique->set_include(joined(rows->list(row, "include_columns"), ", "));
         table->get_constraints().push_back(unique);
     }
     return {};

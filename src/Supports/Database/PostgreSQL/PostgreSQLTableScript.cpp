@@ -145,7 +145,14 @@ std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_
             std::vector<std::string> names;
             for (const auto& key : keys)
                 names.push_back(key.second);
-            lines += fmt::format("    PRIMARY KEY ({}),\n", fmt::join(names, ", "));
+            // A name other than the one the server would give is kept.
+            const auto& attributes = table.get_attributes();
+            const auto named = attributes.find("PRIMARY_KEY");
+            if (named != attributes.end() && named->second != table.get_name() + "_pkey")
+                lines += "    CONSTRAINT " + sql_name(named->second);
+            else
+                lines += "   ";
+            lines += fmt::format(" PRIMARY KEY ({}),\n", fmt::join(names, ", "));
         }
     }
     for (const auto& constraint : table.get_constraints()) {
@@ -158,7 +165,7 @@ std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_
         } else if (auto unique = std::dynamic_pointer_cast<MetaUnique>(constraint)) {
             lines += constraint_name + " UNIQUE (" + quoted_columns(unique->get_columns()) + ")";
             if (!unique->get_include().empty())
-                lines += " INCLUDE (" + unique->get_include() + ")";
+                lines += " INCLUDE (" + quoted_columns(unique->get_include()) + ")";
             if (!unique->get_with().empty())
                 lines += " WITH (" + unique->get_with() + ")";
             if (!unique->get_table_space().empty())

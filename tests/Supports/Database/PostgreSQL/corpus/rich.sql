@@ -23,7 +23,7 @@ COMMENT ON COLUMN "Rïch ""Schema"""."select"."Mixed Case" IS 'ünï'
 --;
 CREATE TABLE "Rïch ""Schema""".pair (a int, b int, note text, PRIMARY KEY (b, a))
 --;
-CREATE TABLE "Rïch ""Schema""".audit (id int PRIMARY KEY, pair_a int, pair_b int)
+CREATE TABLE "Rïch ""Schema""".audit (id int CONSTRAINT "Audit Key" PRIMARY KEY, pair_a int, pair_b int)
 --;
 CREATE TABLE "Rïch ""Schema""".child (x int CONSTRAINT pos CHECK (x > 0), y int, z int, CONSTRAINT "fk two" FOREIGN KEY (y, x) REFERENCES "Rïch ""Schema""".pair (b, a) ON DELETE CASCADE DEFERRABLE INITIALLY DEFERRED, CONSTRAINT u_yx UNIQUE (y, x))
 --;
@@ -120,6 +120,8 @@ CREATE RULE r2 AS ON INSERT TO "Rïch ""Schema""".pair DO ALSO NOTIFY pair_chang
 CREATE RULE r3 AS ON UPDATE TO "Rïch ""Schema""".audit DO ALSO INSERT INTO "Rïch ""Schema""".scratch (id) VALUES (NEW.id)
 --@ 11
 CREATE INDEX inc_idx ON "Rïch ""Schema""".pair (a) INCLUDE (note)
+--;
+CREATE TABLE "Rïch ""Schema""".covering (k int, "Extra Col" text, CONSTRAINT cover UNIQUE (k) INCLUDE ("Extra Col") WITH (fillfactor = 90))
 --;
 CREATE PROCEDURE "Rïch ""Schema""".p(INOUT n int) LANGUAGE sql AS 'SELECT n'
 --;
