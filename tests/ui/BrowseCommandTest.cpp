@@ -1,4 +1,4 @@
-#include "ui/FrontEnd.hpp"
+#include "tests/ui/CommandRun.hpp"
 
 #include "tests/support/TestServer.hpp"
 
@@ -10,21 +10,10 @@
 
 namespace {
 
-struct BrowseRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Dizezida::Testing::CommandRun;
 
-BrowseRun run_browse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"dizezida-postgresql", "browse"});
-    std::ostringstream out, err;
-    std::streambuf* saved_out = std::cout.rdbuf(out.rdbuf());
-    std::streambuf* saved_err = std::cerr.rdbuf(err.rdbuf());
-    const int status = Dizezida::Rezizida::run_front_end(arguments, "/tmp");
-    std::cout.rdbuf(saved_out);
-    std::cerr.rdbuf(saved_err);
-    return {status, out.str(), err.str()};
+CommandRun run_browse(std::vector<std::string> arguments) {
+    return Dizezida::Testing::run_command("browse", std::move(arguments));
 }
 
 class BrowseCommand : public ::testing::Test {
@@ -41,19 +30,19 @@ protected:
 };
 
 TEST_F(BrowseCommand, ListsAKindInEachFormat) {
-    const BrowseRun table = run_browse({"--server", m_conninfo, "views", "--schema", "shop"});
+    const CommandRun table = run_browse({"--server", m_conninfo, "views", "--schema", "shop"});
     ASSERT_EQ(table.status, 0) << table.err;
     EXPECT_EQ(table.out, "     Name      |  Owner   | Comment\n"
                          "---------------+----------+----------\n"
                          " big, \"quoted\" | postgres | line one\n"
                          "(1 row)\n");
 
-    const BrowseRun csv =
+    const CommandRun csv =
         run_browse({"--server", m_conninfo, "views", "--schema", "shop", "--format", "csv"});
     ASSERT_EQ(csv.status, 0) << csv.err;
     EXPECT_EQ(csv.out, "Name,Owner,Comment\r\n\"big, \"\"quoted\"\"\",postgres,line one\r\n");
 
-    const BrowseRun json =
+    const CommandRun json =
         run_browse({"--server", m_conninfo, "tables", "--schema", "shop", "--format", "json"});
     ASSERT_EQ(json.status, 0) << json.err;
     const auto rows = nlohmann::json::parse(json.out);
@@ -64,10 +53,10 @@ TEST_F(BrowseCommand, ListsAKindInEachFormat) {
 }
 
 TEST_F(BrowseCommand, RefusesUnknownKindsAndReportsServerErrors) {
-    const BrowseRun unknown = run_browse({"--server", m_conninfo, "columns"});
+    const CommandRun unknown = run_browse({"--server", m_conninfo, "columns"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("unknown kind"), std::string::npos);
-    const BrowseRun down = run_browse({"--server", "host=127.0.0.1 port=1 connect_timeout=2", "tables"});
+    const CommandRun down = run_browse({"--server", "host=127.0.0.1 port=1 connect_timeout=2", "tables"});
     EXPECT_EQ(down.status, 1);
 }
 

@@ -1,4 +1,4 @@
-#include "ui/FrontEnd.hpp"
+#include "tests/ui/CommandRun.hpp"
 
 #include "tests/support/TestServer.hpp"
 
@@ -12,21 +12,10 @@
 
 namespace {
 
-struct CommandRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Dizezida::Testing::CommandRun;
 
 CommandRun run_catalog(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"dizezida-postgresql", "catalog"});
-    std::ostringstream out, err;
-    std::streambuf* saved_out = std::cout.rdbuf(out.rdbuf());
-    std::streambuf* saved_err = std::cerr.rdbuf(err.rdbuf());
-    const int status = Dizezida::Rezizida::run_front_end(arguments, "/tmp");
-    std::cout.rdbuf(saved_out);
-    std::cerr.rdbuf(saved_err);
-    return {status, out.str(), err.str()};
+    return Dizezida::Testing::run_command("catalog", std::move(arguments));
 }
 
 class CatalogCommand : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "ui/FrontEnd.hpp"
+#include "tests/ui/CommandRun.hpp"
 
 #include "tests/support/TestServer.hpp"
 
@@ -9,21 +9,10 @@
 
 namespace {
 
-struct DdlRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Dizezida::Testing::CommandRun;
 
-DdlRun run_ddl(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"dizezida-postgresql", "ddl"});
-    std::ostringstream out, err;
-    std::streambuf* saved_out = std::cout.rdbuf(out.rdbuf());
-    std::streambuf* saved_err = std::cerr.rdbuf(err.rdbuf());
-    const int status = Dizezida::Rezizida::run_front_end(arguments, "/tmp");
-    std::cout.rdbuf(saved_out);
-    std::cerr.rdbuf(saved_err);
-    return {status, out.str(), err.str()};
+CommandRun run_ddl(std::vector<std::string> arguments) {
+    return Dizezida::Testing::run_command("ddl", std::move(arguments));
 }
 
 TEST(DdlCommand, ScriptsASchemaThatAppliesToAnEmptyDatabase) {
@@ -32,7 +21,7 @@ TEST(DdlCommand, ScriptsASchemaThatAppliesToAnEmptyDatabase) {
                                                   " what text NOT NULL DEFAULT 'it''s')",
                             "COMMENT ON TABLE shop.orders IS 'all ''orders'''"})
         Dizezida::Testing::run_sql_on(source.conninfo(), sql);
-    const DdlRun run = run_ddl({"--server", source.conninfo(), "--schema", "shop"});
+    const CommandRun run = run_ddl({"--server", source.conninfo(), "--schema", "shop"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("CREATE SCHEMA IF NOT EXISTS \"shop\""), std::string::npos);
     EXPECT_NE(run.out.find("ALTER SEQUENCE \"shop\".\"orders_id_seq\" OWNED BY"), std::string::npos);
@@ -44,7 +33,7 @@ TEST(DdlCommand, ScriptsASchemaThatAppliesToAnEmptyDatabase) {
                   target.conninfo(), "SELECT obj_description('shop.orders'::regclass, 'pg_class')"),
               "all 'orders'");
 
-    const DdlRun missing = run_ddl({"--server", source.conninfo(), "--schema", "nothing"});
+    const CommandRun missing = run_ddl({"--server", source.conninfo(), "--schema", "nothing"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("no schema nothing"), std::string::npos);
 }

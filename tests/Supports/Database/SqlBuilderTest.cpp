@@ -123,9 +123,10 @@ TEST_F(SqlBuilderTest, QuoteIdentifierInBackticksPieceByPiece) {
         {"we`ird.x", ".", "*", "`we``ird`.`x`"},
         {"", ".", "*", "``"},
     };
-    for (const auto& [identifier, separator, replacement, expected] : cases)
+    for (const auto& [identifier, separator, replacement, expected] : cases) {
         EXPECT_EQ(m_builder->quote_identifier(identifier, separator, replacement), expected)
             << identifier;
+    }
 }
 
 // ---- Ordering by dependence ----
@@ -336,8 +337,9 @@ TEST_F(OrderWithDependence, RandomSchemasArePermutedSoKeysPointBackwards) {
         for (std::size_t p = start; p < n; ++p)
             for (std::size_t q = p + 2; q < n; ++q)
                 if (cyclic(origin[p], origin[q])) {
-                    for (std::size_t m = p + 1; m < q; ++m)
+                    for (std::size_t m = p + 1; m < q; ++m) {
                         ASSERT_TRUE(cyclic(origin[p], origin[m])) << "round " << round;
+                    }
                 }
 
         // Ordering an ordered list changes nothing.

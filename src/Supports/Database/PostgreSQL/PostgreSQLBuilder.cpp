@@ -2,6 +2,7 @@
 
 #include "Contracts/Database/ITypeCatalog.hpp"
 #include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/ScriptText.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
 #include "core/Properties.hpp"
@@ -19,31 +20,12 @@ using namespace MetaModel;
 namespace {
 
 std::string attribute(const MetaObject& object, const std::string& key) {
-    const auto& attributes = object.get_attributes();
-    const auto found = attributes.find(key);
-    return found == attributes.end() ? std::string() : found->second;
+    return ScriptText::value_of(object.get_attributes(), key);
 }
 
-/// Items of a text joined with ", " (as the catalog stores column lists).
-std::vector<std::string> split_list(std::string_view text, std::string_view separator = ", ") {
-    std::vector<std::string> items;
-    if (text.empty())
-        return items;
-    for (std::size_t at = text.find(separator);; at = text.find(separator)) {
-        items.emplace_back(text.substr(0, at));
-        if (at == std::string_view::npos)
-            return items;
-        text.remove_prefix(at + separator.size());
-    }
-}
-
-/// Each name of a list quoted, joined with ", ".
-std::string quoted_list(std::string_view text, std::string_view separator = ", ") {
-    std::vector<std::string> names;
-    for (const std::string& name : split_list(text, separator))
-        names.push_back(sql_name(name));
-    return fmt::format("{}", fmt::join(names, ", "));
-}
+using ScriptText::comment_on;
+using ScriptText::quoted_list;
+using ScriptText::split_list;
 
 /// "schema.name" as the catalog stores a qualified name, quoted ("" stays "").
 std::string quoted_qualified(std::string_view text) {
@@ -51,12 +33,6 @@ std::string quoted_qualified(std::string_view text) {
     if (point == std::string_view::npos)
         return text.empty() ? std::string() : sql_name(text);
     return sql_qualified(text.substr(0, point), text.substr(point + 1));
-}
-
-std::string comment_on(std::string_view what, std::string_view name, std::string_view comment) {
-    if (comment.empty())
-        return {};
-    return fmt::format("COMMENT ON {} {} IS {};\n", what, name, sql_literal(comment));
 }
 
 std::string without_semicolon(std::string text) {

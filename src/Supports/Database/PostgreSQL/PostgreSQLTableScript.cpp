@@ -6,6 +6,7 @@
 
 #include "Contracts/Database/ITypeCatalog.hpp"
 #include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/ScriptText.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
 
@@ -18,21 +19,14 @@ using namespace MetaModel;
 namespace {
 
 std::string option(const MetaTable& table, const std::string& key) {
-    const auto& options = table.get_options();
-    const auto found = options.find(key);
-    return found == options.end() ? std::string() : found->second;
+    return ScriptText::value_of(table.get_options(), key);
 }
 
 std::string quoted_columns(std::string_view text) {
-    std::vector<std::string> names;
-    for (std::size_t at = text.find(", ");; at = text.find(", ")) {
-        names.push_back(sql_name(text.substr(0, at)));
-        if (at == std::string_view::npos)
-            break;
-        text.remove_prefix(at + 2);
-    }
-    return fmt::format("{}", fmt::join(names, ", "));
+    return ScriptText::quoted_list(text);
 }
+
+using ScriptText::comment_on;
 
 /// "schema.collation" as stored, quoted ("pg_catalog.C" gives pg_catalog."C").
 std::string quoted_collation(std::string_view collation) {
@@ -50,12 +44,6 @@ bool written(const MetaObject& object) {
 
 std::string deferral(std::string_view deferrable) {
     return deferrable.empty() ? std::string() : " DEFERRABLE " + std::string(deferrable);
-}
-
-std::string comment_on(std::string_view what, std::string_view name, std::string_view comment) {
-    if (comment.empty())
-        return {};
-    return fmt::format("COMMENT ON {} {} IS {};\n", what, name, sql_literal(comment));
 }
 
 } // namespace

@@ -288,13 +288,16 @@ TEST_F(PostgreSQLAdapterOnServer, DeepFillEqualsFillingEachObjectAlone) {
     auto single = MetaSchema::with_names(m_database.name(), k_rich);
     auto a = adapter();
     ASSERT_TRUE(a->fill_meta_schema(single, 0).has_value());
-    for (const auto& table : single->get_tables())
+    for (const auto& table : single->get_tables()) {
         ASSERT_TRUE(a->fill_meta_table(table, 1).has_value()) << table->get_name();
-    for (const auto& view : single->get_views())
+    }
+    for (const auto& view : single->get_views()) {
         ASSERT_TRUE(a->fill_meta_view(view).has_value());
+    }
     for (const auto* list : {&single->get_functions(), &single->get_procedures()})
-        for (const auto& routine : *list)
+        for (const auto& routine : *list) {
             ASSERT_TRUE(a->fill_meta_function(routine).has_value()) << routine->get_name();
+        }
     EXPECT_EQ(Dovodarud::MetaModel::to_json_text(*bulk, 1),
               Dovodarud::MetaModel::to_json_text(*single, 1));
     EXPECT_GE(bulk->get_tables().size(), 9u);

@@ -58,14 +58,16 @@ protected:
             auto first = list(connection, entry.kind);
             const auto titles = PostgreSQLExplorer::titles(entry.kind);
             ASSERT_EQ(first->get_column_count(), titles.size());
-            for (std::size_t i = 0; i < titles.size(); ++i)
+            for (std::size_t i = 0; i < titles.size(); ++i) {
                 EXPECT_EQ(first->get_columns()[i]->get_title(), titles[i]);
+            }
             // Databases and roles are the whole cluster's, which other tests change meanwhile.
             const bool cluster_wide = entry.kind == DbObject::DATABASE ||
                                       entry.kind == DbObject::ROLE || entry.kind == DbObject::USER;
             auto second = list(connection, entry.kind);
-            if (!cluster_wide)
+            if (!cluster_wide) {
                 EXPECT_EQ(names(*first), names(*second));
+            }
         }
     }
 

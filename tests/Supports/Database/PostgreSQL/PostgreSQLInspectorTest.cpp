@@ -44,8 +44,9 @@ TEST(PostgreSQLInspectorNames, ShortAndCatalogSpellingsShareAClass) {
         {"jsonb", DataType::JSON},
         {"tsvector", DataType::OBJECT},
     };
-    for (const auto& [name, type] : cases)
+    for (const auto& [name, type] : cases) {
         EXPECT_EQ(inspector.get_data_type(name), type) << name;
+    }
     EXPECT_EQ(inspector.get_sql_type(inspector.get_data_type("numeric")), "NUMERIC");
     EXPECT_EQ(inspector.get_sql_type(inspector.get_data_type("timestamptz")), "TIMESTAMPTZ");
     EXPECT_EQ(inspector.get_sql_type(DataType::UNKNOWN), "VARCHAR");
@@ -177,8 +178,9 @@ run_support(PostgreSQLConnection& connection,
             EXPECT_EQ(first.columns.size(), 1u) << sql;
             // Role lists are the whole cluster's, which other tests change meanwhile.
             const bool cluster_wide = kind == 47 || kind == 72;
-            if (!cluster_wide)
+            if (!cluster_wide) {
                 EXPECT_EQ(run(connection, sql).rows, first.rows) << sql;
+            }
             names[{kind, position}] = first.first_column();
         }
     }

@@ -95,8 +95,9 @@ protected:
             // change while this one runs.
             const bool cluster_wide = listing.title == "databases" ||
                                       listing.title == "users" || listing.title == "roles";
-            if (!cluster_wide)
+            if (!cluster_wide) {
                 EXPECT_EQ(query(connection, listing.sql).rows, first.rows) << listing.sql;
+            }
             results[listing.title] = first;
         }
         return results;

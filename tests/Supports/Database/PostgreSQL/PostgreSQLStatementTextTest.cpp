@@ -163,8 +163,9 @@ TEST_F(PostgreSQLStatementText, FiltersByOperator) {
         {"a<;>= '' OR TRUE --<;>x", ""},
         {"a<;>--<;>x", ""},
     };
-    for (const auto& [expression, condition] : cases)
+    for (const auto& [expression, condition] : cases) {
         EXPECT_EQ(m_statement->parse_expression(expression), condition) << expression;
+    }
 }
 
 TEST_F(PostgreSQLStatementText, QueriesFollowTheServerVersion) {
