@@ -27,3 +27,23 @@ echo "== dizezida-postgresql format: beautify, then minify"
 sql="select id, name from accounts a join owners o on o.id=a.owner_id where a.balance>100 and o.active order by name"
 echo "$sql" | "$program" format
 echo "$sql" | "$program" format --minify
+
+echo "== a small schema to read: shop.orders and shop.customers"
+"$program" query --server "$server" "CREATE SCHEMA shop;
+  CREATE TABLE shop.customers (id serial PRIMARY KEY, name text NOT NULL);
+  CREATE TABLE shop.orders (id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    customer integer NOT NULL REFERENCES shop.customers (id), total numeric(12,2) CHECK (total >= 0));
+  COMMENT ON TABLE shop.orders IS 'what customers bought'; SELECT 'created' AS shop" >/dev/null
+
+echo "== dizezida-postgresql browse tables --schema shop"
+"$program" browse --server "$server" tables --schema shop
+
+echo "== dizezida-postgresql catalog --table shop.orders (the model as JSON, first lines)"
+"$program" catalog --server "$server" --table shop.orders --pretty | head -n 20
+
+echo "== dizezida-postgresql ddl --schema shop, applied to a new database"
+"$program" ddl --server "$server" --schema shop | tee "$state/shop.sql"
+"$program" query --server "$server" "CREATE DATABASE shop_copy" >/dev/null
+copy="${server/dbname=postgres/dbname=shop_copy}"
+psql -X -q -v ON_ERROR_STOP=1 -d "$copy" -f "$state/shop.sql"
+"$program" browse --server "$copy" tables --schema shop
