@@ -1,5 +1,6 @@
 #include "ui/Session.hpp"
 
+#include "Contracts/Setting/UserSetting.hpp"
 #include "Foundation/LoggingService.hpp"
 #include "Foundation/Services.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
@@ -8,7 +9,10 @@
 
 #include <glib.h>
 
+#include <algorithm>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <unistd.h>
 
 namespace Dizezida::Rezizida {
@@ -16,15 +20,39 @@ namespace Dizezida::Rezizida {
 using Dovodarud::Foundation::LoggingService;
 using Dovodarud::Foundation::Services;
 
+namespace {
+
+/// The user's settings as far as the file can be read; a missing or
+/// unreadable file gives the initial values and is left untouched.
+std::shared_ptr<Dovodarud::Setting::UserSetting> read_user_setting() {
+    auto setting = std::make_shared<Dovodarud::Setting::UserSetting>();
+    std::ifstream in(Dovodarud::Setting::UserSetting::default_filename(), std::ios::binary);
+    if (!in)
+        return setting;
+    std::ostringstream text;
+    text << in.rdbuf();
+    const auto json = nlohmann::ordered_json::parse(text.str(), nullptr, false);
+    if (json.is_object())
+        setting->apply_json(json);
+    return setting;
+}
+
+} // namespace
+
 void start_services() {
     if (LoggingService::get_manager())
         return;
+    // The log level and slice size of the user's settings apply to our own log.
+    const auto setting = read_user_setting();
+    const auto level = static_cast<Dovodarud::Contracts::Log::LogLevel>(
+        std::min<std::uint32_t>(setting->logging()->logger_level(), 2));
+    const std::uint32_t slice = setting->logging()->file_size_max();
     Services::initialize();
     Services::register_type<Dovodarud::Contracts::Log::ILogManager,
                             Dovodarud::Supports::Log::LogManager>();
     gchar* folder = g_build_filename(g_get_user_state_dir(), "dizezida", "logs", nullptr);
-    LoggingService::initialize("dizezida", Dovodarud::Contracts::Log::LogLevel::Plain, folder,
-                               10 * 1024 * 1024);
+    LoggingService::initialize("dizezida", level, folder,
+                               slice ? std::int64_t{slice} : 10 * 1024 * 1024);
     g_free(folder);
 }
 
