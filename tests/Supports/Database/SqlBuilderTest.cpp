@@ -133,15 +133,15 @@ TEST_F(SqlBuilderTest, QuoteIdentifierInBackticksPieceByPiece) {
 
 /// A table: foreign keys to `refers` ("t", or "schema:t" with a refer-schema)
 /// and, when given, the "INHERITS" option as written.
-struct TableSpec {
+struct TableShape {
     std::string name;
     Names refers = {};
     std::string inherits = {};
 };
 
-std::shared_ptr<MetaTable> make_table(const std::string& schema, const TableSpec& spec) {
-    auto table = MetaTable::with_names("db", schema, spec.name);
-    for (const std::string& refer : spec.refers) {
+std::shared_ptr<MetaTable> make_table(const std::string& schema, const TableShape& shape) {
+    auto table = MetaTable::with_names("db", schema, shape.name);
+    for (const std::string& refer : shape.refers) {
         const std::size_t colon = refer.find(':');
         const std::string refer_schema = colon == std::string::npos ? "" : refer.substr(0, colon);
         const std::string refer_table =
@@ -149,8 +149,8 @@ std::shared_ptr<MetaTable> make_table(const std::string& schema, const TableSpec
         table->get_constraints().push_back(
             MetaForeignKey::with_refer("fk_" + refer_table, refer_schema, refer_table));
     }
-    if (!spec.inherits.empty())
-        table->get_options()["INHERITS"] = spec.inherits;
+    if (!shape.inherits.empty())
+        table->get_options()["INHERITS"] = shape.inherits;
     return table;
 }
 
@@ -163,10 +163,10 @@ Names names_of(const MetaSchema& schema) {
 
 class OrderWithDependence : public SqlBuilderTest {
 protected:
-    Names order(const std::vector<TableSpec>& specs, std::size_t start = 0) {
+    Names order(const std::vector<TableShape>& shapes, std::size_t start = 0) {
         auto schema = MetaSchema::with_names("db", "public");
-        for (const TableSpec& spec : specs)
-            schema->get_tables().push_back(make_table("public", spec));
+        for (const TableShape& shape : shapes)
+            schema->get_tables().push_back(make_table("public", shape));
         m_builder->order_with_dependence(schema, start);
         return names_of(*schema);
     }
@@ -188,12 +188,12 @@ TEST_F(OrderWithDependence, ReferencedTablesComeFirstWhereverTheyStand) {
 }
 
 TEST_F(OrderWithDependence, TablesBeforeStartStayWhereTheyAre) {
-    const std::vector<TableSpec> specs{
+    const std::vector<TableShape> shapes{
         {"audit", {"orders"}}, {"orders", {"customers"}}, {"customers", {}}};
-    EXPECT_EQ(order(specs, 1), (Names{"audit", "customers", "orders"}));
-    EXPECT_EQ(order(specs, 2), (Names{"audit", "orders", "customers"}));
-    EXPECT_EQ(order(specs, 99), (Names{"audit", "orders", "customers"}));
-    EXPECT_EQ(order(specs, 0), (Names{"customers", "orders", "audit"}));
+    EXPECT_EQ(order(shapes, 1), (Names{"audit", "customers", "orders"}));
+    EXPECT_EQ(order(shapes, 2), (Names{"audit", "orders", "customers"}));
+    EXPECT_EQ(order(shapes, 99), (Names{"audit", "orders", "customers"}));
+    EXPECT_EQ(order(shapes, 0), (Names{"customers", "orders", "audit"}));
 }
 
 TEST_F(OrderWithDependence, CyclesEndInAStableOrder) {
@@ -212,7 +212,7 @@ TEST_F(OrderWithDependence, CyclesEndInAStableOrder) {
 
 TEST_F(OrderWithDependence, LongChainsAndRingsNeedNoDeepRecursion) {
     const std::size_t n = 50000;
-    std::vector<TableSpec> chain(n);
+    std::vector<TableShape> chain(n);
     for (std::size_t i = 0; i < n; ++i) {
         chain[i].name = "t" + std::to_string(i);
         if (i + 1 < n)
@@ -257,13 +257,13 @@ TEST_F(OrderWithDependence, OnlyTablesOfThisSchemaCount) {
 using Matrix = std::vector<std::vector<bool>>;
 
 /// Whether table i has a key to table j of schema "public" (not itself).
-Matrix direct_needs(const std::vector<TableSpec>& specs) {
-    const std::size_t n = specs.size();
+Matrix direct_needs(const std::vector<TableShape>& shapes) {
+    const std::size_t n = shapes.size();
     Matrix needs(n, std::vector<bool>(n, false));
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j)
-            for (const std::string& refer : specs[i].refers)
-                if (i != j && (refer == specs[j].name || refer == "public:" + specs[j].name))
+            for (const std::string& refer : shapes[i].refers)
+                if (i != j && (refer == shapes[j].name || refer == "public:" + shapes[j].name))
                     needs[i][j] = true;
     return needs;
 }
@@ -271,9 +271,9 @@ Matrix direct_needs(const std::vector<TableSpec>& specs) {
 /// Whether table i needs table j directly or through others (Warshall's
 /// closure, independent of the builder's own graph code), among the tables
 /// from `open` on (those before count as created).
-Matrix reachability(const std::vector<TableSpec>& specs, std::size_t open = 0) {
-    const std::size_t n = specs.size();
-    Matrix reach = direct_needs(specs);
+Matrix reachability(const std::vector<TableShape>& shapes, std::size_t open = 0) {
+    const std::size_t n = shapes.size();
+    Matrix reach = direct_needs(shapes);
     for (std::size_t k = open; k < n; ++k)
         for (std::size_t i = open; i < n; ++i)
             for (std::size_t j = open; j < n; ++j)
@@ -287,22 +287,22 @@ TEST_F(OrderWithDependence, RandomSchemasArePermutedSoKeysPointBackwards) {
     const auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     for (int round = 0; round < 400; ++round) {
         const std::size_t n = below(24);
-        std::vector<TableSpec> specs(n);
+        std::vector<TableShape> shapes(n);
         for (std::size_t i = 0; i < n; ++i)
-            specs[i].name = "t" + std::to_string(i);
+            shapes[i].name = "t" + std::to_string(i);
         for (std::size_t i = 0; i < n; ++i) {
             for (std::size_t k = below(4); k > 0; --k) {
-                const std::string& target = specs[below(n)].name; // self-references too
+                const std::string& target = shapes[below(n)].name; // self-references too
                 const char* prefixes[] = {"", "public:", "other:"};
-                specs[i].refers.push_back(prefixes[below(3)] + target);
+                shapes[i].refers.push_back(prefixes[below(3)] + target);
             }
-            specs[i].refers.push_back("missing");
+            shapes[i].refers.push_back("missing");
         }
         const std::size_t start = below(4) == 0 ? below(n + 1) : 0;
 
         auto schema = MetaSchema::with_names("db", "public");
-        for (const TableSpec& spec : specs)
-            schema->get_tables().push_back(make_table("public", spec));
+        for (const TableShape& shape : shapes)
+            schema->get_tables().push_back(make_table("public", shape));
         const auto before = schema->get_tables();
         m_builder->order_with_dependence(schema, start);
         const auto after = schema->get_tables();
@@ -314,8 +314,8 @@ TEST_F(OrderWithDependence, RandomSchemasArePermutedSoKeysPointBackwards) {
         ASSERT_TRUE(std::equal(before.begin(), before.begin() + std::min(start, n), after.begin()))
             << "moved a table before start, round " << round;
 
-        const auto needs = direct_needs(specs);
-        const auto reach = reachability(specs, start);
+        const auto needs = direct_needs(shapes);
+        const auto reach = reachability(shapes, start);
         std::vector<std::size_t> origin(n), position(n);
         for (std::size_t p = 0; p < n; ++p) {
             origin[p] = std::stoul(after[p]->get_name().substr(1));
@@ -330,7 +330,7 @@ TEST_F(OrderWithDependence, RandomSchemasArePermutedSoKeysPointBackwards) {
                     continue;
                 if (needs[i][j] && !cyclic(i, j)) {
                     ASSERT_LT(position[j], position[i])
-                        << specs[i].name << " -> " << specs[j].name << ", round " << round;
+                        << shapes[i].name << " -> " << shapes[j].name << ", round " << round;
                 }
             }
         // The members of a cycle stand together.
@@ -361,42 +361,42 @@ TEST_F(OrderWithDependence, TablesCreatedInTheGivenOrderAllSucceed) {
     const std::string schema_name = "Shop \"x\"";
     const std::string s = quoted(schema_name);
     std::mt19937 random(7);
-    std::vector<TableSpec> specs;
+    std::vector<TableShape> shapes;
     // Tables in a hidden creatable order, each referring to a few earlier ones.
     for (int i = 0; i < 24; ++i) {
-        TableSpec spec{
+        TableShape shape{
             i % 5 == 0 ? "T, " + std::to_string(i) + ".x" : "t" + std::to_string(i), {}, {}};
         for (int k = 0; i > 0 && k < 3; ++k)
             if (random() % 2)
-                spec.refers.push_back(specs[random() % specs.size()].name);
+                shape.refers.push_back(shapes[random() % shapes.size()].name);
         if (i % 7 == 3)
-            spec.refers.push_back(spec.name);
-        specs.push_back(spec);
+            shape.refers.push_back(shape.name);
+        shapes.push_back(shape);
     }
     // Keys that close cycles (two tables, a ring of three): the script adds
     // those that point forward once the tables exist.
-    specs[2].refers.push_back(specs[11].name);
-    specs[11].refers.push_back(specs[2].name);
-    specs[5].refers.push_back(specs[13].name);
-    specs[13].refers.push_back(specs[20].name);
-    specs[20].refers.push_back(specs[5].name);
+    shapes[2].refers.push_back(shapes[11].name);
+    shapes[11].refers.push_back(shapes[2].name);
+    shapes[5].refers.push_back(shapes[13].name);
+    shapes[13].refers.push_back(shapes[20].name);
+    shapes[20].refers.push_back(shapes[5].name);
     // An inheritance parent with a child, and a partitioned table with partitions.
-    specs.push_back({"heir", {specs[1].name}, quoted(schema_name) + "." + quoted("base \"b\"")});
-    specs.push_back({"base \"b\"", {}, {}});
-    specs.push_back({"part_1", {}, s + ".\"Measures\""});
-    specs.push_back({"Measures", {}, {}});
-    specs.push_back({"part_2", {}, s + ".\"Measures\""});
-    std::shuffle(specs.begin(), specs.end(), random);
+    shapes.push_back({"heir", {shapes[1].name}, quoted(schema_name) + "." + quoted("base \"b\"")});
+    shapes.push_back({"base \"b\"", {}, {}});
+    shapes.push_back({"part_1", {}, s + ".\"Measures\""});
+    shapes.push_back({"Measures", {}, {}});
+    shapes.push_back({"part_2", {}, s + ".\"Measures\""});
+    std::shuffle(shapes.begin(), shapes.end(), random);
 
     auto schema = MetaSchema::with_names("db", schema_name);
-    for (const TableSpec& spec : specs)
-        schema->get_tables().push_back(make_table(schema_name, spec));
+    for (const TableShape& shape : shapes)
+        schema->get_tables().push_back(make_table(schema_name, shape));
     m_builder->order_with_dependence(schema, 0);
 
-    const Matrix reach = reachability(specs);
+    const Matrix reach = reachability(shapes);
     const auto index_of = [&](const std::string& name) {
-        return static_cast<std::size_t>(std::ranges::find(specs, name, &TableSpec::name) -
-                                        specs.begin());
+        return static_cast<std::size_t>(std::ranges::find(shapes, name, &TableShape::name) -
+                                        shapes.begin());
     };
     std::string script = "CREATE SCHEMA " + s + ";\n", later;
     std::vector<std::string> created;
@@ -443,7 +443,7 @@ TEST_F(OrderWithDependence, TablesCreatedInTheGivenOrderAllSucceed) {
                                   "pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
                                   "WHERE n.nspname = '" +
                                       schema_name + "' AND c.relkind IN ('r', 'p')"),
-              std::to_string(specs.size()));
+              std::to_string(shapes.size()));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "Supports/Database/PostgreSQL/PostgreSQLAdapterVersions.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLExplorer.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLInspector.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLTypeCatalog.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLStatement.hpp"
 #include "core/Properties.hpp"
 #include "provider/Supports/PostgreSQLProvider.hpp"

@@ -1,7 +1,7 @@
 // The choices an editor offers for each kind of setting: fixed lists and the
 // catalog queries that list a server's own names (one name column each, in a
 // fixed order). "%s" slots are filled by the caller with `sql_fill`.
-#include "Supports/Database/PostgreSQL/PostgreSQLInspector.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLTypeCatalog.hpp"
 
 namespace Dizezida::Dovodarud::Supports::Database {
 namespace {

@@ -1,4 +1,4 @@
-#include "Supports/Database/PostgreSQL/PostgreSQLInspector.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLTypeCatalog.hpp"
 
 #include "core/Precondition.hpp"
 #include "core/Properties.hpp"
