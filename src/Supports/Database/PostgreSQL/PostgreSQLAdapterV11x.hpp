@@ -24,6 +24,7 @@
 
 #include "core/Value.hpp"
 
+#include <functional>
 #include <span>
 #include <unordered_map>
 
@@ -90,6 +91,11 @@ protected:
     /// Reads the given tables of one schema together and marks them.
     [[nodiscard]] Done fill_tables(const Scope& scope, const TableIndex& tables, bool full);
 
+    /// Runs a part's query and hands each row to the table it belongs to.
+    [[nodiscard]] Done
+    each_table_row(const std::string& sql, const TableIndex& tables,
+                   const std::function<void(MetaModel::MetaTable&, const CatalogRows&,
+                                            std::size_t)>& apply);
     [[nodiscard]] Done read_columns(const Scope& scope, const TableIndex& tables);
     [[nodiscard]] Done read_primary_keys(const Scope& scope, const TableIndex& tables);
     [[nodiscard]] Done read_indexes(const Scope& scope, const TableIndex& tables);
