@@ -430,7 +430,8 @@ Core::Result<std::shared_ptr<TableModel>>
 PostgreSQLExplorer::load_objects(DbObject kind, std::string_view, std::string_view schema,
                                  std::string_view) {
     const auto connection = get_connection();
-    DIZEZIDA_RETURN_VAL_IF_NULL(connection, nullptr);
+    if (!connection)
+        return Core::fail(Core::Error::sql(30003, "the explorer's connection is gone"));
     const std::string sql = query(kind, schema.empty() ? "public" : schema);
     const auto column_titles = titles(kind);
     if (sql.empty())
