@@ -47,3 +47,9 @@ echo "== dizezida-postgresql ddl --schema shop, applied to a new database"
 copy="${server/dbname=postgres/dbname=shop_copy}"
 psql -X -q -v ON_ERROR_STOP=1 -d "$copy" -f "$state/shop.sql"
 "$program" browse --server "$copy" tables --schema shop
+
+echo "== dizezida-postgresql export: rows as INSERT statements and as a Markdown table"
+"$program" query --server "$server" "INSERT INTO shop.customers (name) VALUES ('O''Neil'), ('Ada | Grace');
+  INSERT INTO shop.orders (customer, total) VALUES (1, 12.50), (2, 1234567.89); SELECT 'filled' AS shop" >/dev/null
+"$program" export --server "$server" --table shop.customers --format insert
+"$program" export --server "$server" --query "SELECT o.id, c.name, o.total FROM shop.orders o JOIN shop.customers c ON c.id = o.customer ORDER BY o.id" --format md
