@@ -39,7 +39,8 @@ echo "== dizezida-postgresql browse tables --schema shop"
 "$program" browse --server "$server" tables --schema shop
 
 echo "== dizezida-postgresql catalog --table shop.orders (the model as JSON, first lines)"
-"$program" catalog --server "$server" --table shop.orders --pretty | head -n 20
+"$program" catalog --server "$server" --table shop.orders --pretty -o "$state/orders.json"
+head -n 20 "$state/orders.json"
 
 echo "== dizezida-postgresql ddl --schema shop, applied to a new database"
 "$program" ddl --server "$server" --schema shop | tee "$state/shop.sql"
