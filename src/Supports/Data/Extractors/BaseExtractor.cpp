@@ -158,6 +158,12 @@ bool is_plain(DataType type) {
     return (number >= 2 && number <= 10) || number == 14 || number == 16 || number == 17;
 }
 
+/// The character kinds, whose empty text is a value of its own.
+bool is_character(DataType type) {
+    return type == DataType::CHAR || type == DataType::VARCHAR || type == DataType::STRING ||
+           type == DataType::TEXT;
+}
+
 std::string_view trimmed(std::string_view text) {
     constexpr std::string_view k_blanks = " \t\n\v\f\r";
     const std::size_t first = text.find_first_not_of(k_blanks);
@@ -231,19 +237,26 @@ Core::Result<void> BaseExtractor::require_columns(const TableModel& model) {
 
 // ---- the row import rule ----------------------------------------------------------------------
 
-struct BaseExtractor::Prepared {
-    std::vector<std::string> names;
-    std::vector<std::string> texts;
-    std::vector<std::string> keys;
-    std::vector<std::string> key_texts;
-};
-
 namespace {
 
 /// The file column a table column is mapped to ("" when none).
 std::string source_of(const MetaModel::MetaColumn& column) {
     const auto data = std::static_pointer_cast<std::string>(column.get_data(k_source_key));
     return data ? *data : std::string();
+}
+
+/// Whether a value written bare (a number or a boolean) means to the
+/// column's input function (what COPY calls) what the bare literal means to
+/// an INSERT: an integer column takes a literal with a fraction or an
+/// exponent by rounding but refuses that text, and money converts numbers
+/// by its own rule.
+bool copy_keeps_bare(const MetaModel::MetaColumn& column, std::string_view text) {
+    const int type = static_cast<int>(column.get_data_type());
+    if (column.get_raw_type() == "money")
+        return false;
+    if (type >= 3 && type <= 10)
+        return text.find_first_of(".eE") == std::string_view::npos;
+    return true;
 }
 
 /// Where a table column's file column stands among the source columns.
@@ -284,23 +297,45 @@ void set_source(MetaModel::MetaColumn& column, std::string file_column) {
     column.set_data(k_source_key, std::make_shared<std::string>(std::move(file_column)));
 }
 
-Core::Result<BaseExtractor::Prepared>
-BaseExtractor::build_prepared_values(const MetaModel::MetaTable& table, TextList source_columns,
-                                     TextList values, bool with_keys) const {
-    Prepared prepared;
+std::string BaseExtractor::format_field(DataType data_type, const Field& field) {
+    if (!field)
+        return "NULL";
+    if (is_character(data_type))
+        return Supports::Database::sql_literal(*field);
+    return format_column_text(data_type, *field);
+}
+
+Core::Result<PreparedRow> BaseExtractor::prepare_row(const MetaModel::MetaTable& table,
+                                                     TextList source_columns, FieldList fields,
+                                                     bool with_keys, bool empty_is_null) const {
+    PreparedRow prepared;
     for (const auto& column : table.get_columns()) {
         const auto index = source_index(*column, source_columns);
         if (!index)
             continue;
-        if (*index >= values.size())
+        if (*index >= fields.size())
             return Core::fail(extractor_error(
                 ExtractorError::Row,
-                fmt::format("the row has {} fields; column {} is mapped to field {}", values.size(),
+                fmt::format("the row has {} fields; column {} is mapped to field {}", fields.size(),
                             column->get_name(), *index + 1)));
+        const DataType type = column->get_data_type();
+        const Field& field = fields[*index];
+        Field value = field;
+        if (value && (empty_is_null || !is_character(type))) {
+            const std::string_view core = trimmed(*value);
+            if (core.empty())
+                value.reset();
+            else if (is_plain(type))
+                value = std::string(core);
+        }
+        std::string text = value ? DatabaseHelper::format_sql_text(
+                                       static_cast<std::uint32_t>(type), *value)
+                                 : std::string("NULL");
+        if (value && !text.empty() && text.front() != '\'' && !copy_keeps_bare(*column, *value))
+            prepared.copy_safe = false;
         std::string name = sql_name(column->get_name());
-        std::string text = format_column_text(column->get_data_type(), values[*index]);
         if (with_keys && column->get_is_primary_key()) {
-            if (text == "NULL")
+            if (!value)
                 return Core::fail(extractor_error(
                     ExtractorError::Row,
                     fmt::format("key column {} is NULL in this row", column->get_name())));
@@ -309,6 +344,7 @@ BaseExtractor::build_prepared_values(const MetaModel::MetaTable& table, TextList
         }
         prepared.names.push_back(std::move(name));
         prepared.texts.push_back(std::move(text));
+        prepared.copy_values.push_back(std::move(value));
     }
     if (prepared.names.empty())
         return Core::fail(extractor_error(ExtractorError::Options,
@@ -316,10 +352,18 @@ BaseExtractor::build_prepared_values(const MetaModel::MetaTable& table, TextList
     return prepared;
 }
 
+namespace {
+
+std::vector<Field> as_fields(TextList values) {
+    return std::vector<Field>(values.begin(), values.end());
+}
+
+} // namespace
+
 Core::Result<std::string> BaseExtractor::build_insert_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = build_prepared_values(table, source_columns, values, false);
+    auto prepared = prepare_row(table, source_columns, as_fields(values), false, true);
     if (!prepared)
         return Core::fail(std::move(prepared).error());
     return connection.statement()->build_sql_insert(table.get_schema(), table.get_name(),
@@ -329,7 +373,7 @@ Core::Result<std::string> BaseExtractor::build_insert_data_sql(
 Core::Result<std::string> BaseExtractor::build_update_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = build_prepared_values(table, source_columns, values, true);
+    auto prepared = prepare_row(table, source_columns, as_fields(values), true, true);
     if (!prepared)
         return Core::fail(std::move(prepared).error());
     if (prepared->keys.empty())
@@ -343,7 +387,7 @@ Core::Result<std::string> BaseExtractor::build_update_data_sql(
 Core::Result<std::string> BaseExtractor::build_delete_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = build_prepared_values(table, source_columns, values, true);
+    auto prepared = prepare_row(table, source_columns, as_fields(values), true, true);
     if (!prepared)
         return Core::fail(std::move(prepared).error());
     if (prepared->keys.empty())

@@ -33,6 +33,24 @@ using Contracts::Data::RowProgressCallback;
 using Zozuvoru::Contracts::DataType;
 using Zozuvoru::Contracts::TableModel;
 using TextList = std::span<const std::string>;
+/// A file row's fields: a text, or nothing for NULL.
+using Field = std::optional<std::string>;
+using FieldList = std::span<const Field>;
+
+/// One file row made ready for the table: the mapped columns' quoted names
+/// and SQL literals (and the key columns' among them), and each value as the
+/// text a COPY would send (nothing for NULL).
+struct PreparedRow {
+    std::vector<std::string> names;
+    std::vector<std::string> texts;
+    std::vector<std::string> keys;
+    std::vector<std::string> key_texts;
+    std::vector<Field> copy_values;
+    /// Whether COPY would store exactly what the literals store (a bare
+    /// number with a fraction or an exponent is rounded by an INSERT into
+    /// an integer column but refused by COPY, for one).
+    bool copy_safe = true;
+};
 
 /// The object data key that maps a table column to a column of the imported file.
 inline constexpr std::string_view k_source_key = "SOURCE";
@@ -86,6 +104,23 @@ public:
     static void append_cell(std::string& out, const TableModel& model, std::size_t row,
                             std::size_t column, std::string& scratch);
 
+    /// An imported field as an SQL literal, NULL kept apart from the empty
+    /// text: nothing is NULL, a text of the character kinds is kept as it
+    /// is ('' included), other kinds follow `format_column_text`.
+    static std::string format_field(DataType data_type, const Field& field);
+
+    /**
+     * Maps one file row (`fields`, index for index with `source_columns`) to
+     * the table's columns through their "SOURCE" data, in table order. With
+     * `empty_is_null` every empty or blank field is NULL (`format_column_text`),
+     * else only missing values are (`format_field`). An error for a row
+     * shorter than a mapped field, no mapped column, or (`with_keys`) a NULL
+     * key value.
+     */
+    [[nodiscard]] Core::Result<PreparedRow> prepare_row(const MetaModel::MetaTable& table,
+                                                        TextList source_columns, FieldList fields,
+                                                        bool with_keys, bool empty_is_null) const;
+
     /// The statements of the row import rule for one file row (`values`,
     /// index for index with `source_columns`); an error for a row shorter
     /// than the columns it maps, or a key that is NULL.
@@ -132,11 +167,6 @@ protected:
                                                           const RowProgressCallback& progress);
 
 private:
-    struct Prepared;
-    [[nodiscard]] Core::Result<Prepared> build_prepared_values(const MetaModel::MetaTable& table,
-                                                               TextList source_columns,
-                                                               TextList values,
-                                                               bool with_keys) const;
 
     std::string m_file_extention;
     Options m_options;
