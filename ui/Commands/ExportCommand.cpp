@@ -3,16 +3,13 @@
 // of a table or a query through an extractor to stdout or to a file (written
 // whole or not at all). The rows are read in chunks, so memory stays bounded
 // whatever their number; the count goes to stderr at the end.
+#include "ui/DataFormats.hpp"
 #include "ui/FrontEnd.hpp"
 #include "ui/RowProgress.hpp"
 #include "ui/Session.hpp"
 
 #include "Helpers/AtomicFile.hpp"
 #include "Supports/Data/Extractors/ExportStream.hpp"
-#include "Supports/Data/Extractors/HtmlExtractor.hpp"
-#include "Supports/Data/Extractors/MarkdownExtractor.hpp"
-#include "Supports/Data/Extractors/SqlInsertExtractor.hpp"
-#include "Supports/Data/Extractors/SqlUpdateExtractor.hpp"
 #include "Supports/Database/SqlText.hpp"
 
 #include "provider/Contracts/IDataReader.hpp"
@@ -42,19 +39,6 @@ struct ExportOptions {
     std::vector<std::string> options;
     std::string output;
 };
-
-/// The extractor writing a format; nullptr for an unknown one.
-std::unique_ptr<BaseExtractor> extractor_for(const std::string& format) {
-    if (format == "insert")
-        return std::make_unique<SqlInsertExtractor>();
-    if (format == "update")
-        return std::make_unique<SqlUpdateExtractor>();
-    if (format == "html")
-        return std::make_unique<HtmlExtractor>();
-    if (format == "md")
-        return std::make_unique<MarkdownExtractor>();
-    return nullptr;
-}
 
 /// The names of the table's primary key, quoted and comma-separated ("" for none).
 std::string primary_key_of(Contracts::Database::IConnection& connection,
@@ -116,9 +100,10 @@ int fail(const std::string& message, int status = 1) {
 int run_export(const ExportOptions& options) {
     if (options.table.empty() == options.query.empty())
         return fail("give either --table SCHEMA.TABLE or --query SQL", Dizezida::Rezizida::k_usage_error);
-    auto extractor = extractor_for(options.format);
+    auto extractor = Dizezida::Rezizida::exporter_for(options.format);
     if (!extractor)
-        return fail("unknown format \"" + options.format + "\" (insert, update, html, md)",
+        return fail("unknown format \"" + options.format + "\" (" +
+                        Dizezida::Rezizida::k_export_formats + ")",
                     Dizezida::Rezizida::k_usage_error);
     for (const std::string& option : options.options) {
         const auto equals = option.find('=');
@@ -175,7 +160,7 @@ int run_export(const ExportOptions& options) {
 void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
     auto options = std::make_shared<ExportOptions>();
     CLI::App* command = app.add_subcommand(
-        "export", "Write the rows of a table or a query as SQL statements, HTML or Markdown");
+        "export", "Write the rows of a table or a query as SQL, HTML, Markdown, CSV, TSV or JSON");
     command->add_option("--server", options->server,
                         "libpq connection string or URI (PG* variables and ~/.pgpass apply)");
     command->add_option("--table", options->table,
@@ -184,11 +169,14 @@ void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& conte
     command->add_option("--format", options->format,
                         "insert: INSERT statements; update: UPDATE statements keyed on the "
                         "table's primary key (or the KEYS option; on the first column when "
-                        "neither is known); html: an HTML page; md: a Markdown table")
+                        "neither is known); html: an HTML page; md: a Markdown table; csv, tsv: "
+                        "delimited text with a header; json: {\"RECORDS\": [...]}")
         ->required();
     command->add_option("--option", options->options,
                         "KEY=VALUE (repeatable): TABLENAME=[SCHEMA.]TABLE, KEYS=COL[,COL...], "
-                        "QUOTE_NAMES=double|backquote");
+                        "QUOTE_NAMES=double|backquote; csv/tsv: DELIMITER_COLUMN, DELIMITER_ROWNEW, "
+                        "HAS_HEADER=true|false, NULL_VALUE, QUOTATION_TIME=ifneed|always, "
+                        "QUOTATION_LIST=L-R-ESCL-ESCR, ROW_PREFIX, ROW_SUFFIX");
     command->add_option("-o,--output", options->output,
                         "Write to FILE (replaced only when the export succeeds) instead of stdout");
     command->callback([&context, options] {

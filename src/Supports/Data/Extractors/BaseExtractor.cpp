@@ -407,11 +407,13 @@ Core::Result<void> BaseExtractor::check_import(const MetaModel::MetaTable& table
                 ? std::string("no ACTION given (append, update, merge, delete or replace)")
                 : fmt::format("unknown ACTION \"{}\" (append, update, merge, delete or replace)",
                               action_text)));
+    // Without "COLUMNS" the reader names the source columns (a header, a
+    // record's members): any column with a source counts as mapped.
     const std::vector<std::string> sources = split_columns(option("COLUMNS"));
     bool mapped = false;
     bool key_mapped = false;
     for (const auto& column : table.get_columns()) {
-        if (!source_index(*column, sources))
+        if (sources.empty() ? source_of(*column).empty() : !source_index(*column, sources))
             continue;
         mapped = true;
         key_mapped = key_mapped || column->get_is_primary_key();
