@@ -305,6 +305,10 @@ std::string DatabaseHelper::format_sql_value(std::uint32_t data_type,
     return format_sql_text(data_type, data_value->to_string());
 }
 
+bool DatabaseHelper::is_strict_number(std::string_view text) {
+    return strict_number(text);
+}
+
 std::string DatabaseHelper::format_sql_text(std::uint32_t data_type, std::string_view text) {
     std::string out;
     append_sql_text(out, data_type, text);

@@ -56,6 +56,9 @@ public:
                                         const Zozuvoru::Contracts::ValuePtr& data_value);
     /// The text of a value that is not NULL as an SQL literal, by the rule above.
     static std::string format_sql_text(std::uint32_t data_type, std::string_view text);
+    /// Whether a text is a plain decimal number SQL can take bare (digits
+    /// with a sign, a point and an exponent).
+    static bool is_strict_number(std::string_view text);
     /// format_sql_text appended to `out`.
     static void append_sql_text(std::string& out, std::uint32_t data_type, std::string_view text);
     /// Bytes that are UTF-8 text as that text, else "<media type>(<size>)".

@@ -14,6 +14,7 @@
 #include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/IDataReader.hpp"
 #include "provider/Contracts/TableModel.hpp"
+#include "tests/Supports/Data/DataServer.hpp"
 #include "tests/support/AwkwardValues.hpp"
 #include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
@@ -28,49 +29,9 @@ namespace {
 
 using namespace Dizezida::Dovodarud::Supports::Data::Extractors;
 using Dizezida::Dovodarud::MetaModel::MetaTable;
-using Dizezida::Dovodarud::Supports::Database::PostgreSQLConnection;
-using Dizezida::Testing::run_sql_on;
-using Dizezida::Testing::ScratchDatabase;
 using Dizezida::Zozuvoru::Contracts::DataType;
-using Dizezida::Zozuvoru::Contracts::TablePtr;
 
-constexpr const char* k_all = "SELECT * FROM awkward ORDER BY id";
-
-class ExportServer : public ::testing::Test {
-protected:
-    void SetUp() override {
-        run(Dizezida::Testing::awkward_table_sql("awkward"));
-        auto server = Dizezida::Testing::server_from_conninfo(m_database.conninfo());
-        server->set_uuid(Dizezida::Testing::unique_name("export"));
-        m_connection = PostgreSQLConnection::create();
-        const auto opened = m_connection->open(server, nullptr);
-        ASSERT_TRUE(opened.has_value()) << opened.error().message;
-    }
-    void TearDown() override { m_connection->close(); }
-
-    Dizezida::Dovodarud::Contracts::Database::IConnection& connection() { return *m_connection; }
-    std::string run(const std::string& sql) { return run_sql_on(m_database.conninfo(), sql); }
-    TablePtr model(const std::string& sql) {
-        auto table = connection().execute_as_model(sql);
-        EXPECT_TRUE(table.has_value()) << (table ? "" : table.error().message);
-        return table ? *table : Dizezida::Zozuvoru::Contracts::TableModel::create();
-    }
-    std::string exported(BaseExtractor& extractor, const std::string& sql) {
-        std::string buffer;
-        const auto rows = extractor.export_to_text(*model(sql), buffer, {});
-        EXPECT_TRUE(rows.has_value()) << (rows ? "" : rows.error().message);
-        return buffer;
-    }
-    /// Rows of one table missing from the other, both ways.
-    std::string differences(const std::string& a, const std::string& b) {
-        return run("SELECT (SELECT count(*) FROM (SELECT * FROM " + a + " EXCEPT ALL SELECT * FROM " +
-                   b + ") x) || '/' || (SELECT count(*) FROM (SELECT * FROM " + b +
-                   " EXCEPT ALL SELECT * FROM " + a + ") y)");
-    }
-
-    ScratchDatabase m_database{"export"};
-    std::shared_ptr<PostgreSQLConnection> m_connection;
-};
+using ExportServer = Dizezida::Testing::DataServer;
 
 TEST_F(ExportServer, InsertStatementsGiveBackEveryRowUnchanged) {
     run("CREATE TABLE \"Co'py\" (LIKE awkward INCLUDING ALL)");

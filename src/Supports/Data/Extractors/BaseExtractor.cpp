@@ -245,20 +245,6 @@ std::string source_of(const MetaModel::MetaColumn& column) {
     return data ? *data : std::string();
 }
 
-/// Whether a value written bare (a number or a boolean) means to the
-/// column's input function (what COPY calls) what the bare literal means to
-/// an INSERT: an integer column takes a literal with a fraction or an
-/// exponent by rounding but refuses that text, and money converts numbers
-/// by its own rule.
-bool copy_keeps_bare(const MetaModel::MetaColumn& column, std::string_view text) {
-    const int type = static_cast<int>(column.get_data_type());
-    if (column.get_raw_type() == "money")
-        return false;
-    if (type >= 3 && type <= 10)
-        return text.find_first_of(".eE") == std::string_view::npos;
-    return true;
-}
-
 /// Where a table column's file column stands among the source columns.
 std::optional<std::size_t> source_index(const MetaModel::MetaColumn& column,
                                         TextList source_columns) {
@@ -305,51 +291,74 @@ std::string BaseExtractor::format_field(DataType data_type, const Field& field) 
     return format_column_text(data_type, *field);
 }
 
-Core::Result<PreparedRow> BaseExtractor::prepare_row(const MetaModel::MetaTable& table,
-                                                     TextList source_columns, FieldList fields,
-                                                     bool with_keys, bool empty_is_null) const {
-    PreparedRow prepared;
+Core::Result<RowPlan> BaseExtractor::plan_row(const MetaModel::MetaTable& table,
+                                              TextList source_columns) const {
+    RowPlan plan;
     for (const auto& column : table.get_columns()) {
         const auto index = source_index(*column, source_columns);
         if (!index)
             continue;
-        if (*index >= fields.size())
+        const DataType type = column->get_data_type();
+        const int number = static_cast<int>(type);
+        plan.columns.push_back({sql_name(column->get_name()), *index, type,
+                                column->get_is_primary_key(), number >= 3 && number <= 10,
+                                column->get_raw_type() == "money"});
+    }
+    if (plan.columns.empty())
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          "no column of the table is mapped to the file"));
+    return plan;
+}
+
+Core::Result<PreparedRow> BaseExtractor::prepare_row(const RowPlan& plan, FieldList fields,
+                                                     bool with_keys, bool empty_is_null,
+                                                     bool with_sql) const {
+    PreparedRow prepared;
+    prepared.values.reserve(plan.columns.size());
+    for (const RowPlan::Column& column : plan.columns) {
+        if (column.field >= fields.size())
             return Core::fail(extractor_error(
                 ExtractorError::Row,
                 fmt::format("the row has {} fields; column {} is mapped to field {}", fields.size(),
-                            column->get_name(), *index + 1)));
-        const DataType type = column->get_data_type();
-        const Field& field = fields[*index];
-        Field value = field;
-        if (value && (empty_is_null || !is_character(type))) {
+                            column.name, column.field + 1)));
+        Field value = fields[column.field];
+        if (value && (empty_is_null || !is_character(column.type))) {
             const std::string_view core = trimmed(*value);
             if (core.empty())
                 value.reset();
-            else if (is_plain(type))
+            else if (is_plain(column.type) && core.size() != value->size())
                 value = std::string(core);
         }
-        std::string text = value ? DatabaseHelper::format_sql_text(
-                                       static_cast<std::uint32_t>(type), *value)
-                                 : std::string("NULL");
-        if (value && !text.empty() && text.front() != '\'' && !copy_keeps_bare(*column, *value))
+        if (value && (column.integer || column.money) && DatabaseHelper::is_strict_number(*value) &&
+            (column.money || value->find_first_of(".eE") != std::string::npos))
             prepared.copy_safe = false;
-        std::string name = sql_name(column->get_name());
-        if (with_keys && column->get_is_primary_key()) {
-            if (!value)
-                return Core::fail(extractor_error(
-                    ExtractorError::Row,
-                    fmt::format("key column {} is NULL in this row", column->get_name())));
-            prepared.keys.push_back(name);
-            prepared.key_texts.push_back(text);
-        }
-        prepared.names.push_back(std::move(name));
-        prepared.texts.push_back(std::move(text));
-        prepared.copy_values.push_back(std::move(value));
+        if (with_keys && column.key && !value)
+            return Core::fail(extractor_error(
+                ExtractorError::Row, fmt::format("key column {} is NULL in this row", column.name)));
+        prepared.values.push_back(std::move(value));
     }
-    if (prepared.names.empty())
-        return Core::fail(extractor_error(ExtractorError::Options,
-                                          "no column of the table is mapped to the file"));
+    if (with_sql)
+        add_sql(plan, prepared);
     return prepared;
+}
+
+void BaseExtractor::add_sql(const RowPlan& plan, PreparedRow& row) {
+    row.names.clear();
+    row.texts.clear();
+    row.keys.clear();
+    row.key_texts.clear();
+    for (std::size_t i = 0; i < plan.columns.size() && i < row.values.size(); ++i) {
+        const RowPlan::Column& column = plan.columns[i];
+        std::string text = row.values[i] ? DatabaseHelper::format_sql_text(
+                                               static_cast<std::uint32_t>(column.type), *row.values[i])
+                                         : std::string("NULL");
+        if (column.key) {
+            row.keys.push_back(column.name);
+            row.key_texts.push_back(text);
+        }
+        row.names.push_back(column.name);
+        row.texts.push_back(std::move(text));
+    }
 }
 
 namespace {
@@ -360,10 +369,19 @@ std::vector<Field> as_fields(TextList values) {
 
 } // namespace
 
+Core::Result<PreparedRow> BaseExtractor::prepare_text_row(const MetaModel::MetaTable& table,
+                                                          TextList source_columns,
+                                                          TextList values, bool with_keys) const {
+    auto plan = plan_row(table, source_columns);
+    if (!plan)
+        return Core::fail(std::move(plan).error());
+    return prepare_row(*plan, as_fields(values), with_keys, true, true);
+}
+
 Core::Result<std::string> BaseExtractor::build_insert_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = prepare_row(table, source_columns, as_fields(values), false, true);
+    auto prepared = prepare_text_row(table, source_columns, values, false);
     if (!prepared)
         return Core::fail(std::move(prepared).error());
     return connection.statement()->build_sql_insert(table.get_schema(), table.get_name(),
@@ -373,7 +391,7 @@ Core::Result<std::string> BaseExtractor::build_insert_data_sql(
 Core::Result<std::string> BaseExtractor::build_update_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = prepare_row(table, source_columns, as_fields(values), true, true);
+    auto prepared = prepare_text_row(table, source_columns, values, true);
     if (!prepared)
         return Core::fail(std::move(prepared).error());
     if (prepared->keys.empty())
@@ -387,7 +405,7 @@ Core::Result<std::string> BaseExtractor::build_update_data_sql(
 Core::Result<std::string> BaseExtractor::build_delete_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = prepare_row(table, source_columns, as_fields(values), true, true);
+    auto prepared = prepare_text_row(table, source_columns, values, true);
     if (!prepared)
         return Core::fail(std::move(prepared).error());
     if (prepared->keys.empty())

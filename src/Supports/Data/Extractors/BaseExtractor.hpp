@@ -37,19 +37,35 @@ using TextList = std::span<const std::string>;
 using Field = std::optional<std::string>;
 using FieldList = std::span<const Field>;
 
-/// One file row made ready for the table: the mapped columns' quoted names
-/// and SQL literals (and the key columns' among them), and each value as the
-/// text a COPY would send (nothing for NULL).
+/// How the fields of file rows with given source columns go to a table:
+/// one entry per mapped table column, in table order. Made once for many
+/// rows.
+struct RowPlan {
+    struct Column {
+        std::string name;    ///< quoted
+        std::size_t field;   ///< the field's position in a row
+        DataType type;
+        bool key;            ///< a primary-key column
+        bool integer;        ///< an integer kind
+        bool money;
+    };
+    std::vector<Column> columns;
+};
+
+/// One file row made ready for the table: the value of each planned column
+/// (blanks dropped where the type ignores them; nothing for NULL), and, on
+/// request, the quoted names and SQL literals (and the key columns' among
+/// them).
 struct PreparedRow {
-    std::vector<std::string> names;
-    std::vector<std::string> texts;
-    std::vector<std::string> keys;
-    std::vector<std::string> key_texts;
-    std::vector<Field> copy_values;
+    std::vector<Field> values;
     /// Whether COPY would store exactly what the literals store (a bare
     /// number with a fraction or an exponent is rounded by an INSERT into
     /// an integer column but refused by COPY, for one).
     bool copy_safe = true;
+    std::vector<std::string> names;
+    std::vector<std::string> texts;
+    std::vector<std::string> keys;
+    std::vector<std::string> key_texts;
 };
 
 /// The object data key that maps a table column to a column of the imported file.
@@ -109,17 +125,23 @@ public:
     /// is ('' included), other kinds follow `format_column_text`.
     static std::string format_field(DataType data_type, const Field& field);
 
+    /// The plan of rows whose fields stand as `source_columns` name them,
+    /// through the table columns' "SOURCE" data; an error when no column is
+    /// mapped.
+    [[nodiscard]] Core::Result<RowPlan> plan_row(const MetaModel::MetaTable& table,
+                                                 TextList source_columns) const;
     /**
-     * Maps one file row (`fields`, index for index with `source_columns`) to
-     * the table's columns through their "SOURCE" data, in table order. With
-     * `empty_is_null` every empty or blank field is NULL (`format_column_text`),
-     * else only missing values are (`format_field`). An error for a row
-     * shorter than a mapped field, no mapped column, or (`with_keys`) a NULL
-     * key value.
+     * One file row by a plan. With `empty_is_null` every empty or blank field
+     * is NULL (`format_column_text`), else only missing values are
+     * (`format_field`). With `with_sql` the names and literals are made too.
+     * An error for a row shorter than a planned field, or (`with_keys`) a
+     * NULL key value.
      */
-    [[nodiscard]] Core::Result<PreparedRow> prepare_row(const MetaModel::MetaTable& table,
-                                                        TextList source_columns, FieldList fields,
-                                                        bool with_keys, bool empty_is_null) const;
+    [[nodiscard]] Core::Result<PreparedRow> prepare_row(const RowPlan& plan, FieldList fields,
+                                                        bool with_keys, bool empty_is_null,
+                                                        bool with_sql) const;
+    /// Makes the names and literals of a row prepared without them.
+    static void add_sql(const RowPlan& plan, PreparedRow& row);
 
     /// The statements of the row import rule for one file row (`values`,
     /// index for index with `source_columns`); an error for a row shorter
@@ -152,6 +174,10 @@ public:
     std::string option(std::string_view key) const;
 
 protected:
+    /// A row of texts as the rule's builders take it (empty or blank is NULL).
+    [[nodiscard]] Core::Result<PreparedRow> prepare_text_row(const MetaModel::MetaTable& table,
+                                                             TextList source_columns,
+                                                             TextList values, bool with_keys) const;
     /// The quote mark of names in the SQL exports: '"', or '`' when the
     /// option "QUOTE_NAMES" is "backquote" (for files loaded elsewhere).
     [[nodiscard]] Core::Result<char> name_quote() const;

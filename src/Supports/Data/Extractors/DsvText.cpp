@@ -94,7 +94,30 @@ void DsvMarks::append_text(std::string& out, std::string_view text) const {
 
 DsvReader::DsvReader(DsvMarks marks)
     : m_marks(std::move(marks)),
-      m_line_feed_ends(m_marks.row_end == "\n" || m_marks.row_end == "\r\n") {}
+      m_line_feed_ends(m_marks.row_end == "\n" || m_marks.row_end == "\r\n") {
+    const auto stop = [](std::array<bool, 256>& stops, std::string_view mark) {
+        if (!mark.empty())
+            stops[static_cast<unsigned char>(mark.front())] = true;
+    };
+    for (const std::string_view mark : {std::string_view(m_marks.column), std::string_view(m_marks.row_end),
+                                        std::string_view(m_marks.row_suffix)})
+        stop(m_plain_stops, mark);
+    if (m_line_feed_ends) {
+        stop(m_plain_stops, "\r");
+        stop(m_plain_stops, "\n");
+    }
+    for (const std::string_view mark : {std::string_view(m_marks.quote_right), std::string_view(m_marks.escape_left),
+                                        std::string_view(m_marks.escape_right)})
+        stop(m_quoted_stops, mark);
+}
+
+std::size_t DsvReader::skip_to(std::size_t at, const std::array<bool, 256>& stops) const {
+    const char* data = m_buffer.data();
+    const std::size_t size = m_buffer.size();
+    while (at < size && !stops[static_cast<unsigned char>(data[at])])
+        ++at;
+    return at;
+}
 
 void DsvReader::feed(std::string_view data, bool last) {
     if (m_position > 0 && m_position * 2 >= m_buffer.size()) {
@@ -163,6 +186,11 @@ Core::Result<DsvReader::Step> DsvReader::parse_row(std::size_t& at, std::vector<
                         return Step::More;
                     return row_error("the input ends inside a quoted field");
                 }
+                if (const std::size_t plain = skip_to(i, m_quoted_stops); plain > i) {
+                    text.append(m_buffer, i, plain - i);
+                    i = plain;
+                    continue;
+                }
                 if (starts_at(i, m_marks.escape_left, more)) {
                     text += m_marks.quote_left;
                     i += m_marks.escape_left.size();
@@ -187,6 +215,9 @@ Core::Result<DsvReader::Step> DsvReader::parse_row(std::size_t& at, std::vector<
         } else {
             // Unquoted: up to the separator, the row end or the end of the input.
             while (i < size) {
+                i = skip_to(i, m_plain_stops);
+                if (i >= size)
+                    break;
                 if (row_end_at(i, more) > 0 || starts_at(i, m_marks.column, more))
                     break;
                 if (more)

@@ -20,6 +20,8 @@
 
 #include "Supports/Data/Extractors/BaseExtractor.hpp"
 
+#include <array>
+
 namespace Dizezida::Dovodarud::Supports::Data::Extractors {
 
 struct DsvMarks {
@@ -65,8 +67,14 @@ private:
     std::size_t row_end_at(std::size_t at, bool& more) const;
     bool starts_at(std::size_t at, std::string_view mark, bool& more) const;
 
+    /// The first position from `at` on whose byte is one of `stops` (the
+    /// size when none is).
+    std::size_t skip_to(std::size_t at, const std::array<bool, 256>& stops) const;
+
     DsvMarks m_marks;
     bool m_line_feed_ends; ///< "\n" and "\r\n" both end rows
+    std::array<bool, 256> m_plain_stops{};  ///< bytes that may end an unquoted field
+    std::array<bool, 256> m_quoted_stops{}; ///< bytes that may end or escape in quotes
     std::string m_buffer;
     std::size_t m_position = 0;
     bool m_last = false;

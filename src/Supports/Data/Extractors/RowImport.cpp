@@ -11,6 +11,8 @@
 
 #include <fmt/format.h>
 
+#include <future>
+
 namespace Dizezida::Dovodarud::Supports::Data::Extractors {
 
 using Supports::Database::sql_literal;
@@ -60,7 +62,13 @@ struct RowImport::Impl {
     enum class Batch { None, Copy, Statements };
     struct PendingRow {
         std::uint64_t number;
+        std::shared_ptr<const RowPlan> plan;
         PreparedRow prepared;
+    };
+    /// A COPY batch the worker runs while the next one is read.
+    struct InFlight {
+        std::future<Core::Result<std::int64_t>> done;
+        std::vector<PendingRow> rows;
     };
 
     const BaseExtractor& rules;
@@ -75,21 +83,33 @@ struct RowImport::Impl {
     bool open = false; ///< the transaction is open
     std::string quoted_table;
 
+    std::vector<std::string> plan_sources; ///< the source columns `plan` was made for
+    std::shared_ptr<const RowPlan> plan;
+
     Batch batch = Batch::None;
     std::vector<PendingRow> pending;
-    std::vector<std::string> copy_names; ///< the columns of the copy batch
-    std::string text;                    ///< COPY data or statements of the batch
+    std::string text; ///< COPY data or statements of the batch
+    std::optional<InFlight> in_flight;
 
     Impl(const BaseExtractor& rules_, Contracts::Database::IConnection& connection_,
          const MetaModel::MetaTable& table_, RowErrorHandler on_error_, ImportCounts& counts_)
         : rules(rules_), connection(connection_), table(table_), on_error(std::move(on_error_)),
           counts(counts_) {}
 
+    ~Impl() {
+        if (in_flight)
+            in_flight->done.wait();
+    }
+
     Core::Result<std::int64_t> execute(const std::string& sql) {
         return connection.execute_no_query(sql);
     }
 
     void rollback() {
+        if (in_flight) {
+            in_flight->done.wait();
+            in_flight.reset();
+        }
         if (!open)
             return;
         open = false;
@@ -114,18 +134,34 @@ struct RowImport::Impl {
         return answer && *answer && (*answer)->to_string() == "t";
     }
 
-    std::string statement_for(const PreparedRow& row, Action kind) const {
+    /// The plan for rows with these source columns (the last one when they repeat).
+    Core::Result<std::shared_ptr<const RowPlan>> plan_for(TextList sources) {
+        if (!plan || !std::equal(sources.begin(), sources.end(), plan_sources.begin(),
+                                 plan_sources.end())) {
+            auto made = rules.plan_row(table, sources);
+            if (!made)
+                return Core::fail(std::move(made).error());
+            plan = std::make_shared<const RowPlan>(std::move(*made));
+            plan_sources.assign(sources.begin(), sources.end());
+        }
+        return plan;
+    }
+
+    std::string statement_for(PendingRow& row, Action kind) const {
+        if (row.prepared.names.empty())
+            BaseExtractor::add_sql(*row.plan, row.prepared);
+        const PreparedRow& sql = row.prepared;
         auto dialect = connection.statement();
         switch (kind) {
         case Action::Update:
-            return dialect->build_sql_update(table.get_schema(), table.get_name(), row.names,
-                                             row.texts, row.keys, row.key_texts);
+            return dialect->build_sql_update(table.get_schema(), table.get_name(), sql.names,
+                                             sql.texts, sql.keys, sql.key_texts);
         case Action::Delete:
-            return dialect->build_sql_delete(table.get_schema(), table.get_name(), row.keys,
-                                             row.key_texts);
+            return dialect->build_sql_delete(table.get_schema(), table.get_name(), sql.keys,
+                                             sql.key_texts);
         default:
-            return dialect->build_sql_insert(table.get_schema(), table.get_name(), row.names,
-                                             row.texts);
+            return dialect->build_sql_insert(table.get_schema(), table.get_name(), sql.names,
+                                             sql.texts);
         }
     }
 
@@ -143,15 +179,14 @@ struct RowImport::Impl {
     }
 
     /// One row by the rule, inside its own savepoint.
-    Core::Result<void> run_row(const PendingRow& row) {
+    Core::Result<void> run_row(PendingRow& row) {
         const auto statements = [&]() -> Core::Result<std::int64_t> {
             if (action != Action::Merge)
-                return execute("SAVEPOINT dizezida_row; " + statement_for(row.prepared, action) +
+                return execute("SAVEPOINT dizezida_row; " + statement_for(row, action) +
                                " RELEASE SAVEPOINT dizezida_row");
-            auto updated =
-                execute("SAVEPOINT dizezida_row; " + statement_for(row.prepared, Action::Update));
+            auto updated = execute("SAVEPOINT dizezida_row; " + statement_for(row, Action::Update));
             if (updated && *updated == 0)
-                updated = execute(statement_for(row.prepared, Action::Insert));
+                updated = execute(statement_for(row, Action::Insert));
             if (updated)
                 DIZEZIDA_TRY(execute("RELEASE SAVEPOINT dizezida_row"));
             return updated;
@@ -169,78 +204,107 @@ struct RowImport::Impl {
     }
 
     /// Runs the rows of a failed batch one by one; whether all succeeded.
-    Core::Result<bool> replay() {
+    Core::Result<bool> replay(std::vector<PendingRow>& rows) {
         const std::uint64_t failed_before = counts.failed;
-        for (const PendingRow& row : pending)
+        for (PendingRow& row : rows)
             DIZEZIDA_TRY(run_row(row));
         return counts.failed == failed_before;
     }
 
-    Core::Result<void> flush() {
-        if (batch == Batch::None || pending.empty()) {
-            batch = Batch::None;
+    /// A batch inside its savepoint: released when it went through, rolled
+    /// back (and its error given) when it did not.
+    Core::Result<std::int64_t> run_batch(const std::function<Core::Result<std::int64_t>()>& work) {
+        DIZEZIDA_TRY(execute("SAVEPOINT dizezida_batch"));
+        auto done = work();
+        const std::string end = done ? "RELEASE SAVEPOINT dizezida_batch"
+                                     : "ROLLBACK TO SAVEPOINT dizezida_batch;"
+                                       " RELEASE SAVEPOINT dizezida_batch";
+        if (auto ended = execute(end); !ended) {
+            Core::Error error = ended.error();
+            error.domain = "dizezida-import-connection";
+            return Core::fail(std::move(error));
+        }
+        return done;
+    }
+
+    /// Settles a batch: counted when it went through, else run again row by row.
+    Core::Result<void> settle(Core::Result<std::int64_t> done, std::vector<PendingRow>& rows,
+                              bool by_copy) {
+        if (done) {
+            counts.imported += rows.size();
             return {};
         }
-        const Batch kind = std::exchange(batch, Batch::None);
-        DIZEZIDA_TRY(execute("SAVEPOINT dizezida_batch"));
-        Core::Result<std::int64_t> done;
-        if (kind == Batch::Copy) {
-            std::string columns;
-            for (const std::string& name : copy_names)
-                columns += (columns.empty() ? "" : ", ") + name;
-            done = connection.get_provider()->copy_in(
-                "COPY " + quoted_table + " (" + columns + ") FROM STDIN", text);
-        } else {
-            done = execute(text);
-        }
-        if (done) {
-            if (auto released = execute("RELEASE SAVEPOINT dizezida_batch"); !released)
-                return Core::fail(fatal(released.error()));
-            counts.imported += pending.size();
-        } else {
-            if (auto undone = execute(
-                    "ROLLBACK TO SAVEPOINT dizezida_batch; RELEASE SAVEPOINT dizezida_batch");
-                !undone)
-                return Core::fail(fatal(undone.error()));
-            auto clean = replay();
-            if (!clean)
-                return Core::fail(std::move(clean).error());
-            // Every row went in alone: COPY itself is what this table refuses.
-            if (kind == Batch::Copy && *clean)
-                copy_allowed = false;
-        }
-        pending.clear();
-        text.clear();
+        if (done.error().domain == "dizezida-import-connection")
+            return Core::fail(fatal(done.error()));
+        auto clean = replay(rows);
+        if (!clean)
+            return Core::fail(std::move(clean).error());
+        // Every row went in alone: COPY itself is what this table refuses.
+        if (by_copy && *clean)
+            copy_allowed = false;
         return {};
     }
 
-    Core::Result<void> add(std::uint64_t number, PreparedRow prepared) {
+    /// Waits for the COPY batch the worker runs and settles it.
+    Core::Result<void> wait_in_flight() {
+        if (!in_flight)
+            return {};
+        InFlight job = std::move(*in_flight);
+        in_flight.reset();
+        return settle(job.done.get(), job.rows, true);
+    }
+
+    Core::Result<void> flush() {
+        DIZEZIDA_TRY(wait_in_flight());
+        const Batch kind = std::exchange(batch, Batch::None);
+        if (kind == Batch::None || pending.empty())
+            return {};
+        std::vector<PendingRow> rows = std::exchange(pending, {});
+        std::string data = std::exchange(text, {});
+        if (kind == Batch::Statements) {
+            auto done = run_batch([&] { return execute(data); });
+            return settle(std::move(done), rows, false);
+        }
+        std::string columns;
+        for (const RowPlan::Column& column : rows.front().plan->columns)
+            columns += (columns.empty() ? "" : ", ") + column.name;
+        const std::string copy = "COPY " + quoted_table + " (" + columns + ") FROM STDIN";
+        in_flight.emplace();
+        in_flight->rows = std::move(rows);
+        in_flight->done = std::async(std::launch::async, [this, copy, data = std::move(data)] {
+            return run_batch(
+                [&] { return connection.get_provider()->copy_in(copy, data); });
+        });
+        return {};
+    }
+
+    Core::Result<void> add(PendingRow row) {
         if (action == Action::Merge) {
             DIZEZIDA_TRY(flush());
-            return run_row({number, std::move(prepared)});
+            DIZEZIDA_TRY(wait_in_flight());
+            return run_row(row);
         }
-        const bool by_copy = action == Action::Insert && copy_allowed && prepared.copy_safe;
+        const bool by_copy = action == Action::Insert && copy_allowed && row.prepared.copy_safe;
         const Batch kind = by_copy ? Batch::Copy : Batch::Statements;
-        if (batch != kind || (by_copy && prepared.names != copy_names))
+        if (batch != kind || (!pending.empty() && pending.front().plan != row.plan))
             DIZEZIDA_TRY(flush());
         batch = kind;
         if (by_copy) {
-            if (pending.empty())
-                copy_names = prepared.names;
-            for (std::size_t i = 0; i < prepared.copy_values.size(); ++i) {
+            const auto& values = row.prepared.values;
+            for (std::size_t i = 0; i < values.size(); ++i) {
                 if (i > 0)
                     text += '\t';
-                if (prepared.copy_values[i])
-                    append_copy_text(text, *prepared.copy_values[i]);
+                if (values[i])
+                    append_copy_text(text, *values[i]);
                 else
                     text += "\\N";
             }
             text += '\n';
         } else {
-            text += statement_for(prepared, action);
+            text += statement_for(row, action);
             text += '\n';
         }
-        pending.push_back({number, std::move(prepared)});
+        pending.push_back(std::move(row));
         const bool full = by_copy ? pending.size() >= k_copy_rows || text.size() >= k_copy_bytes
                                   : pending.size() >= k_statement_rows ||
                                         text.size() >= k_statement_bytes;
@@ -271,17 +335,22 @@ Core::Result<void> RowImport::add(std::uint64_t number, TextList source_columns,
                                   bool empty_is_null) {
     if (!m_impl->open)
         return Core::fail(extractor_error(ExtractorError::Options, "the import is not running"));
-    auto prepared = m_impl->rules.prepare_row(m_impl->table, source_columns, fields,
-                                              m_impl->action != Action::Insert, empty_is_null);
+    auto plan = m_impl->plan_for(source_columns);
+    if (!plan)
+        return m_impl->row_failed(number, plan.error());
+    const bool statements = m_impl->action != Action::Insert || !m_impl->copy_allowed;
+    auto prepared = m_impl->rules.prepare_row(**plan, fields, m_impl->action != Action::Insert,
+                                              empty_is_null, statements);
     if (!prepared)
         return m_impl->row_failed(number, prepared.error());
-    return m_impl->add(number, std::move(*prepared));
+    return m_impl->add({number, std::move(*plan), std::move(*prepared)});
 }
 
 Core::Result<ImportCounts> RowImport::finish() {
     if (!m_impl->open)
         return Core::fail(extractor_error(ExtractorError::Options, "the import is not running"));
     DIZEZIDA_TRY(m_impl->flush());
+    DIZEZIDA_TRY(m_impl->wait_in_flight());
     if (auto committed = m_impl->execute("COMMIT"); !committed) {
         m_impl->open = false;
         return Core::fail(committed.error());

@@ -1,0 +1,200 @@
+// Imports on each server version: every format and option set gives back
+// the awkward rows exactly; failing rows are counted, reported and (with
+// continue-on-error off) roll everything back; files written by the
+// server's own tools import.
+#include "Supports/Data/Extractors/DsvExtractor.hpp"
+#include "Supports/Data/Extractors/JsonExtractor.hpp"
+
+#include "tests/Supports/Data/DataServer.hpp"
+#include "tests/support/AwkwardValues.hpp"
+
+#include <fmt/format.h>
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace Dizezida::Dovodarud::Supports::Data::Extractors;
+using Dizezida::Testing::DataServer;
+
+struct Imported {
+    ImportCounts counts;
+    std::vector<std::pair<std::uint64_t, std::string>> errors;
+    std::optional<Dizezida::Core::Error> failure;
+};
+
+class ImportServer : public DataServer {
+protected:
+    Imported import_text(ImportingExtractor& importer, const std::string& text,
+                         const Dizezida::Dovodarud::MetaModel::MetaTable& table,
+                         const std::string& action = "append") {
+        importer.get_options()["ACTION"] = action;
+        Imported result;
+        auto counts = importer.import_text(
+            text, connection(), table, {}, [&](std::uint64_t row, const Dizezida::Core::Error& e) {
+                result.errors.emplace_back(row, e.message);
+            });
+        if (counts)
+            result.counts = *counts;
+        else
+            result.failure = counts.error();
+        return result;
+    }
+    std::string temp_file(const std::string& name) {
+        char folder[] = "/tmp/dizezida-import-XXXXXX";
+        EXPECT_NE(g_mkdtemp(folder), nullptr);
+        g_chmod(folder, 0777); // the server writes some files (COPY TO)
+        m_folders.push_back(folder);
+        return std::string(folder) + "/" + name;
+    }
+    void TearDown() override {
+        for (const std::string& folder : m_folders)
+            std::filesystem::remove_all(folder);
+        DataServer::TearDown();
+    }
+    std::vector<std::string> m_folders;
+};
+
+TEST_F(ImportServer, EveryFormatAndOptionSetGivesTheRowsBack) {
+    const std::vector<std::pair<std::string, Options>> cases{
+        {"csv", {}},
+        {"csv", {{"QUOTATION_TIME", "always"}}},
+        {"csv", {{"QUOTATION_LIST", "'-'-''-''"}}},
+        {"csv", {{"DELIMITER_COLUMN", "||"}, {"DELIMITER_ROWNEW", "\r\n"}}},
+        {"csv", {{"NULL_VALUE", "\\N"}, {"ROW_PREFIX", "["}, {"ROW_SUFFIX", "]"}}},
+        {"tsv", {{"DELIMITER_COLUMN", "\t"}}},
+        {"json", {}},
+    };
+    for (const auto& [format, options] : cases) {
+        std::shared_ptr<ImportingExtractor> extractor;
+        if (format == "json")
+            extractor = std::make_shared<JsonExtractor>();
+        else
+            extractor = std::make_shared<DsvExtractor>(format);
+        for (const auto& [key, value] : options)
+            extractor->get_options()[key] = value;
+        const std::string text = exported(*extractor, k_all);
+        auto copy = empty_copy("copy");
+        const Imported result = import_text(*extractor, text, *copy);
+        ASSERT_FALSE(result.failure) << format << ": " << result.failure->message;
+        EXPECT_TRUE(result.errors.empty()) << format << ": " << result.errors.front().second;
+        EXPECT_EQ(result.counts.imported, Dizezida::Testing::awkward_row_count()) << format;
+        EXPECT_EQ(differences("awkward", "copy"), "0/0") << format << " " << options.size();
+        EXPECT_EQ(run("SELECT count(*) FILTER (WHERE label = '') || '/' ||"
+                      " count(*) FILTER (WHERE label IS NULL) FROM copy"),
+                  "1/1")
+            << format;
+    }
+}
+
+TEST_F(ImportServer, AFileImportsAndActionsWorkByKey) {
+    DsvExtractor csv;
+    const std::string file = temp_file("awkward.csv");
+    ASSERT_TRUE(csv.export_to_file(*model(k_all), file, {}).has_value());
+    auto copy = empty_copy("copy");
+    csv.get_options()["FILENAME"] = file;
+    csv.get_options()["ACTION"] = "append";
+    auto counts = csv.import_file(connection(), *copy, {}, {});
+    ASSERT_TRUE(counts.has_value()) << counts.error().message;
+    EXPECT_EQ(differences("awkward", "copy"), "0/0");
+
+    // update, merge and delete find rows by the primary key.
+    run("UPDATE copy SET label = 'changed', amount = 0 WHERE id % 2 = 0; DELETE FROM copy WHERE id > 15");
+    EXPECT_EQ(import_text(csv, exported(csv, k_all + std::string(" LIMIT 15")), *copy, "update")
+                  .counts.imported, 15u);
+    EXPECT_EQ(import_text(csv, exported(csv, k_all), *copy, "merge").counts.imported,
+              Dizezida::Testing::awkward_row_count());
+    EXPECT_EQ(differences("awkward", "copy"), "0/0");
+    EXPECT_EQ(import_text(csv, "id\n1\n3\n", *copy, "delete").counts.imported, 2u);
+    EXPECT_EQ(run("SELECT count(*) FROM copy"),
+              std::to_string(Dizezida::Testing::awkward_row_count() - 2));
+}
+
+TEST_F(ImportServer, ABadRowIsReportedOrRollsEverythingBack) {
+    run("CREATE TABLE numbers (id integer PRIMARY KEY, n integer, note text)");
+    auto table = mapped_table("numbers");
+    std::string text = "id,n,note\n";
+    for (int i = 1; i <= 10000; ++i)
+        text += std::to_string(i) + "," + (i == 5000 ? std::string("x") : std::to_string(i)) +
+                ",row " + std::to_string(i) + "\n";
+    DsvExtractor csv;
+    const Imported skipped = import_text(csv, text, *table);
+    ASSERT_FALSE(skipped.failure) << skipped.failure->message;
+    EXPECT_EQ(skipped.counts.imported, 9999u);
+    EXPECT_EQ(skipped.counts.failed, 1u);
+    ASSERT_EQ(skipped.errors.size(), 1u);
+    EXPECT_EQ(skipped.errors[0].first, 5001u); // the header is row 1
+    EXPECT_NE(skipped.errors[0].second.find("invalid input syntax"), std::string::npos);
+    EXPECT_EQ(run("SELECT count(*) || '/' || sum(n) FROM numbers"),
+              "9999/" + std::to_string(10000 * 10001 / 2 - 5000));
+
+    run("TRUNCATE numbers");
+    csv.set_continue_on_error(false);
+    const Imported stopped = import_text(csv, text, *table);
+    ASSERT_TRUE(stopped.failure);
+    EXPECT_NE(stopped.failure->message.find("invalid input syntax"), std::string::npos);
+    EXPECT_EQ(run("SELECT count(*) FROM numbers"), "0");
+
+    // Input cut inside a quote fails the import and leaves the table as it was.
+    csv.set_continue_on_error(true);
+    const Imported cut = import_text(csv, "id,n,note\n1,1,\"one\n2,2,two\n", *table);
+    ASSERT_TRUE(cut.failure);
+    EXPECT_EQ(run("SELECT count(*) FROM numbers"), "0");
+
+    // Options that cannot work fail before the first row.
+    run("INSERT INTO numbers VALUES (1, 1, 'one')");
+    EXPECT_TRUE(import_text(csv, "id,n\n1,2\n", *table, "upsert").failure);
+    csv.get_options()["COLUMNS"] = "a,n";
+    EXPECT_TRUE(import_text(csv, "a,n\n1,2\n", *table, "update").failure);
+    EXPECT_EQ(run("SELECT n FROM numbers"), "1");
+}
+
+TEST_F(ImportServer, EncodedFilesAndFilesOfTheServersOwnToolsImport) {
+    run("CREATE TABLE notes (id integer PRIMARY KEY, note text)");
+    auto notes = mapped_table("notes");
+    const std::string gbk_file = temp_file("gbk.csv");
+    std::ofstream(gbk_file, std::ios::binary) << "id,note\n1,\xD6\xD0\xCE\xC4\n";
+    DsvExtractor csv;
+    csv.get_options()["FILENAME"] = gbk_file;
+    csv.get_options()["ENCODING"] = "GBK";
+    csv.get_options()["ACTION"] = "append";
+    auto counts = csv.import_file(connection(), *notes, {}, {});
+    ASSERT_TRUE(counts.has_value()) << counts.error().message;
+    EXPECT_EQ(run("SELECT note FROM notes"), "中文");
+
+    // COPY ... TO (FORMAT csv, HEADER), written by the server itself (all
+    // float digits: PostgreSQL 10 rounds them to 15 by default).
+    const std::string copied = temp_file("copied.csv");
+    run("SET extra_float_digits = 3; COPY awkward TO '" + copied + "' (FORMAT csv, HEADER)");
+    DsvExtractor peer;
+    peer.get_options()["FILENAME"] = copied;
+    peer.get_options()["ACTION"] = "append";
+    auto copy = empty_copy("copy");
+    counts = peer.import_file(connection(), *copy, {}, {});
+    ASSERT_TRUE(counts.has_value()) << counts.error().message;
+    EXPECT_EQ(differences("awkward", "copy"), "0/0");
+
+    // psql --csv
+    const std::string printed = temp_file("printed.csv");
+    const std::string command = "PGOPTIONS='-c extra_float_digits=3' psql -X -q --csv -d '" +
+                                m_database.conninfo() +
+                                "' -c 'SELECT * FROM awkward' -o " + printed;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    peer.get_options()["FILENAME"] = printed;
+    copy = empty_copy("copy");
+    counts = peer.import_file(connection(), *copy, {}, {});
+    ASSERT_TRUE(counts.has_value()) << counts.error().message;
+    // psql writes NULL and the empty text alike (both unquoted and empty).
+    const std::string same_label =
+        "(SELECT id, nullif(label, '') AS label, amount, ratio, seen, data, tags, doc, flag, span"
+        " FROM {}) t";
+    EXPECT_EQ(differences(fmt::format(fmt::runtime(same_label), "awkward"),
+                          fmt::format(fmt::runtime(same_label), "copy")),
+              "0/0");
+}
+
+} // namespace
