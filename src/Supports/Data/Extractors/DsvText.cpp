@@ -64,17 +64,33 @@ Core::Result<DsvMarks> DsvMarks::from_options(const Options& options) {
         marks.escape_left = parts[2];
         marks.escape_right = parts[3];
     }
+    marks.finish();
     return marks;
 }
 
+void DsvMarks::finish() {
+    m_special.fill(false);
+    for (const std::string_view mark : {std::string_view(column), std::string_view(quote_left),
+                                        std::string_view(quote_right), std::string_view("\r"),
+                                        std::string_view("\n")})
+        m_special[static_cast<unsigned char>(mark.front())] = true;
+    for (const char c : row_end)
+        m_special[static_cast<unsigned char>(c)] = true;
+}
+
 void DsvMarks::append_text(std::string& out, std::string_view text) const {
+    // Most values hold none of the bytes that could call for quotes.
+    const bool plain = std::none_of(text.begin(), text.end(), [this](char c) {
+        return m_special[static_cast<unsigned char>(c)];
+    });
     const bool quote =
         always_quote || text.empty() || (!null_value.empty() && text == null_value) ||
+        (!plain && (
         text.find(column) != std::string_view::npos ||
         text.find_first_of(row_end) != std::string_view::npos ||
         text.find_first_of("\r\n") != std::string_view::npos ||
         text.find(quote_left) != std::string_view::npos ||
-        text.find(quote_right) != std::string_view::npos ||
+        text.find(quote_right) != std::string_view::npos)) ||
         (!row_prefix.empty() && text.starts_with(row_prefix)) ||
         (!row_suffix.empty() && text.ends_with(row_suffix));
     if (!quote) {

@@ -22,9 +22,12 @@
 
 #include <array>
 
+
 namespace Dizezida::Dovodarud::Supports::Data::Extractors {
 
 struct DsvMarks {
+    DsvMarks() { finish(); }
+
     std::string column = ",";
     std::string row_end = "\n";
     std::string row_prefix;
@@ -44,6 +47,11 @@ struct DsvMarks {
 
     /// Appends a text as a field, quoted when it must be (or always).
     void append_text(std::string& out, std::string_view text) const;
+    /// Notes the bytes that may call for quotes; after the marks change.
+    void finish();
+
+private:
+    std::array<bool, 256> m_special{}; ///< first bytes of marks, CR and LF
 };
 
 class DsvReader {
