@@ -320,10 +320,48 @@ std::string ColumnStore::text_at(std::size_t row) const {
 }
 
 std::string_view ColumnStore::text_view(std::size_t row, std::string& scratch) const {
-    if (!is_null(row) && m_layout == Layout::Text)
+    if (is_null(row)) {
+        scratch.clear();
+        return scratch;
+    }
+    // The texts the value objects give, made without them.
+    const auto integer = [&scratch](auto value) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        scratch.assign(digits, end);
+        return std::string_view(scratch);
+    };
+    switch (m_layout) {
+    case Layout::Text:
         return chars_at(row);
-    scratch = text_at(row);
-    return scratch;
+    case Layout::Bytes: {
+        static constexpr char k_digits[] = "0123456789abcdef";
+        const std::string_view bytes = chars_at(row);
+        scratch.resize(2 + bytes.size() * 2);
+        scratch[0] = '\\';
+        scratch[1] = 'x';
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            scratch[2 + 2 * i] = k_digits[byte >> 4];
+            scratch[3 + 2 * i] = k_digits[byte & 15];
+        }
+        return scratch;
+    }
+    case Layout::Bool:
+        scratch = fixed_at<std::uint8_t>(row) != 0 ? "t" : "f";
+        return scratch;
+    case Layout::Int16:
+        return integer(fixed_at<std::int16_t>(row));
+    case Layout::Int32:
+        return integer(fixed_at<std::int32_t>(row));
+    case Layout::UInt32:
+        return integer(fixed_at<std::uint32_t>(row));
+    case Layout::Int64:
+        return integer(fixed_at<std::int64_t>(row));
+    case Layout::UInt64:
+        return integer(fixed_at<std::uint64_t>(row));
+    }
+    return {};
 }
 
 std::size_t ColumnStore::memory_bytes() const {

@@ -61,14 +61,19 @@ TEST_F(ExportServer, UpdateStatementsRestoreAChangedCopy) {
 }
 
 TEST_F(ExportServer, CellsAsLiteralsMatchTheValueObjects) {
-    const auto table = model(k_all);
-    for (std::size_t row = 0; row < table->get_row_count(); ++row)
-        for (std::size_t column = 0; column < table->get_column_count(); ++column)
-            ASSERT_EQ(BaseExtractor::format_cell(*table, row, column),
-                      BaseExtractor::format_column_value(
-                          table->get_columns()[column]->get_data_type(),
-                          table->get_value_at(row, column)))
-                << "row " << row << " column " << column;
+    for (const char* sql :
+         {k_all, "SELECT s::smallint, s::integer * 65536, s::bigint * 4294967296, s::oid,"
+                 " -s::bigint * 281474976710655, NOT (s = 0) FROM (VALUES (0), (-1), (32767),"
+                 " (-32768)) v(s) UNION ALL SELECT NULL, NULL, NULL, NULL, NULL, NULL"}) {
+        const auto table = model(sql);
+        for (std::size_t row = 0; row < table->get_row_count(); ++row)
+            for (std::size_t column = 0; column < table->get_column_count(); ++column)
+                ASSERT_EQ(BaseExtractor::format_cell(*table, row, column),
+                          BaseExtractor::format_column_value(
+                              table->get_columns()[column]->get_data_type(),
+                              table->get_value_at(row, column)))
+                    << "row " << row << " column " << column;
+    }
 }
 
 TEST_F(ExportServer, StreamedChunksGiveTheWholeModelsBytes) {
