@@ -12,7 +12,9 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 
@@ -195,6 +197,44 @@ TEST_F(ImportServer, EncodedFilesAndFilesOfTheServersOwnToolsImport) {
     EXPECT_EQ(differences(fmt::format(fmt::runtime(same_label), "awkward"),
                           fmt::format(fmt::runtime(same_label), "copy")),
               "0/0");
+}
+
+} // namespace
+
+namespace {
+
+/// Iterates the default main context until `done` holds (at most 30 s).
+bool pump_until(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done() && std::chrono::steady_clock::now() < until)
+        g_main_context_iteration(nullptr, FALSE);
+    return done();
+}
+
+TEST_F(ImportServer, AsynchronousImportsCompleteOnTheMainLoop) {
+    auto copy = empty_copy("copy");
+    auto json = std::make_shared<JsonExtractor>();
+    json->get_options()["ACTION"] = "append";
+    const std::string text = exported(*json, k_all);
+    Dizezida::Dovodarud::Contracts::Database::AsyncResultPtr done;
+    std::uint64_t last_progress = 0;
+    json->import_from_text(
+        text, m_connection, copy,
+        [&](std::uint64_t, std::uint64_t row, std::string_view) { last_progress = row; },
+        [&](const auto& result) { done = result; });
+    ASSERT_TRUE(pump_until([&] { return done != nullptr; }));
+    auto rows = json->import_from_text_finish(done);
+    ASSERT_TRUE(rows.has_value()) << rows.error().message;
+    EXPECT_EQ(*rows, static_cast<std::int64_t>(Dizezida::Testing::awkward_row_count()));
+    EXPECT_EQ(last_progress, Dizezida::Testing::awkward_row_count());
+    EXPECT_EQ(differences("awkward", "copy"), "0/0");
+
+    // A file that is not there fails through the same path.
+    done.reset();
+    json->get_options()["FILENAME"] = "/nonexistent/records.json";
+    json->import_from_file(m_connection, copy, {}, [&](const auto& result) { done = result; });
+    ASSERT_TRUE(pump_until([&] { return done != nullptr; }));
+    EXPECT_FALSE(json->import_from_file_finish(done).has_value());
 }
 
 } // namespace
