@@ -9,6 +9,8 @@
 // other). An open reader holds the session until it is closed.
 #pragma once
 
+#include <functional>
+
 #include "core/Error.hpp"
 #include "core/Object.hpp"
 #include "provider/Contracts/IDataReader.hpp"
@@ -67,6 +69,13 @@ public:
     /// command names; the rows copied. Providers without COPY fail.
     [[nodiscard]] virtual Core::Result<std::int64_t> copy_in(std::string_view copy_sql,
                                                              std::string_view data);
+    /// Takes a block of COPY output; an error stops the copy.
+    using CopySink = std::function<Core::Result<void>(std::string_view data)>;
+    /// Runs `COPY ... TO STDOUT` (`copy_sql`), handing its data to `sink` in
+    /// blocks of about 1 MiB in order; the rows copied. Providers without
+    /// COPY fail.
+    [[nodiscard]] virtual Core::Result<std::int64_t> copy_out(std::string_view copy_sql,
+                                                              const CopySink& sink);
 };
 
 using ProviderPtr = std::shared_ptr<IProvider>;

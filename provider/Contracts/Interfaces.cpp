@@ -14,6 +14,11 @@ Core::Result<std::int64_t> IProvider::copy_in(std::string_view, std::string_view
                                         "this provider cannot copy rows in"));
 }
 
+Core::Result<std::int64_t> IProvider::copy_out(std::string_view, const CopySink&) {
+    return Core::fail(Core::Error::make("dizezida-zozuvoru-provider-error-quark", 0,
+                                        "this provider cannot copy rows out"));
+}
+
 const Core::TypeInfo& IDataReader::static_type() {
     static const Core::TypeInfo info =
         Core::TypeInfo::make_interface("DizezidaZozuvoruContractsIDataReader");

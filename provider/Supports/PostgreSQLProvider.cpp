@@ -311,6 +311,58 @@ Core::Result<std::int64_t> PostgreSQLProvider::copy_in(std::string_view copy_sql
     return count;
 }
 
+Core::Result<std::int64_t> PostgreSQLProvider::copy_out(std::string_view copy_sql,
+                                                        const CopySink& sink) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    PGconn* connection = m_session->connection;
+    const std::string text(copy_sql);
+    if (!PQsendQuery(connection, text.c_str()))
+        return Core::fail(connection_error(connection, State::connection_failure));
+    ResultPtr started(PQgetResult(connection));
+    if (!started || PQresultStatus(started.get()) != PGRES_COPY_OUT) {
+        std::optional<Core::Error> error =
+            started ? result_failure(connection, started.get()) : std::nullopt;
+        started.reset();
+        std::optional<Core::Error> rest = drain_results(connection);
+        if (error)
+            return Core::fail(std::move(*error));
+        if (rest)
+            return Core::fail(std::move(*rest));
+        return Core::fail(make_error(State::feature_not_supported, "not a COPY TO STDOUT command"));
+    }
+    started.reset();
+    constexpr std::size_t k_block = std::size_t{1} << 20;
+    std::string block;
+    std::optional<Core::Error> sink_error;
+    for (;;) {
+        char* data = nullptr;
+        const int size = PQgetCopyData(connection, &data, 0);
+        if (size < 0)
+            break; // -1: the copy is done; -2: it failed (the result says why)
+        if (!sink_error)
+            block.append(data, static_cast<std::size_t>(size));
+        PQfreemem(data);
+        if (!sink_error && block.size() >= k_block) {
+            if (auto taken = sink(block); !taken)
+                sink_error = std::move(taken).error();
+            block.clear();
+        }
+    }
+    std::int64_t count = 0;
+    std::optional<Core::Error> error =
+        take_results(connection, [&](const PGresult* result) { count += affected_rows(result); });
+    if (error)
+        return Core::fail(std::move(*error));
+    if (!sink_error && !block.empty())
+        if (auto taken = sink(block); !taken)
+            sink_error = std::move(taken).error();
+    if (sink_error)
+        return Core::fail(std::move(*sink_error));
+    return count;
+}
+
 const Core::TypeInfo& PostgreSQLProvider::static_type() {
     static const Core::TypeInfo info = Core::TypeInfo::make_class<PostgreSQLProvider, Core::Object>(
         "DizezidaZozuvoruSupportsPostgreSQLProvider", {}, {&Contracts::IProvider::static_type()});

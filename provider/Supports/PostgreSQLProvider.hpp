@@ -50,6 +50,8 @@ public:
     [[nodiscard]] Core::Result<Contracts::ReaderPtr> execute_reader(std::string_view sql) override;
     [[nodiscard]] Core::Result<std::int64_t> copy_in(std::string_view copy_sql,
                                                      std::string_view data) override;
+    [[nodiscard]] Core::Result<std::int64_t> copy_out(std::string_view copy_sql,
+                                                      const CopySink& sink) override;
 
 private:
     [[nodiscard]] Core::Result<void> run_command(const char* command, const char* expected_status);

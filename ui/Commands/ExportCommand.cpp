@@ -9,6 +9,7 @@
 #include "ui/Session.hpp"
 
 #include "Helpers/AtomicFile.hpp"
+#include "Supports/Data/Extractors/DsvExtractor.hpp"
 #include "Supports/Data/Extractors/ExportStream.hpp"
 #include "Supports/Database/SqlText.hpp"
 
@@ -138,22 +139,31 @@ int run_export(const ExportOptions& options) {
         (*connection)->close();
         return fail(opened.error().message);
     }
-    auto reader = (*connection)->execute_reader(sql);
-    if (!reader) {
-        (*connection)->close();
-        return fail(reader.error().message);
-    }
     Dizezida::Rezizida::RowProgress progress("exported");
-    auto rows = ExportStream::export_reader(
-        *extractor, **reader, [&](std::string_view text) { return output.write(text); },
-        k_chunk_rows, [&](std::uint64_t, std::uint64_t row, std::string_view) { progress.update(row); });
-    (*reader)->close();
+    const auto write = [&](std::string_view text) { return output.write(text); };
+    // Delimited text the server's COPY writes byte for byte as the extractor
+    // would is left to COPY; everything else streams through the extractor.
+    std::optional<Dizezida::Core::Result<std::uint64_t>> rows;
+    if (auto dsv = std::dynamic_pointer_cast<DsvExtractor>(extractor))
+        rows = dsv->export_by_copy(**connection, sql, write);
+    if (!rows) {
+        auto reader = (*connection)->execute_reader(sql);
+        if (!reader) {
+            (*connection)->close();
+            return fail(reader.error().message);
+        }
+        rows = ExportStream::export_reader(*extractor, **reader, write, k_chunk_rows,
+                                           [&](std::uint64_t, std::uint64_t row, std::string_view) {
+                                               progress.update(row);
+                                           });
+        (*reader)->close();
+    }
     (*connection)->close();
-    if (!rows)
-        return fail(rows.error().message);
+    if (!*rows)
+        return fail(rows->error().message);
     if (auto committed = output.commit(); !committed)
         return fail(committed.error().message);
-    progress.finish(*rows);
+    progress.finish(**rows);
     return 0;
 }
 

@@ -238,3 +238,35 @@ TEST_F(ImportServer, AsynchronousImportsCompleteOnTheMainLoop) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ImportServer, CopyWritesWhatTheDelimitedExtractorWrites) {
+    const std::vector<Options> cases{
+        {},
+        {{"DELIMITER_COLUMN", "\t"}},
+        {{"NULL_VALUE", "\\N"}, {"HAS_HEADER", "false"}},
+        {{"QUOTATION_LIST", "'-'-''-''"}, {"DELIMITER_COLUMN", ";"}},
+    };
+    for (const char* sql : {k_all, "SELECT label AS \"\\.\" FROM awkward UNION ALL SELECT '\\.'"}) {
+        for (const Options& options : cases) {
+            DsvExtractor csv;
+            for (const auto& [key, value] : options)
+                csv.get_options()[key] = value;
+            std::string copied;
+            auto rows = csv.export_by_copy(connection(), sql, [&](std::string_view text) {
+                copied += text;
+                return Dizezida::Core::Result<void>();
+            });
+            ASSERT_TRUE(rows.has_value());
+            ASSERT_TRUE(rows->has_value()) << rows->error().message;
+            EXPECT_EQ(copied, exported(csv, sql)) << sql << " with " << options.size() << " options";
+        }
+    }
+    // Marks COPY cannot write alike: no COPY.
+    DsvExtractor always;
+    always.get_options()["QUOTATION_TIME"] = "always";
+    EXPECT_FALSE(always.export_by_copy(connection(), k_all, {}).has_value());
+}
+
+} // namespace

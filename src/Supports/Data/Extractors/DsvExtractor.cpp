@@ -1,9 +1,11 @@
 #include "Supports/Data/Extractors/DsvExtractor.hpp"
 
+#include "Contracts/Database/IConnection.hpp"
 #include "Helpers/AtomicFile.hpp"
 
 #include "core/Properties.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
+#include "provider/Contracts/IProvider.hpp"
 #include "provider/Contracts/TableModel.hpp"
 
 #include <fmt/format.h>
@@ -85,6 +87,7 @@ Core::Result<std::string> DsvExtractor::begin_rows(const TableModel& model) {
         return Core::fail(std::move(marks).error());
     m_marks = std::move(*marks);
     DIZEZIDA_TRY(require_columns(model));
+    m_single_column = model.get_column_count() == 1;
     std::string header;
     if (!m_marks.has_header)
         return header;
@@ -92,7 +95,8 @@ Core::Result<std::string> DsvExtractor::begin_rows(const TableModel& model) {
     for (std::size_t column = 0; column < model.get_column_count(); ++column) {
         if (column > 0)
             header += m_marks.column;
-        m_marks.append_text(header, model.get_columns()[column]->get_name());
+        const std::string& name = model.get_columns()[column]->get_name();
+        m_marks.append_text(header, name, m_single_column && name == "\\.");
     }
     header += m_marks.row_suffix;
     header += m_marks.row_end;
@@ -108,8 +112,10 @@ void DsvExtractor::append_row(const TableModel& model, std::size_t index, std::u
             out += m_marks.column;
         if (model.is_null_at(index, column))
             out += m_marks.null_value;
-        else
-            m_marks.append_text(out, model.get_text_view_at(index, column, m_scratch));
+        else {
+            const std::string_view text = model.get_text_view_at(index, column, m_scratch);
+            m_marks.append_text(out, text, m_single_column && text == "\\.");
+        }
     }
     out += m_marks.row_suffix;
     out += m_marks.row_end;
@@ -204,6 +210,22 @@ Core::Result<void> DsvExtractor::read_file(const std::string& filename, const Re
             return !last;
         },
         sink, for_import);
+}
+
+std::optional<Core::Result<std::uint64_t>>
+DsvExtractor::export_by_copy(Contracts::Database::IConnection& connection, std::string_view sql,
+                             const std::function<Core::Result<void>(std::string_view)>& sink) {
+    auto marks = DsvMarks::from_options(get_options());
+    if (!marks)
+        return Core::Result<std::uint64_t>(Core::fail(std::move(marks).error()));
+    const auto options = marks->copy_options();
+    if (!options)
+        return std::nullopt;
+    auto rows = connection.get_provider()->copy_out(
+        fmt::format("COPY ({}) TO STDOUT ({})", sql, *options), sink);
+    if (!rows)
+        return Core::Result<std::uint64_t>(Core::fail(std::move(rows).error()));
+    return Core::Result<std::uint64_t>(static_cast<std::uint64_t>(*rows));
 }
 
 const Core::TypeInfo& DsvExtractor::static_type() {

@@ -28,6 +28,14 @@ public:
     /// The text of one row, row end included.
     std::string build_dsv_from_row(const TableModel& model, std::size_t index);
 
+    /// The rows of `sql` written by the server's COPY, when COPY writes
+    /// exactly what this extractor writes with its options (see
+    /// `DsvMarks::copy_options`); nothing when it cannot. Blocks go to
+    /// `sink`; the number of rows, or an error.
+    [[nodiscard]] std::optional<Core::Result<std::uint64_t>>
+    export_by_copy(Contracts::Database::IConnection& connection, std::string_view sql,
+                   const std::function<Core::Result<void>(std::string_view)>& sink);
+
 protected:
     [[nodiscard]] Core::Result<void> read_file(const std::string& filename,
                                                const RecordSink& sink, bool for_import) override;
@@ -41,6 +49,7 @@ private:
               bool for_import);
 
     DsvMarks m_marks;
+    bool m_single_column = false; ///< COPY quotes a lone "\." in one-column rows
     std::string m_scratch;
 };
 

@@ -78,13 +78,13 @@ void DsvMarks::finish() {
         m_special[static_cast<unsigned char>(c)] = true;
 }
 
-void DsvMarks::append_text(std::string& out, std::string_view text) const {
+void DsvMarks::append_text(std::string& out, std::string_view text, bool force) const {
     // Most values hold none of the bytes that could call for quotes.
     const bool plain = std::none_of(text.begin(), text.end(), [this](char c) {
         return m_special[static_cast<unsigned char>(c)];
     });
     const bool quote =
-        always_quote || text.empty() || (!null_value.empty() && text == null_value) ||
+        force || always_quote || text == null_value ||
         (!plain && (
         text.find(column) != std::string_view::npos ||
         text.find_first_of(row_end) != std::string_view::npos ||
@@ -104,6 +104,28 @@ void DsvMarks::append_text(std::string& out, std::string_view text) const {
     out += quote_left;
     out += escaped;
     out += quote_right;
+}
+
+std::optional<std::string> DsvMarks::copy_options() const {
+    const auto one_byte = [](const std::string& mark) {
+        return mark.size() == 1 && static_cast<unsigned char>(mark[0]) < 0x80 && mark[0] != '\r' &&
+               mark[0] != '\n';
+    };
+    if (always_quote || !row_prefix.empty() || !row_suffix.empty() || row_end != "\n" ||
+        !one_byte(column) || !one_byte(quote_left) || quote_right != quote_left ||
+        escape_left != quote_left + quote_left || escape_right != escape_left ||
+        column == quote_left || null_value.find_first_of(column + quote_left + "\r\n") !=
+                                    std::string::npos)
+        return std::nullopt;
+    const auto literal = [](const std::string& text) {
+        std::string out = "'";
+        for (const char c : text)
+            out += c == '\'' ? std::string("''") : std::string(1, c);
+        return out + "'";
+    };
+    return fmt::format("FORMAT csv, HEADER {}, DELIMITER {}, QUOTE {}, ESCAPE {}, NULL {}",
+                       has_header ? "true" : "false", literal(column), literal(quote_left),
+                       literal(quote_left), literal(null_value));
 }
 
 // ---- reading ----------------------------------------------------------------------------------

@@ -2,9 +2,9 @@
 // them, and a reader that gives rows back exactly as they were written.
 //
 // Writing quotes a value that holds the column separator, a row-end
-// character, CR, LF or a quote mark (or every value, "always"); an empty
-// text is written as an empty quoted field so that it differs from NULL;
-// a text equal to a non-empty null text is quoted for the same reason.
+// character, CR, LF or a quote mark (or every value, "always"), and a text
+// equal to the null text (the empty text, by default) so that it differs
+// from NULL.
 //
 // Reading goes character by character by the usual rules with the
 // configured marks: inside quotes the escapes stand for the quote marks and
@@ -45,8 +45,13 @@ struct DsvMarks {
     /// QUOTATION_TIME.
     [[nodiscard]] static Core::Result<DsvMarks> from_options(const Options& options);
 
-    /// Appends a text as a field, quoted when it must be (or always).
-    void append_text(std::string& out, std::string_view text) const;
+    /// Appends a text as a field, quoted when it must be (or always, or
+    /// when `force` says so).
+    void append_text(std::string& out, std::string_view text, bool force = false) const;
+    /// The options of a `COPY ... TO STDOUT` that writes exactly what these
+    /// marks write (CSV with one-byte marks, quotes doubled, "\n" row ends,
+    /// no prefix or suffix, quotes where needed); nothing when none can.
+    std::optional<std::string> copy_options() const;
     /// Notes the bytes that may call for quotes; after the marks change.
     void finish();
 
