@@ -1,5 +1,7 @@
 #include "Contracts/Setting/UserSetting.hpp"
 
+#include "Helpers/StagedFile.hpp"
+
 #include "core/Precondition.hpp"
 #include "core/Properties.hpp"
 
@@ -10,16 +12,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <limits>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Dizezida::Dovodarud::Setting {
 
 using Contracts::Serialization::Json;
+using Helpers::file_error;
 
 const Core::TypeInfo& UserSetting::static_type() {
     using namespace Core;
@@ -39,20 +39,6 @@ const Core::TypeInfo& UserSetting::static_type() {
 DIZEZIDA_REGISTER_TYPE(UserSetting)
 
 namespace {
-
-Core::Error file_error(int errno_value, std::string_view what) {
-    return Core::Error::make("g-file-error-quark", g_file_error_from_errno(errno_value),
-                             fmt::format("{}: {}", what, g_strerror(errno_value)));
-}
-
-std::string folder_of(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
 
 /// How the type of a setting is named in error messages.
 std::string_view kind_description(Core::ValueKind kind) {
@@ -138,46 +124,10 @@ std::optional<Core::Value> value_from_text(Core::ValueKind kind, std::string_vie
 
 Core::Result<void> write_file_atomically(const std::string& path, std::string_view text,
                                          unsigned mode) {
-    const std::string folder = folder_of(path);
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return Core::fail(file_error(errno, fmt::format("Cannot create a file in {}", folder)));
-    const auto give_up = [&](std::string_view what) {
-        const int saved = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return Core::fail(file_error(saved, fmt::format("{} {}", what, path)));
-    };
-    if (::fchmod(fd, static_cast<mode_t>(mode)) != 0)
-        return give_up("Cannot set the mode of");
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return give_up("Cannot write");
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0)
-        return give_up("Cannot flush");
-    if (::close(fd) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        return Core::fail(file_error(saved, fmt::format("Cannot close {}", path)));
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        return Core::fail(file_error(saved, fmt::format("Cannot replace {}", path)));
-    }
-    // Make the rename itself durable.
-    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return {};
+    auto staged = Helpers::StagedFile::write(path, text, mode);
+    if (!staged)
+        return Core::fail(staged.error());
+    return staged->commit();
 }
 
 UserSetting::UserSetting()
