@@ -47,3 +47,13 @@ echo "== dizezida-postgresql ddl --schema shop, applied to a new database"
 copy="${server/dbname=postgres/dbname=shop_copy}"
 psql -X -q -v ON_ERROR_STOP=1 -d "$copy" -f "$state/shop.sql"
 "$program" browse --server "$copy" tables --schema shop
+
+echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
+# The demo keeps its server list beside its cluster, not in the user's config.
+export XDG_CONFIG_HOME="$state/config"
+rm -rf "$XDG_CONFIG_HOME"
+"$program" password generate 20 | "$program" servers add demo --server "$server" --password-stdin
+"$program" servers list
+"$program" query --server @demo "SELECT current_database() AS database, current_user AS login"
+echo "== the saved password is stored protected:"
+grep '"password"' "$XDG_CONFIG_HOME/dizezida/servers.json"
