@@ -144,8 +144,9 @@ bool convert_all(Server& server, const char* what, const PasswordHelper::KeyMate
         }
         converted.texts.push_back(std::move(*result));
     }
-    for (std::size_t i = 0; i < std::size(k_fields); ++i)
-        (server.*k_fields[i].set)(converted.texts[i]);
+    auto text = converted.texts.begin();
+    for (const auto& field : k_fields)
+        (server.*field.set)(*text++);
     return true;
 }
 
