@@ -39,7 +39,8 @@ echo "== dizezida-postgresql browse tables --schema shop"
 "$program" browse --server "$server" tables --schema shop
 
 echo "== dizezida-postgresql catalog --table shop.orders (the model as JSON, first lines)"
-"$program" catalog --server "$server" --table shop.orders --pretty | head -n 20
+"$program" catalog --server "$server" --table shop.orders --pretty -o "$state/orders.json"
+head -n 20 "$state/orders.json"
 
 echo "== dizezida-postgresql ddl --schema shop, applied to a new database"
 "$program" ddl --server "$server" --schema shop | tee "$state/shop.sql"
@@ -47,6 +48,12 @@ echo "== dizezida-postgresql ddl --schema shop, applied to a new database"
 copy="${server/dbname=postgres/dbname=shop_copy}"
 psql -X -q -v ON_ERROR_STOP=1 -d "$copy" -f "$state/shop.sql"
 "$program" browse --server "$copy" tables --schema shop
+
+echo "== dizezida-postgresql export: rows as INSERT statements and as a Markdown table"
+"$program" query --server "$server" "INSERT INTO shop.customers (name) VALUES ('O''Neil'), ('Ada | Grace');
+  INSERT INTO shop.orders (customer, total) VALUES (1, 12.50), (2, 1234567.89); SELECT 'filled' AS shop" >/dev/null
+"$program" export --server "$server" --table shop.customers --format insert
+"$program" export --server "$server" --query "SELECT o.id, c.name, o.total FROM shop.orders o JOIN shop.customers c ON c.id = o.customer ORDER BY o.id" --format md
 
 echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
 # The demo keeps its server list beside its cluster, not in the user's config.

@@ -24,7 +24,8 @@ void start_services();
 /// The server record a --server text names: "@NAME" is the saved server of
 /// that name with its passwords decrypted (a copy; the saved list keeps the
 /// protected texts), anything else a libpq connection string or URI.
-[[nodiscard]] Core::Result<Zozuvoru::Contracts::ServerPtr> server_from_text(const std::string& text);
+[[nodiscard]] Core::Result<Zozuvoru::Contracts::ServerPtr>
+server_from_text(const std::string& text);
 
 /// A connection opened on the server a connection string, URI or "@NAME"
 /// names ("" uses the PG* variables alone). Prints the reason to stderr and

@@ -20,6 +20,8 @@
 
 namespace Dizezida::Zozuvoru::Contracts {
 
+class TableModel;
+
 class IDataReader {
     DIZEZIDA_INTERFACE(IDataReader)
 public:
@@ -38,6 +40,12 @@ public:
     virtual std::string_view get_text_at(std::size_t column) const = 0;
     /// The current row as a new row model.
     virtual RowPtr get_row() const = 0;
+    /// The next rows, at most `max_rows` (at least 1), as a table model held
+    /// exactly as a whole result is; no rows at the end. An error when the
+    /// server failed on the way (the reader is then closed). The current row
+    /// is left behind.
+    [[nodiscard]] virtual Core::Result<std::shared_ptr<TableModel>>
+    read_model(std::size_t max_rows) = 0;
     /// How many rows `read` has delivered so far.
     virtual std::uint64_t get_rows_read() const = 0;
     /// Stops reading and gives the session back; later calls of `read` give false.

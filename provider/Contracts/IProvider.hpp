@@ -63,6 +63,10 @@ public:
                                                                     std::int32_t in_thread) = 0;
     /// A streaming reader over the rows of the query.
     [[nodiscard]] virtual Core::Result<ReaderPtr> execute_reader(std::string_view sql) = 0;
+    /// Runs `COPY ... FROM STDIN` (`copy_sql`) with `data` in the format the
+    /// command names; the rows copied. Providers without COPY fail.
+    [[nodiscard]] virtual Core::Result<std::int64_t> copy_in(std::string_view copy_sql,
+                                                             std::string_view data);
 };
 
 using ProviderPtr = std::shared_ptr<IProvider>;

@@ -110,6 +110,15 @@ std::size_t TableModel::memory_bytes() const {
     return bytes;
 }
 
+std::string_view TableModel::get_text_view_at(std::size_t row, std::size_t column,
+                                              std::string& scratch) const {
+    if (row < get_n_items() && (row >= m_rows.size() || !m_rows[row]) &&
+        column < m_storage->columns.size())
+        return m_storage->columns[column].text_view(row, scratch);
+    scratch = get_text_at(row, column);
+    return scratch;
+}
+
 const Core::TypeInfo& TableModel::static_type() {
     using namespace Core;
     static const TypeInfo info = TypeInfo::make_class<TableModel, Object>(

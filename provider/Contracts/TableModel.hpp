@@ -57,6 +57,10 @@ public:
     bool is_null_at(std::size_t row, std::size_t column) const;
     /// A cell's text (the value's `to_string`), without making a value.
     std::string get_text_at(std::size_t row, std::size_t column) const;
+    /// The same text as a view, into the storage where the cell is kept as
+    /// text, else into `scratch`; valid until the table or `scratch` changes.
+    std::string_view get_text_view_at(std::size_t row, std::size_t column,
+                                      std::string& scratch) const;
 
     /// A new row of NULLs, one per column, typed by the columns; not yet added.
     RowPtr new_row() const;

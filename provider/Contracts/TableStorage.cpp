@@ -319,6 +319,13 @@ std::string ColumnStore::text_at(std::size_t row) const {
     return value_at(row)->to_string();
 }
 
+std::string_view ColumnStore::text_view(std::size_t row, std::string& scratch) const {
+    if (!is_null(row) && m_layout == Layout::Text)
+        return chars_at(row);
+    scratch = text_at(row);
+    return scratch;
+}
+
 std::size_t ColumnStore::memory_bytes() const {
     return m_nulls.capacity() * sizeof(std::uint64_t) + m_fixed.capacity() +
            m_ends.capacity() * sizeof(std::uint64_t) + m_chars.capacity();

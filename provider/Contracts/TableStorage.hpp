@@ -128,6 +128,9 @@ public:
     ValuePtr value_at(std::size_t row) const;
     /// The text of a cell ("" for NULL).
     std::string text_at(std::size_t row) const;
+    /// The same text as a view into the storage, or into `scratch` for
+    /// cells not kept as text; valid until the next change of either.
+    std::string_view text_view(std::size_t row, std::string& scratch) const;
     std::size_t memory_bytes() const;
     /// Gives back the room reserved beyond the cells stored.
     void shrink();

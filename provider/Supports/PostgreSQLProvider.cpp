@@ -267,6 +267,50 @@ Core::Result<Contracts::ReaderPtr> PostgreSQLProvider::execute_reader(std::strin
     return Contracts::ReaderPtr(std::move(*reader));
 }
 
+Core::Result<std::int64_t> PostgreSQLProvider::copy_in(std::string_view copy_sql,
+                                                       std::string_view data) {
+    auto lock = m_session->acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    PGconn* connection = m_session->connection;
+    const std::string text(copy_sql);
+    if (!PQsendQuery(connection, text.c_str()))
+        return Core::fail(connection_error(connection, State::connection_failure));
+    ResultPtr started(PQgetResult(connection));
+    if (!started || PQresultStatus(started.get()) != PGRES_COPY_IN) {
+        std::optional<Core::Error> error =
+            started ? result_failure(connection, started.get()) : std::nullopt;
+        started.reset();
+        std::optional<Core::Error> rest = drain_results(connection);
+        if (error)
+            return Core::fail(std::move(*error));
+        if (rest)
+            return Core::fail(std::move(*rest));
+        return Core::fail(make_error(State::feature_not_supported, "not a COPY FROM STDIN command"));
+    }
+    started.reset();
+    // Blocks of at most 1 MiB: libpq buffers what it is given whole.
+    constexpr std::size_t k_block = std::size_t{1} << 20;
+    for (std::size_t sent = 0; sent < data.size();) {
+        const std::size_t size = std::min(k_block, data.size() - sent);
+        if (PQputCopyData(connection, data.data() + sent, static_cast<int>(size)) != 1) {
+            Core::Error error = connection_error(connection, State::connection_failure);
+            PQputCopyEnd(connection, "sending the rows failed");
+            drain_results(connection);
+            return Core::fail(std::move(error));
+        }
+        sent += size;
+    }
+    if (PQputCopyEnd(connection, nullptr) != 1)
+        return Core::fail(connection_error(connection, State::connection_failure));
+    std::int64_t count = 0;
+    if (auto error = take_results(connection, [&](const PGresult* result) {
+            count += affected_rows(result);
+        }))
+        return Core::fail(std::move(*error));
+    return count;
+}
+
 const Core::TypeInfo& PostgreSQLProvider::static_type() {
     static const Core::TypeInfo info = Core::TypeInfo::make_class<PostgreSQLProvider, Core::Object>(
         "DizezidaZozuvoruSupportsPostgreSQLProvider", {}, {&Contracts::IProvider::static_type()});

@@ -48,6 +48,8 @@ public:
     [[nodiscard]] Core::Result<std::int64_t> execute_affect(std::string_view sql,
                                                             std::int32_t in_thread) override;
     [[nodiscard]] Core::Result<Contracts::ReaderPtr> execute_reader(std::string_view sql) override;
+    [[nodiscard]] Core::Result<std::int64_t> copy_in(std::string_view copy_sql,
+                                                     std::string_view data) override;
 
 private:
     [[nodiscard]] Core::Result<void> run_command(const char* command, const char* expected_status);

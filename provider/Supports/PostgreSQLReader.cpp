@@ -125,6 +125,37 @@ Contracts::RowPtr PostgreSQLReader::get_row() const {
     return row;
 }
 
+Core::Result<std::shared_ptr<Contracts::TableModel>> PostgreSQLReader::read_model(std::size_t max_rows) {
+    auto table = Contracts::TableModel::create();
+    for (std::size_t column = 0; column < m_columns.size(); ++column) {
+        table->storage().columns.emplace_back(m_codecs[column]);
+        table->add_column(m_columns[column]);
+    }
+    // Single rows wait in a batch and go into the table column by column.
+    constexpr std::size_t k_batch = 32;
+    std::vector<ResultPtr> batch;
+    std::vector<const PGresult*> rows;
+    const auto flush = [&] {
+        rows.clear();
+        for (const ResultPtr& row : batch)
+            rows.push_back(row.get());
+        append_row_batch(*table, rows);
+        batch.clear();
+    };
+    for (std::size_t taken = 0; taken < std::max<std::size_t>(max_rows, 1); ++taken) {
+        auto more = read();
+        if (!more)
+            return Core::fail(std::move(more).error());
+        if (!*more)
+            break;
+        batch.push_back(std::move(m_current));
+        if (batch.size() == k_batch)
+            flush();
+    }
+    flush();
+    return table;
+}
+
 const Core::TypeInfo& PostgreSQLReader::static_type() {
     static const Core::TypeInfo info = Core::TypeInfo::make_class<PostgreSQLReader, Core::Object>(
         "DizezidaZozuvoruSupportsPostgreSQLReader", {}, {&Contracts::IDataReader::static_type()});

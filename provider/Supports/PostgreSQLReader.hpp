@@ -33,6 +33,7 @@ public:
     bool is_null_at(std::size_t column) const override;
     std::string_view get_text_at(std::size_t column) const override;
     Contracts::RowPtr get_row() const override;
+    [[nodiscard]] Core::Result<std::shared_ptr<Contracts::TableModel>> read_model(std::size_t max_rows) override;
     std::uint64_t get_rows_read() const override { return m_rows_read; }
     void close() override;
 

@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -301,18 +302,37 @@ std::string DatabaseHelper::format_sql_value(std::uint32_t data_type,
     DIZEZIDA_RETURN_VAL_IF_NULL(data_value, std::string());
     if (data_value->is_null())
         return "NULL";
-    const std::string text = data_value->to_string();
+    return format_sql_text(data_type, data_value->to_string());
+}
+
+std::string DatabaseHelper::format_sql_text(std::uint32_t data_type, std::string_view text) {
+    std::string out;
+    append_sql_text(out, data_type, text);
+    return out;
+}
+
+void DatabaseHelper::append_sql_text(std::string& out, std::uint32_t data_type,
+                                     std::string_view text) {
     if (data_type == 2) {
-        if (text == "t" || g_ascii_strcasecmp(text.c_str(), "true") == 0)
-            return "TRUE";
-        if (text == "f" || g_ascii_strcasecmp(text.c_str(), "false") == 0)
-            return "FALSE";
+        const auto same_word = [text](std::string_view word) {
+            return std::equal(text.begin(), text.end(), word.begin(), word.end(),
+                              [](char a, char b) { return g_ascii_tolower(a) == b; });
+        };
+        if (text == "t" || same_word("true")) {
+            out += "TRUE";
+            return;
+        }
+        if (text == "f" || same_word("false")) {
+            out += "FALSE";
+            return;
+        }
     }
     const bool number_kind = (data_type >= 3 && data_type <= 10) || data_type == 14 ||
                              data_type == 15 || data_type == 16 || data_type == 17;
     if (number_kind && strict_number(text))
-        return text;
-    return sql_literal(text);
+        out += text;
+    else
+        Supports::Database::append_quoted(out, text, '\'');
 }
 
 std::string DatabaseHelper::summary(const Zozuvoru::Contracts::ValueBinary& value,

@@ -54,6 +54,10 @@ public:
     /// bare, anything else quoted with its quotes doubled.
     static std::string format_sql_value(std::uint32_t data_type,
                                         const Zozuvoru::Contracts::ValuePtr& data_value);
+    /// The text of a value that is not NULL as an SQL literal, by the rule above.
+    static std::string format_sql_text(std::uint32_t data_type, std::string_view text);
+    /// format_sql_text appended to `out`.
+    static void append_sql_text(std::string& out, std::uint32_t data_type, std::string_view text);
     /// Bytes that are UTF-8 text as that text, else "<media type>(<size>)".
     static std::string summary(const Zozuvoru::Contracts::ValueBinary& value,
                                std::string_view null_value);

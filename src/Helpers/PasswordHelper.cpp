@@ -16,8 +16,8 @@
 
 namespace Dizezida::Dovodarud::Helpers {
 
-using Contracts::Crypto::Bytes;
 using Contracts::Crypto::byte_view;
+using Contracts::Crypto::Bytes;
 using Contracts::Crypto::text_view;
 using Foundation::LoggingService;
 using Zozuvoru::Contracts::Server;
@@ -51,7 +51,8 @@ std::string base64(const Bytes& bytes) {
 /// nothing (GLib's decoder skips characters it does not know).
 std::optional<Bytes> strict_base64(std::string_view text) {
     if (text.empty() || text.size() % 4 != 0 ||
-        text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") !=
+        text.find_first_not_of(
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") !=
             std::string_view::npos)
         return std::nullopt;
     const std::string copy(text);

@@ -4,6 +4,7 @@
 #include "Foundation/Services.hpp"
 #include "Helpers/ServiceHelper.hpp"
 #include "Supports/Crypto/OpenSSLSymmetricCipher.hpp"
+#include "tests/support/OlderPasswordForm.hpp"
 
 #include <glib.h>
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@ using Dizezida::Dovodarud::Foundation::Services;
 using Dizezida::Dovodarud::Helpers::PasswordHelper;
 using Dizezida::Dovodarud::Helpers::ServiceHelper;
 using Dizezida::Dovodarud::Supports::Crypto::OpenSSLSymmetricCipher;
+using Dizezida::Testing::older_password_form;
 using Dizezida::Zozuvoru::Contracts::Server;
 using Dizezida::Zozuvoru::Contracts::ServerPtr;
 
@@ -41,25 +43,13 @@ protected:
     }
 };
 
-/// The older form of a text: bare Base64 of its AES-256-CBC cipher text.
-std::string old_form(const Bytes& plain, const PasswordHelper::KeyMaterial& key) {
-    OpenSSLSymmetricCipher cipher;
-    EXPECT_TRUE(cipher.initialize(key.user, key.host));
-    auto encrypted = cipher.encrypt(plain);
-    EXPECT_TRUE(encrypted);
-    gchar* text = g_base64_encode(encrypted->data(), encrypted->size());
-    std::string result(text);
-    g_free(text);
-    return result;
-}
-
 } // namespace
 
 TEST_F(PasswordHelperTest, EveryFieldRoundTripsAndEncryptsDifferentlyEachTime) {
     const auto server = server_with_every_password();
     ASSERT_TRUE(PasswordHelper::encrypt_password(server));
-    for (const std::string* text : {&server->password(), &server->ssh_password(),
-                                    &server->ssl_password()})
+    for (const std::string* text :
+         {&server->password(), &server->ssh_password(), &server->ssl_password()})
         EXPECT_TRUE(text->starts_with("v2:")) << *text;
     EXPECT_EQ(server->password().find("pässword"), std::string::npos);
 
@@ -119,9 +109,9 @@ TEST_F(PasswordHelperTest, AllFieldsOrNone) {
 TEST_F(PasswordHelperTest, OlderBareBase64FormStillReads) {
     const PasswordHelper::KeyMaterial key{"alice", "db1"};
     auto server = Server::create();
-    server->set_password(old_form(Bytes{'o', 'l', 'd', ' ', 'o', 'n', 'e'}, key));
+    server->set_password(older_password_form(Bytes{'o', 'l', 'd', ' ', 'o', 'n', 'e'}, key));
     server->set_ssl_using(true);
-    server->set_ssl_password(old_form(Bytes{'p', 'h', 'r', 'a', 's', 'e'}, key));
+    server->set_ssl_password(older_password_form(Bytes{'p', 'h', 'r', 'a', 's', 'e'}, key));
     ASSERT_TRUE(PasswordHelper::decrypt_password(server, key));
     EXPECT_EQ(server->password(), "old one");
     EXPECT_EQ(server->ssl_password(), "phrase");
@@ -131,8 +121,8 @@ TEST_F(PasswordHelperTest, OlderBareBase64FormStillReads) {
     // text, are not taken for decrypted passwords.
     for (const std::string& text :
          {std::string("Tr0ub4dor3"), std::string("AAAAAAAAAAAAAAAAAAAAAA=="),
-          old_form(Bytes{'o', 'k', 0x01, 0x02, 0xff, 0xfe}, key),
-          old_form(Bytes{'t', 'a', 'b', '\t'}, key)}) {
+          older_password_form(Bytes{'o', 'k', 0x01, 0x02, 0xff, 0xfe}, key),
+          older_password_form(Bytes{'t', 'a', 'b', '\t'}, key)}) {
         auto plain = Server::create();
         plain->set_password(text);
         EXPECT_FALSE(PasswordHelper::decrypt_password(plain, key)) << text;

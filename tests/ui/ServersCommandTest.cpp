@@ -2,10 +2,8 @@
 #include "tests/ui/CommandRun.hpp"
 #include "tests/ui/ConfigHome.hpp"
 
-#include "Helpers/PasswordHelper.hpp"
-#include "Supports/Crypto/OpenSSLSymmetricCipher.hpp"
+#include "tests/support/OlderPasswordForm.hpp"
 
-#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -59,8 +57,9 @@ protected:
 TEST_F(ServersCommand, AddListShowRemoveWithoutEverPrintingAPassword) {
     EXPECT_EQ(run_command("servers", {"path"}).out, m_file + "\n");
     const auto added = run_command(
-        "servers", {"add", "prod", "--server",
-                    "host=db.example port=6543 user=me dbname=shop password=s3cret sslmode=require"});
+        "servers",
+        {"add", "prod", "--server",
+         "host=db.example port=6543 user=me dbname=shop password=s3cret sslmode=require"});
     ASSERT_EQ(added.status, 0) << added.err;
     ASSERT_EQ(run_command("servers", {"add", "local", "--server", "dbname=scratch"}).status, 0);
 
@@ -105,7 +104,8 @@ TEST_F(ServersCommand, RefusalsSayWhy) {
     EXPECT_NE(twice.err.find("saved already"), std::string::npos);
     EXPECT_EQ(run_command("servers", {"add", "", "--server", "dbname=b"}).status, 2);
     EXPECT_EQ(run_command("servers", {"add", "x", "--server", "host='unterminated"}).status, 2);
-    const auto no_input = run_command("servers", {"add", "x", "--server", "dbname=b", "--password-stdin"});
+    const auto no_input =
+        run_command("servers", {"add", "x", "--server", "dbname=b", "--password-stdin"});
     EXPECT_EQ(no_input.status, 2);
     EXPECT_NE(no_input.err.find("standard input"), std::string::npos);
     for (const char* verb : {"show", "remove"}) {
@@ -126,8 +126,8 @@ TEST_F(ServersCommand, RefusalsSayWhy) {
 
 TEST_F(ServersCommand, QueryReachesASavedServerWithItsPassword) {
     const std::string conninfo = password_role("Pa55-word");
-    const auto added = run_command("servers", {"add", "app", "--server", conninfo, "--password-stdin"},
-                                   "Pa55-word\n");
+    const auto added = run_command(
+        "servers", {"add", "app", "--server", conninfo, "--password-stdin"}, "Pa55-word\n");
     ASSERT_EQ(added.status, 0) << added.err;
     EXPECT_EQ(file_text().find("Pa55-word"), std::string::npos);
 
@@ -149,22 +149,17 @@ TEST_F(ServersCommand, QueryReachesASavedServerWithItsPassword) {
 TEST_F(ServersCommand, FileOfAnOlderVersionAndPasswordsFromElsewhere) {
     const std::string conninfo = password_role("legacy-pw");
     // An older version stored the password as bare Base64 of AES-256-CBC.
-    const auto key = Dizezida::Dovodarud::Helpers::PasswordHelper::machine_key();
-    Dizezida::Dovodarud::Supports::Crypto::OpenSSLSymmetricCipher cipher;
-    ASSERT_TRUE(cipher.initialize(key.user, key.host));
-    auto encrypted = cipher.encrypt(Dizezida::Dovodarud::Contracts::Crypto::byte_view("legacy-pw"));
-    ASSERT_TRUE(encrypted);
-    gchar* base64 = g_base64_encode(encrypted->data(), encrypted->size());
+    const std::string base64 = Dizezida::Testing::older_password_form("legacy-pw");
     const auto port_at = conninfo.find("port=") + 5;
     const std::string port = conninfo.substr(port_at, conninfo.find(' ', port_at) - port_at);
     fs::create_directories(m_folder / "dizezida");
-    std::ofstream(m_file) << R"({"servers": [{"uuid": "1", "name": "legacy", "host": "127.0.0.1", "port": )"
-                          << port << R"(, "username": ")" << m_role
-                          << R"(", "password": ")" << base64 << R"(", "initial": "postgres"},
+    std::ofstream(m_file)
+        << R"({"servers": [{"uuid": "1", "name": "legacy", "host": "127.0.0.1", "port": )" << port
+        << R"(, "username": ")" << m_role << R"(", "password": ")" << base64
+        << R"(", "initial": "postgres"},
         {"uuid": "2", "name": "elsewhere", "host": "127.0.0.1", "port": )"
-                          << port << R"(, "username": ")" << m_role
-                          << R"(", "password": "v2:AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"}]})";
-    g_free(base64);
+        << port << R"(, "username": ")" << m_role
+        << R"(", "password": "v2:AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"}]})";
     const std::string before = file_text();
 
     const auto query = run_command("query", {"--server", "@legacy", "SELECT current_user AS who"});

@@ -71,9 +71,12 @@ int run_list(const ServersOptions& options) {
     if (!list)
         return 1;
     const auto table = Dizezida::Zozuvoru::Contracts::TableModel::create();
-    for (const char* title : {"Name", "Host", "Port", "User", "Database", "SSL", "SSH", "Password"}) {
-        const DataType type = std::string_view(title) == "Port" ? DataType::INTEGER : DataType::TEXT;
-        table->add_column(std::make_shared<Dizezida::Zozuvoru::Contracts::ColumnModel>(title, type));
+    for (const char* title :
+         {"Name", "Host", "Port", "User", "Database", "SSL", "SSH", "Password"}) {
+        const DataType type =
+            std::string_view(title) == "Port" ? DataType::INTEGER : DataType::TEXT;
+        table->add_column(
+            std::make_shared<Dizezida::Zozuvoru::Contracts::ColumnModel>(title, type));
     }
     for (const auto& server : list->second->get_servers()) {
         auto row = table->new_row();
@@ -192,8 +195,8 @@ int run_remove(const ServersOptions& options) {
 
 void add_servers_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
     auto options = std::make_shared<ServersOptions>();
-    CLI::App* command = app.add_subcommand(
-        "servers", "Saved servers, which every --server option takes as @NAME");
+    CLI::App* command =
+        app.add_subcommand("servers", "Saved servers, which every --server option takes as @NAME");
     command->require_subcommand(1);
     command->fallthrough();
     command->add_option("--file", options->file,

@@ -25,7 +25,8 @@ public:
     /// Generates a new key pair, replacing the current key.
     [[nodiscard]] virtual Core::Result<void> initialize() = 0;
     /// Replaces the current key by the PEM public key in a file.
-    [[nodiscard]] virtual Core::Result<void> load_public_key(const std::string& public_key_file) = 0;
+    [[nodiscard]] virtual Core::Result<void>
+    load_public_key(const std::string& public_key_file) = 0;
     /// Replaces the current key by the unencrypted PEM private key in a file.
     [[nodiscard]] virtual Core::Result<void>
     load_private_key(const std::string& private_key_file) = 0;

@@ -2,8 +2,8 @@
 
 #include "Contracts/Serialization/IJsonSerializer.hpp"
 #include "Contracts/Setting/UserSetting.hpp"
+#include "Helpers/AtomicFile.hpp"
 #include "Helpers/PasswordHelper.hpp"
-#include "Helpers/StagedFile.hpp"
 #include "core/Precondition.hpp"
 
 #include <fmt/format.h>
@@ -108,7 +108,7 @@ Core::Result<void> ServerStore::save(const ServerSetting& servers) const {
             Helpers::file_error(errno, fmt::format("Cannot create the folder {}", folder)));
     std::string text = Contracts::Serialization::dump_pretty(root);
     text += '\n';
-    return write_file_atomically(m_filename, text, 0600);
+    return Helpers::write_file_atomically(m_filename, text, 0600);
 }
 
 } // namespace Dizezida::Dovodarud::Setting

@@ -1,6 +1,6 @@
 #include "Contracts/Setting/UserSetting.hpp"
 
-#include "Helpers/StagedFile.hpp"
+#include "Helpers/AtomicFile.hpp"
 
 #include "core/Precondition.hpp"
 #include "core/Properties.hpp"
@@ -12,14 +12,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Dizezida::Dovodarud::Setting {
 
 using Contracts::Serialization::Json;
-using Helpers::file_error;
 
 const Core::TypeInfo& UserSetting::static_type() {
     using namespace Core;
@@ -39,6 +41,8 @@ const Core::TypeInfo& UserSetting::static_type() {
 DIZEZIDA_REGISTER_TYPE(UserSetting)
 
 namespace {
+
+using Helpers::file_error;
 
 /// How the type of a setting is named in error messages.
 std::string_view kind_description(Core::ValueKind kind) {
@@ -124,10 +128,7 @@ std::optional<Core::Value> value_from_text(Core::ValueKind kind, std::string_vie
 
 Core::Result<void> write_file_atomically(const std::string& path, std::string_view text,
                                          unsigned mode) {
-    auto staged = Helpers::StagedFile::write(path, text, mode);
-    if (!staged)
-        return Core::fail(staged.error());
-    return staged->commit();
+    return Helpers::write_file_atomically(path, text, mode);
 }
 
 UserSetting::UserSetting()

@@ -1,6 +1,6 @@
 #include "Supports/Crypto/OpenSSLAsymmetricCipher.hpp"
 
-#include "Helpers/StagedFile.hpp"
+#include "Helpers/AtomicFile.hpp"
 #include "Supports/Crypto/OpenSSLSupport.hpp"
 
 #include <glib.h>
@@ -13,8 +13,8 @@
 
 namespace Dizezida::Dovodarud::Supports::Crypto {
 
-using Contracts::Crypto::ByteView;
 using Contracts::Crypto::Bytes;
+using Contracts::Crypto::ByteView;
 using Contracts::Crypto::PemKeyPair;
 
 namespace {
@@ -34,7 +34,9 @@ const unsigned char* input_of(ByteView data) {
 
 /// Refuses to read an encrypted key: no pass phrase is ever asked for (the
 /// default would prompt on the terminal).
-int no_pass_phrase(char*, int, int, void*) { return -1; }
+int no_pass_phrase(char*, int, int, void*) {
+    return -1;
+}
 
 /// The text a memory BIO holds.
 std::string bio_text(BIO* bio) {
@@ -54,10 +56,9 @@ Core::Result<std::string> write_pem(EVP_PKEY* key, Pem which) {
     BioHandle bio(BIO_new(which == Pem::Private ? BIO_s_secmem() : BIO_s_mem()));
     if (!bio)
         return Core::fail(rsa_error(k_no_object, failed));
-    const int rc = which == Pem::Private
-                       ? PEM_write_bio_PrivateKey(bio.get(), key, nullptr, nullptr, 0, nullptr,
-                                                  nullptr)
-                       : PEM_write_bio_PUBKEY(bio.get(), key);
+    const int rc = which == Pem::Private ? PEM_write_bio_PrivateKey(bio.get(), key, nullptr,
+                                                                    nullptr, 0, nullptr, nullptr)
+                                         : PEM_write_bio_PUBKEY(bio.get(), key);
     if (rc != 1)
         return Core::fail(rsa_error(rc, failed));
     return bio_text(bio.get());
@@ -167,13 +168,14 @@ Core::Result<void> OpenSSLAsymmetricCipher::save_key_file(const std::string& pub
     auto pair = save_key();
     if (!pair)
         return Core::fail(pair.error());
-    // Both files are complete on disk before either replaces its target.
-    auto private_file = Helpers::StagedFile::write(private_key, pair->private_key, 0600);
+    // Both files are written in full before either replaces its target.
+    auto private_file = Helpers::AtomicFile::create(private_key, 0600);
+    const bool private_written = private_file && private_file->write(pair->private_key);
     wipe(pair->private_key);
-    if (!private_file)
+    if (!private_written)
         return Core::fail(rsa_error(k_no_object, "Failed to write private key."));
-    auto public_file = Helpers::StagedFile::write(public_key, pair->public_key, 0644);
-    if (!public_file)
+    auto public_file = Helpers::AtomicFile::create(public_key, 0644);
+    if (!public_file || !public_file->write(pair->public_key))
         return Core::fail(rsa_error(k_no_object, "Failed to write public key."));
     if (!private_file->commit())
         return Core::fail(rsa_error(k_no_object, "Failed to write private key."));
@@ -195,9 +197,9 @@ Core::Result<Bytes> run_oaep(EVP_PKEY* key, ByteView input, bool encrypting) {
         return Core::fail(rsa_error(rc, encrypting ? "Failed to call encrypt_init method."
                                                    : "Failed to call decrypt_init method."));
     if (const int rc = EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_OAEP_PADDING); rc <= 0)
-        return Core::fail(rsa_error(rc, encrypting
-                                            ? "Failed to set encrypt parameter: PKCS1_OAEP_PADDING."
-                                            : "Failed to set decrypt parameter: PKCS1_OAEP_PADDING."));
+        return Core::fail(
+            rsa_error(rc, encrypting ? "Failed to set encrypt parameter: PKCS1_OAEP_PADDING."
+                                     : "Failed to set decrypt parameter: PKCS1_OAEP_PADDING."));
     const auto run = encrypting ? EVP_PKEY_encrypt : EVP_PKEY_decrypt;
     std::size_t size = 0;
     if (const int rc = run(context.get(), nullptr, &size, input_of(input), input.size()); rc <= 0)
@@ -232,7 +234,9 @@ Core::Result<void> OpenSSLAsymmetricCipher::print_public(std::ostream& out) cons
     return {};
 }
 
-Core::Result<void> OpenSSLAsymmetricCipher::print_public() const { return print_public(std::cout); }
+Core::Result<void> OpenSSLAsymmetricCipher::print_public() const {
+    return print_public(std::cout);
+}
 
 Core::Result<void> OpenSSLAsymmetricCipher::print_private(std::ostream& out) const {
     auto pem = write_pem(m_state->current().get(), Pem::Private);

@@ -60,7 +60,8 @@ public:
     [[nodiscard]] Core::Result<void> print_private() const;
 
     /// An RSA-PSS (SHA-256) signature of `data`; needs the private key.
-    [[nodiscard]] Core::Result<Contracts::Crypto::Bytes> sign(Contracts::Crypto::ByteView data) const;
+    [[nodiscard]] Core::Result<Contracts::Crypto::Bytes>
+    sign(Contracts::Crypto::ByteView data) const;
     /// Whether `signature` is a signature of `data` by this key; an error
     /// only when the check could not be made.
     [[nodiscard]] Core::Result<bool> verify(Contracts::Crypto::ByteView data,

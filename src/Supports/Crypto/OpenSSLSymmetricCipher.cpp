@@ -9,8 +9,8 @@
 
 namespace Dizezida::Dovodarud::Supports::Crypto {
 
-using Contracts::Crypto::ByteView;
 using Contracts::Crypto::Bytes;
+using Contracts::Crypto::ByteView;
 
 namespace {
 
@@ -75,9 +75,10 @@ struct OpenSSLSymmetricCipher::Snapshot {
 };
 
 const Core::TypeInfo& OpenSSLSymmetricCipher::static_type() {
-    static const Core::TypeInfo info = Core::TypeInfo::make_class<OpenSSLSymmetricCipher, Core::Object>(
-        "DizezidaDovodarudSupportsCryptoOpenSSLSymmetricCipher", {},
-        {&Contracts::Crypto::ISymmetricCipher::static_type()});
+    static const Core::TypeInfo info =
+        Core::TypeInfo::make_class<OpenSSLSymmetricCipher, Core::Object>(
+            "DizezidaDovodarudSupportsCryptoOpenSSLSymmetricCipher", {},
+            {&Contracts::Crypto::ISymmetricCipher::static_type()});
     return info;
 }
 DIZEZIDA_REGISTER_TYPE(OpenSSLSymmetricCipher)
@@ -104,9 +105,9 @@ Core::Result<void> OpenSSLSymmetricCipher::initialize(std::string_view key, std:
     // EVP_BytesToKey derives nothing from a null pointer, so an empty pass
     // phrase is given as an empty text.
     const auto* data = reinterpret_cast<const unsigned char*>(key.empty() ? "" : key.data());
-    if (key.size() > INT_MAX ||
-        EVP_BytesToKey(EVP_aes_256_cbc(), EVP_sha1(), salt_bytes, data, static_cast<int>(key.size()),
-                       2, new_key.data(), new_iv.data()) != static_cast<int>(k_key_size))
+    if (key.size() > INT_MAX || EVP_BytesToKey(EVP_aes_256_cbc(), EVP_sha1(), salt_bytes, data,
+                                               static_cast<int>(key.size()), 2, new_key.data(),
+                                               new_iv.data()) != static_cast<int>(k_key_size))
         return Core::fail(cipher_error("Failed to generate Cipher key and iv"));
 
     std::lock_guard lock(m_mutex);
@@ -136,8 +137,8 @@ Core::Result<Bytes> OpenSSLSymmetricCipher::run_cbc(ByteView input, bool encrypt
     auto state = snapshot();
     if (!state)
         return Core::fail(state.error());
-    const char* init_failed =
-        encrypting ? "Failed to initialize encrypt function" : "Failed to initialize decrypt function";
+    const char* init_failed = encrypting ? "Failed to initialize encrypt function"
+                                         : "Failed to initialize decrypt function";
     const char* update_failed = encrypting ? "Failed to encrypt data" : "Failed to decrypt data";
     const char* final_failed =
         encrypting ? "Failed to encrypt data finally" : "Failed to decrypt data finally";
@@ -165,7 +166,9 @@ Core::Result<Bytes> OpenSSLSymmetricCipher::run_cbc(ByteView input, bool encrypt
     return output;
 }
 
-Core::Result<Bytes> OpenSSLSymmetricCipher::encrypt(ByteView data) { return run_cbc(data, true); }
+Core::Result<Bytes> OpenSSLSymmetricCipher::encrypt(ByteView data) {
+    return run_cbc(data, true);
+}
 
 Core::Result<Bytes> OpenSSLSymmetricCipher::decrypt(ByteView cipher) {
     return run_cbc(cipher, false);
@@ -188,8 +191,8 @@ Core::Result<Bytes> OpenSSLSymmetricCipher::seal(ByteView data) {
     if (!context)
         return Core::fail(context.error());
     int written = 0;
-    if (EVP_EncryptUpdate(context->get(), body, &written, data.data(), static_cast<int>(data.size())) !=
-        1)
+    if (EVP_EncryptUpdate(context->get(), body, &written, data.data(),
+                          static_cast<int>(data.size())) != 1)
         return Core::fail(cipher_error("Failed to encrypt data"));
     int last = 0;
     if (EVP_EncryptFinal_ex(context->get(), body + written, &last) != 1 ||

@@ -24,6 +24,9 @@ std::string sql_qualified(std::string_view schema, std::string_view name);
 /// A text as a single-quoted literal ('O''Brien' for O'Brien).
 std::string sql_literal(std::string_view value);
 
+/// Appends `text` to `out` between `quote` characters, inner ones doubled.
+void append_quoted(std::string& out, std::string_view text, char quote);
+
 /**
  * Fills the "%s" slots of a query template in order. A slot right after a
  * double quote is a name (inner double quotes doubled), one right after a

@@ -5,6 +5,7 @@
 #include "Foundation/Services.hpp"
 #include "Helpers/PasswordHelper.hpp"
 #include "Supports/Crypto/OpenSSLSymmetricCipher.hpp"
+#include "tests/support/OlderPasswordForm.hpp"
 
 #include <glib.h>
 #include <gtest/gtest.h>
@@ -67,17 +68,6 @@ protected:
     fs::path m_folder;
     std::string m_path;
 };
-
-std::string old_form(std::string_view plain) {
-    const auto key = PasswordHelper::machine_key();
-    Dovodarud::Supports::Crypto::OpenSSLSymmetricCipher cipher;
-    EXPECT_TRUE(cipher.initialize(key.user, key.host));
-    auto encrypted = cipher.encrypt(Dovodarud::Contracts::Crypto::byte_view(plain));
-    gchar* text = g_base64_encode(encrypted->data(), encrypted->size());
-    std::string result(text);
-    g_free(text);
-    return result;
-}
 
 } // namespace
 
@@ -161,7 +151,8 @@ TEST_F(ServerFile, PasswordsThatDoNotDecryptAreWrittenBackAsTheyWere) {
 TEST_F(ServerFile, OlderFilesWithBareBase64PasswordsStillWork) {
     write(R"({"servers": [{"uuid": "7d3c", "name": "legacy", "host": "db1", "port": 5433,
                             "username": "me", "password": ")" +
-          old_form("legacy pass") + R"(", "ssl-using": false, "ssl-password": "unused"}]})");
+          Testing::older_password_form("legacy pass") +
+          R"(", "ssl-using": false, "ssl-password": "unused"}]})");
     ServerSetting loaded;
     ServerStore store(m_path);
     ASSERT_TRUE(store.load(loaded));

@@ -40,11 +40,14 @@ ScratchFolder::ScratchFolder() {
     m_root = pattern;
 }
 
-ScratchFolder::~ScratchFolder() { std::filesystem::remove_all(m_root); }
+ScratchFolder::~ScratchFolder() {
+    std::filesystem::remove_all(m_root);
+}
 
 void write_bytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes read_bytes(const std::string& path) {

@@ -124,9 +124,9 @@ TEST_F(OpenSSLAsymmetric, CommandLineToolInteroperatesWithOaep) {
     const Bytes data = pattern(200);
     write_bytes(path("data.bin"), data);
 
-    const auto theirs = run_tool({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey", public_file(),
-                                  "-pkeyopt", "rsa_padding_mode:oaep", "-in", path("data.bin"),
-                                  "-out", path("theirs.bin")});
+    const auto theirs =
+        run_tool({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey", public_file(), "-pkeyopt",
+                  "rsa_padding_mode:oaep", "-in", path("data.bin"), "-out", path("theirs.bin")});
     ASSERT_EQ(theirs.status, 0) << theirs.err;
     auto plain = cipher.decrypt(read_bytes(path("theirs.bin")));
     ASSERT_TRUE(plain);
@@ -135,9 +135,9 @@ TEST_F(OpenSSLAsymmetric, CommandLineToolInteroperatesWithOaep) {
     auto ours = cipher.encrypt(data);
     ASSERT_TRUE(ours);
     write_bytes(path("ours.bin"), *ours);
-    const auto back = run_tool({"openssl", "pkeyutl", "-decrypt", "-inkey", private_file(), "-pkeyopt",
-                                "rsa_padding_mode:oaep", "-in", path("ours.bin"), "-out",
-                                path("back.bin")});
+    const auto back =
+        run_tool({"openssl", "pkeyutl", "-decrypt", "-inkey", private_file(), "-pkeyopt",
+                  "rsa_padding_mode:oaep", "-in", path("ours.bin"), "-out", path("back.bin")});
     ASSERT_EQ(back.status, 0) << back.err;
     EXPECT_EQ(read_bytes(path("back.bin")), data);
 }
@@ -180,8 +180,8 @@ TEST_F(OpenSSLAsymmetric, KeysThatCannotBeLoaded) {
         EXPECT_EQ(loaded.error().code, -1);
     }
     // An encrypted private key is refused at once: no pass phrase prompt.
-    const auto encrypted = run_tool({"openssl", "pkey", "-in", private_file(), "-aes256", "-passout",
-                                     "pass:secret", "-out", path("encrypted.pem")});
+    const auto encrypted = run_tool({"openssl", "pkey", "-in", private_file(), "-aes256",
+                                     "-passout", "pass:secret", "-out", path("encrypted.pem")});
     ASSERT_EQ(encrypted.status, 0) << encrypted.err;
     for (const std::string& file : {path("encrypted.pem"), public_file(), path("missing.pem")}) {
         auto loaded = cipher.load_private_key(file);

@@ -36,13 +36,15 @@ KeyIv derive(const std::string& pass, const unsigned char (&salt)[8]) {
 }
 
 std::unique_ptr<OpenSSLSymmetricCipher> initialized(const std::string& pass,
-                                                   const std::string& salt) {
+                                                    const std::string& salt) {
     auto cipher = std::make_unique<OpenSSLSymmetricCipher>();
     EXPECT_TRUE(cipher->initialize(pass, salt));
     return cipher;
 }
 
-Bytes bytes_of(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes bytes_of(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 } // namespace
 
@@ -72,8 +74,8 @@ TEST(OpenSSLSymmetricCipher, NothingWorksBeforeInitialize) {
     OpenSSLSymmetricCipher cipher;
     EXPECT_FALSE(cipher.is_initialized());
     const Bytes data = pattern(16);
-    for (const auto& result :
-         {cipher.encrypt(data), cipher.decrypt(data), cipher.seal(data), cipher.unseal(pattern(64))}) {
+    for (const auto& result : {cipher.encrypt(data), cipher.decrypt(data), cipher.seal(data),
+                               cipher.unseal(pattern(64))}) {
         ASSERT_FALSE(result);
         EXPECT_EQ(result.error().domain, "Crypto");
         EXPECT_EQ(result.error().code, -1);
@@ -88,8 +90,8 @@ TEST(OpenSSLSymmetricCipher, CommandLineToolReadsAndWritesTheCbcForm) {
     // A shorter one is padded with zero bytes, whatever lies after the text.
     const unsigned char long_salt[8] = {'d', 'a', 't', 'a', 'b', 'a', 's', 'e'};
     const unsigned char short_salt[8] = {'d', 'b', '1', 0, 0, 0, 0, 0};
-    for (const auto& [host, salt] : {std::pair{"database-host.example", &long_salt},
-                                     std::pair{"db1", &short_salt}}) {
+    for (const auto& [host, salt] :
+         {std::pair{"database-host.example", &long_salt}, std::pair{"db1", &short_salt}}) {
         const KeyIv expected = derive("alice", *salt);
         const std::string host_text(host); // a heap copy: nothing readable follows "db1"
         const auto cipher = initialized("alice", host_text);
@@ -97,15 +99,16 @@ TEST(OpenSSLSymmetricCipher, CommandLineToolReadsAndWritesTheCbcForm) {
         auto ours = cipher->encrypt(byte_view(plain));
         ASSERT_TRUE(ours);
         write_bytes(folder.path("ours.bin"), *ours);
-        const auto decrypted = run_tool({"openssl", "enc", "-d", "-aes-256-cbc", "-K", expected.key_hex,
-                                         "-iv", expected.iv_hex, "-in", folder.path("ours.bin")});
+        const auto decrypted =
+            run_tool({"openssl", "enc", "-d", "-aes-256-cbc", "-K", expected.key_hex, "-iv",
+                      expected.iv_hex, "-in", folder.path("ours.bin")});
         EXPECT_EQ(decrypted.status, 0) << decrypted.err;
         EXPECT_EQ(decrypted.out, plain) << host;
 
         write_bytes(folder.path("plain.txt"), bytes_of(plain));
-        const auto encrypted =
-            run_tool({"openssl", "enc", "-aes-256-cbc", "-K", expected.key_hex, "-iv", expected.iv_hex,
-                      "-in", folder.path("plain.txt"), "-out", folder.path("theirs.bin")});
+        const auto encrypted = run_tool({"openssl", "enc", "-aes-256-cbc", "-K", expected.key_hex,
+                                         "-iv", expected.iv_hex, "-in", folder.path("plain.txt"),
+                                         "-out", folder.path("theirs.bin")});
         ASSERT_EQ(encrypted.status, 0) << encrypted.err;
         auto back = cipher->decrypt(read_bytes(folder.path("theirs.bin")));
         ASSERT_TRUE(back);

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Times `export` of one table of mixed columns against pg_dump --data-only
+# --inserts on the same table, side by side in one run, on a private cluster:
+#   bash bench/export/run.sh [BUILD_DIR] [ROWS]      (default: 1000000)
+# The table has 10 columns (integers, numeric, float, text with quotes,
+# timestamptz, boolean, date, bytea, NULLs). Prints the median wall time of
+# 3 runs, rows/s and the peak memory of each command.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build}
+rows=${2:-1000000}
+cli="$build/launcher/dizezida-postgresql"
+[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
+command -v pg_dump >/dev/null || { echo "pg_dump is missing (Debian package postgresql-client)" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
+
+state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
+out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
+trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
+bash "$root/scripts/pg-cluster.sh" start "$state"
+conninfo=$(cat "$state/conninfo")
+
+psql "$conninfo" -q -v ON_ERROR_STOP=1 <<SQL >/dev/null
+CREATE TABLE mixed (
+  id integer PRIMARY KEY, qty smallint, big bigint, price numeric(12,2), ratio double precision,
+  name text, at timestamptz, flag boolean, day date, blob bytea);
+INSERT INTO mixed
+SELECT g, (g % 30000)::smallint, g::bigint * 1000003, (g % 100000) / 100.0, g / 7.0,
+       CASE WHEN g % 10 = 0 THEN NULL ELSE 'name ' || g || ' O''Neil' END,
+       timestamptz '2024-01-01 00:00:00+00' + g * interval '1 second', g % 2 = 0,
+       date '2020-01-01' + g % 1000, decode(md5(g::text), 'hex')
+FROM generate_series(1, $rows) g;
+VACUUM ANALYZE mixed;
+SQL
+
+# Median wall seconds and peak kilobytes of three runs of a command.
+measure() {
+  local runs=() peak=0
+  for _ in 1 2 3; do
+    /usr/bin/time -f "%e %M" -o "$out/time" "$@" >/dev/null 2>&1
+    read -r seconds kilobytes <"$out/time"
+    runs+=("$seconds")
+    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
+  done
+  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
+}
+
+printf '%-28s %10s %12s %12s\n' command seconds rows/s peak
+report() {
+  printf '%-28s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"
+}
+read -r s kb < <(measure pg_dump --data-only --inserts -t mixed -d "$conninfo" -f "$out/dump.sql")
+report "pg_dump --data-only --inserts" "$s" "$kb"
+read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format insert -o "$out/insert.sql")
+report "export --format insert" "$s" "$kb"
+read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format html -o "$out/page.html")
+report "export --format html" "$s" "$kb"
+read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format update -o "$out/update.sql")
+report "export --format update" "$s" "$kb"
+read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format md -o "$out/table.md")
+report "export --format md" "$s" "$kb"

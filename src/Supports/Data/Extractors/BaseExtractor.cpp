@@ -1,0 +1,471 @@
+#include "Supports/Data/Extractors/BaseExtractor.hpp"
+
+#include "Contracts/Database/IConnection.hpp"
+#include "Contracts/Database/IStatement.hpp"
+#include "Foundation/LoggingService.hpp"
+#include "Helpers/AtomicFile.hpp"
+#include "Helpers/DatabaseHelper.hpp"
+#include "Model/MetaColumn.hpp"
+#include "Model/MetaTable.hpp"
+#include "Supports/Database/SqlText.hpp"
+
+#include "core/Properties.hpp"
+#include "provider/Contracts/ColumnModel.hpp"
+#include "provider/Contracts/TableModel.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
+
+namespace Dizezida::Dovodarud::Supports::Data::Extractors {
+
+using Helpers::DatabaseHelper;
+using Supports::Database::sql_name;
+
+Core::Error extractor_error(ExtractorError code, std::string message) {
+    return Core::Error::make("dizezida-extractor-error-quark", static_cast<int>(code),
+                             std::move(message));
+}
+
+std::vector<std::string> split_columns(std::string_view columns) {
+    std::vector<std::string> names;
+    if (columns.empty())
+        return names;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = columns.find(',', start);
+        names.emplace_back(columns.substr(start, comma - start));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    return names;
+}
+
+Core::Result<std::vector<std::string>> parse_names(std::string_view text, char separator) {
+    std::vector<std::string> names;
+    const auto bad = [&](std::string_view why) {
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          fmt::format("cannot read the names {}: {}", text, why)));
+    };
+    std::size_t i = 0;
+    for (;;) {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        std::string name;
+        if (i < text.size() && text[i] == '"') {
+            for (++i;; ++i) {
+                if (i == text.size())
+                    return bad("a quote is not closed");
+                if (text[i] == '"') {
+                    if (i + 1 < text.size() && text[i + 1] == '"') {
+                        name += '"';
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                name += text[i];
+            }
+            while (i < text.size() && text[i] == ' ')
+                ++i;
+            if (i < text.size() && text[i] != separator)
+                return bad("text follows a quoted name");
+        } else {
+            const std::size_t end = std::min(text.find(separator, i), text.size());
+            name = std::string(text.substr(i, end - i));
+            while (!name.empty() && name.back() == ' ')
+                name.pop_back();
+            i = end;
+        }
+        if (name.empty())
+            return bad("a name is empty");
+        names.push_back(std::move(name));
+        if (i >= text.size())
+            return names;
+        ++i; // the separator
+    }
+}
+
+BaseExtractor::BaseExtractor(std::string file_extention)
+    : m_file_extention(std::move(file_extention)) {}
+
+BaseExtractor::~BaseExtractor() = default;
+
+std::string BaseExtractor::option(std::string_view key) const {
+    const auto found = m_options.find(key);
+    return found == m_options.end() ? std::string() : found->second;
+}
+
+Core::Result<std::uint64_t> BaseExtractor::export_to_file(const TableModel& model,
+                                                          const std::string& filename,
+                                                          const RowProgressCallback& progress) {
+    Foundation::LoggingService::info(nullptr, "export to file: %s", filename.c_str());
+    std::string buffer;
+    auto rows = export_to_text(model, buffer, progress);
+    if (!rows)
+        return rows;
+    DIZEZIDA_TRY(
+        Helpers::write_file_atomically(filename, buffer, Helpers::AtomicFile::default_mode()));
+    return rows;
+}
+
+Core::Result<std::uint64_t> BaseExtractor::export_to_text(const TableModel&, std::string&,
+                                                          const RowProgressCallback&) {
+    return 0;
+}
+
+Core::Result<std::string> BaseExtractor::begin_rows(const TableModel&) {
+    return std::string();
+}
+
+void BaseExtractor::append_row(const TableModel&, std::size_t, std::uint64_t, std::string&) {}
+
+std::string BaseExtractor::end_rows(std::uint64_t) {
+    return {};
+}
+
+Core::Result<std::uint64_t> BaseExtractor::export_rows(const TableModel& model,
+                                                       std::string& buffer,
+                                                       const RowProgressCallback& progress) {
+    auto head = begin_rows(model);
+    if (!head)
+        return Core::fail(std::move(head).error());
+    std::string out = std::move(*head);
+    const std::size_t rows = model.get_row_count();
+    for (std::size_t index = 0; index < rows; ++index) {
+        const std::size_t start = out.size();
+        append_row(model, index, index + 1, out);
+        if (progress)
+            progress(rows, index + 1, std::string_view(out).substr(start));
+    }
+    out += end_rows(rows);
+    buffer = std::move(out);
+    return rows;
+}
+
+std::string BaseExtractor::format_column_value(DataType data_type,
+                                               const Zozuvoru::Contracts::ValuePtr& data_value) {
+    return DatabaseHelper::format_sql_value(static_cast<std::uint32_t>(data_type), data_value);
+}
+
+namespace {
+
+/// Types whose imported text loses its surrounding blanks: booleans and numbers.
+bool is_plain(DataType type) {
+    const int number = static_cast<int>(type);
+    return (number >= 2 && number <= 10) || number == 14 || number == 16 || number == 17;
+}
+
+/// The character kinds, whose empty text is a value of its own.
+bool is_character(DataType type) {
+    return type == DataType::CHAR || type == DataType::VARCHAR || type == DataType::STRING ||
+           type == DataType::TEXT;
+}
+
+std::string_view trimmed(std::string_view text) {
+    constexpr std::string_view k_blanks = " \t\n\v\f\r";
+    const std::size_t first = text.find_first_not_of(k_blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(k_blanks) - first + 1);
+}
+
+} // namespace
+
+std::string BaseExtractor::format_column_text(DataType data_type, std::string_view data_value) {
+    const std::string_view core = trimmed(data_value);
+    if (core.empty())
+        return "NULL";
+    return DatabaseHelper::format_sql_text(static_cast<std::uint32_t>(data_type),
+                                           is_plain(data_type) ? core : data_value);
+}
+
+std::string BaseExtractor::format_cell(const TableModel& model, std::size_t row,
+                                       std::size_t column) {
+    std::string scratch;
+    std::string out;
+    append_cell(out, model, row, column, scratch);
+    return out;
+}
+
+void BaseExtractor::append_cell(std::string& out, const TableModel& model, std::size_t row,
+                                std::size_t column, std::string& scratch) {
+    if (model.is_null_at(row, column)) {
+        out += "NULL";
+        return;
+    }
+    DatabaseHelper::append_sql_text(
+        out, static_cast<std::uint32_t>(model.get_columns()[column]->get_data_type()),
+        model.get_text_view_at(row, column, scratch));
+}
+
+Core::Result<char> BaseExtractor::name_quote() const {
+    const std::string quote = option("QUOTE_NAMES");
+    if (quote.empty() || quote == "double")
+        return '"';
+    if (quote == "backquote")
+        return '`';
+    return Core::fail(extractor_error(
+        ExtractorError::Options,
+        fmt::format("QUOTE_NAMES is \"double\" or \"backquote\", not \"{}\"", quote)));
+}
+
+Core::Result<std::string> BaseExtractor::quoted_table_name(char quote) const {
+    const std::string table = option("TABLENAME");
+    if (table.empty())
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          "the option TABLENAME names no table"));
+    auto names = parse_names(table, '.');
+    if (!names)
+        return Core::fail(std::move(names).error());
+    std::string quoted;
+    for (const std::string& name : *names) {
+        if (!quoted.empty())
+            quoted += '.';
+        Supports::Database::append_quoted(quoted, name, quote);
+    }
+    return quoted;
+}
+
+Core::Result<void> BaseExtractor::require_columns(const TableModel& model) {
+    if (model.get_column_count() == 0)
+        return Core::fail(extractor_error(ExtractorError::Model, "the result has no columns"));
+    return {};
+}
+
+// ---- the row import rule ----------------------------------------------------------------------
+
+namespace {
+
+/// The file column a table column is mapped to ("" when none).
+std::string source_of(const MetaModel::MetaColumn& column) {
+    const auto data = std::static_pointer_cast<std::string>(column.get_data(k_source_key));
+    return data ? *data : std::string();
+}
+
+/// Whether a value written bare (a number or a boolean) means to the
+/// column's input function (what COPY calls) what the bare literal means to
+/// an INSERT: an integer column takes a literal with a fraction or an
+/// exponent by rounding but refuses that text, and money converts numbers
+/// by its own rule.
+bool copy_keeps_bare(const MetaModel::MetaColumn& column, std::string_view text) {
+    const int type = static_cast<int>(column.get_data_type());
+    if (column.get_raw_type() == "money")
+        return false;
+    if (type >= 3 && type <= 10)
+        return text.find_first_of(".eE") == std::string_view::npos;
+    return true;
+}
+
+/// Where a table column's file column stands among the source columns.
+std::optional<std::size_t> source_index(const MetaModel::MetaColumn& column,
+                                        TextList source_columns) {
+    const std::string source = source_of(column);
+    if (source.empty())
+        return std::nullopt;
+    const auto found = std::find(source_columns.begin(), source_columns.end(), source);
+    if (found == source_columns.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(found - source_columns.begin());
+}
+
+enum class Action { Append, Update, Merge, Delete, Replace };
+
+std::optional<Action> action_of(std::string_view text) {
+    static constexpr std::array<std::pair<std::string_view, Action>, 5> k_actions{{
+        {"append", Action::Append},
+        {"update", Action::Update},
+        {"merge", Action::Merge},
+        {"delete", Action::Delete},
+        {"replace", Action::Replace},
+    }};
+    for (const auto& [name, action] : k_actions)
+        if (name == text)
+            return action;
+    return std::nullopt;
+}
+
+bool needs_key(Action action) {
+    return action == Action::Update || action == Action::Merge || action == Action::Delete;
+}
+
+} // namespace
+
+void set_source(MetaModel::MetaColumn& column, std::string file_column) {
+    column.set_data(k_source_key, std::make_shared<std::string>(std::move(file_column)));
+}
+
+std::string BaseExtractor::format_field(DataType data_type, const Field& field) {
+    if (!field)
+        return "NULL";
+    if (is_character(data_type))
+        return Supports::Database::sql_literal(*field);
+    return format_column_text(data_type, *field);
+}
+
+Core::Result<PreparedRow> BaseExtractor::prepare_row(const MetaModel::MetaTable& table,
+                                                     TextList source_columns, FieldList fields,
+                                                     bool with_keys, bool empty_is_null) const {
+    PreparedRow prepared;
+    for (const auto& column : table.get_columns()) {
+        const auto index = source_index(*column, source_columns);
+        if (!index)
+            continue;
+        if (*index >= fields.size())
+            return Core::fail(extractor_error(
+                ExtractorError::Row,
+                fmt::format("the row has {} fields; column {} is mapped to field {}", fields.size(),
+                            column->get_name(), *index + 1)));
+        const DataType type = column->get_data_type();
+        const Field& field = fields[*index];
+        Field value = field;
+        if (value && (empty_is_null || !is_character(type))) {
+            const std::string_view core = trimmed(*value);
+            if (core.empty())
+                value.reset();
+            else if (is_plain(type))
+                value = std::string(core);
+        }
+        std::string text = value ? DatabaseHelper::format_sql_text(
+                                       static_cast<std::uint32_t>(type), *value)
+                                 : std::string("NULL");
+        if (value && !text.empty() && text.front() != '\'' && !copy_keeps_bare(*column, *value))
+            prepared.copy_safe = false;
+        std::string name = sql_name(column->get_name());
+        if (with_keys && column->get_is_primary_key()) {
+            if (!value)
+                return Core::fail(extractor_error(
+                    ExtractorError::Row,
+                    fmt::format("key column {} is NULL in this row", column->get_name())));
+            prepared.keys.push_back(name);
+            prepared.key_texts.push_back(text);
+        }
+        prepared.names.push_back(std::move(name));
+        prepared.texts.push_back(std::move(text));
+        prepared.copy_values.push_back(std::move(value));
+    }
+    if (prepared.names.empty())
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          "no column of the table is mapped to the file"));
+    return prepared;
+}
+
+namespace {
+
+std::vector<Field> as_fields(TextList values) {
+    return std::vector<Field>(values.begin(), values.end());
+}
+
+} // namespace
+
+Core::Result<std::string> BaseExtractor::build_insert_data_sql(
+    Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
+    TextList source_columns, TextList values) const {
+    auto prepared = prepare_row(table, source_columns, as_fields(values), false, true);
+    if (!prepared)
+        return Core::fail(std::move(prepared).error());
+    return connection.statement()->build_sql_insert(table.get_schema(), table.get_name(),
+                                                    prepared->names, prepared->texts);
+}
+
+Core::Result<std::string> BaseExtractor::build_update_data_sql(
+    Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
+    TextList source_columns, TextList values) const {
+    auto prepared = prepare_row(table, source_columns, as_fields(values), true, true);
+    if (!prepared)
+        return Core::fail(std::move(prepared).error());
+    if (prepared->keys.empty())
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          "no primary-key column is mapped to the file"));
+    return connection.statement()->build_sql_update(table.get_schema(), table.get_name(),
+                                                    prepared->names, prepared->texts,
+                                                    prepared->keys, prepared->key_texts);
+}
+
+Core::Result<std::string> BaseExtractor::build_delete_data_sql(
+    Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
+    TextList source_columns, TextList values) const {
+    auto prepared = prepare_row(table, source_columns, as_fields(values), true, true);
+    if (!prepared)
+        return Core::fail(std::move(prepared).error());
+    if (prepared->keys.empty())
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          "no primary-key column is mapped to the file"));
+    return connection.statement()->build_sql_delete(table.get_schema(), table.get_name(),
+                                                    prepared->keys, prepared->key_texts);
+}
+
+Core::Result<void> BaseExtractor::check_import(const MetaModel::MetaTable& table) const {
+    const std::string action_text = option("ACTION");
+    const auto action = action_of(action_text);
+    if (!action)
+        return Core::fail(extractor_error(
+            ExtractorError::Options,
+            action_text.empty()
+                ? std::string("no ACTION given (append, update, merge, delete or replace)")
+                : fmt::format("unknown ACTION \"{}\" (append, update, merge, delete or replace)",
+                              action_text)));
+    const std::vector<std::string> sources = split_columns(option("COLUMNS"));
+    bool mapped = false;
+    bool key_mapped = false;
+    for (const auto& column : table.get_columns()) {
+        if (!source_index(*column, sources))
+            continue;
+        mapped = true;
+        key_mapped = key_mapped || column->get_is_primary_key();
+    }
+    if (!mapped)
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          "no column of the table is mapped to the file"));
+    if (needs_key(*action) && !key_mapped)
+        return Core::fail(extractor_error(
+            ExtractorError::Options,
+            fmt::format("ACTION {} needs the table's primary-key columns mapped to the file",
+                        action_text)));
+    return {};
+}
+
+Core::Result<std::int64_t>
+BaseExtractor::import_row_to_table(Contracts::Database::IConnection& connection,
+                                   const MetaModel::MetaTable& table, TextList values) const {
+    DIZEZIDA_TRY(check_import(table));
+    const auto action = action_of(option("ACTION"));
+    const std::vector<std::string> sources = split_columns(option("COLUMNS"));
+    const auto run = [&](Core::Result<std::string> sql) -> Core::Result<std::int64_t> {
+        if (!sql)
+            return Core::fail(std::move(sql).error());
+        return connection.execute_no_query(*sql);
+    };
+    switch (*action) {
+    case Action::Append:
+    case Action::Replace:
+        return run(build_insert_data_sql(connection, table, sources, values));
+    case Action::Update:
+        return run(build_update_data_sql(connection, table, sources, values));
+    case Action::Delete:
+        return run(build_delete_data_sql(connection, table, sources, values));
+    case Action::Merge: {
+        auto updated = run(build_update_data_sql(connection, table, sources, values));
+        if (!updated || *updated != 0)
+            return updated;
+        return run(build_insert_data_sql(connection, table, sources, values));
+    }
+    }
+    return 0;
+}
+
+const Core::TypeInfo& BaseExtractor::static_type() {
+    using namespace Core;
+    static const TypeInfo info = TypeInfo::make_class<BaseExtractor, Object>(
+        "DizezidaDovodarudSupportsDataExtractorsBaseExtractor",
+        {prop("file-extention", &BaseExtractor::m_file_extention, Readable | Construct),
+         prop("continue-on-error", &BaseExtractor::m_continue_on_error)},
+        {&Contracts::Data::IExporter::static_type()});
+    return info;
+}
+
+} // namespace Dizezida::Dovodarud::Supports::Data::Extractors
+
+DIZEZIDA_REGISTER_TYPE(Dizezida::Dovodarud::Supports::Data::Extractors::BaseExtractor)

@@ -1,0 +1,201 @@
+// `dizezida-postgresql export --server SERVER (--table SCHEMA.TABLE | --query
+// SQL) --format FORMAT [--option KEY=VALUE]... [-o FILE]`: streams the rows
+// of a table or a query through an extractor to stdout or to a file (written
+// whole or not at all). The rows are read in chunks, so memory stays bounded
+// whatever their number; the count goes to stderr at the end.
+#include "ui/FrontEnd.hpp"
+#include "ui/RowProgress.hpp"
+#include "ui/Session.hpp"
+
+#include "Helpers/AtomicFile.hpp"
+#include "Supports/Data/Extractors/ExportStream.hpp"
+#include "Supports/Data/Extractors/HtmlExtractor.hpp"
+#include "Supports/Data/Extractors/MarkdownExtractor.hpp"
+#include "Supports/Data/Extractors/SqlInsertExtractor.hpp"
+#include "Supports/Data/Extractors/SqlUpdateExtractor.hpp"
+#include "Supports/Database/SqlText.hpp"
+
+#include "provider/Contracts/IDataReader.hpp"
+#include "provider/Contracts/TableModel.hpp"
+#include "provider/Contracts/ValueObject.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+using namespace Dizezida::Dovodarud;
+using namespace Dizezida::Dovodarud::Supports::Data::Extractors;
+using Supports::Database::sql_literal;
+using Supports::Database::sql_name;
+
+constexpr std::size_t k_chunk_rows = 5000;
+
+struct ExportOptions {
+    std::string server;
+    std::string table;
+    std::string query;
+    std::string format;
+    std::vector<std::string> options;
+    std::string output;
+};
+
+/// The extractor writing a format; nullptr for an unknown one.
+std::unique_ptr<BaseExtractor> extractor_for(const std::string& format) {
+    if (format == "insert")
+        return std::make_unique<SqlInsertExtractor>();
+    if (format == "update")
+        return std::make_unique<SqlUpdateExtractor>();
+    if (format == "html")
+        return std::make_unique<HtmlExtractor>();
+    if (format == "md")
+        return std::make_unique<MarkdownExtractor>();
+    return nullptr;
+}
+
+/// The names of the table's primary key, quoted and comma-separated ("" for none).
+std::string primary_key_of(Contracts::Database::IConnection& connection,
+                           const std::string& quoted_table) {
+    auto keys = connection.execute_as_model(
+        "SELECT a.attname FROM pg_catalog.pg_index i JOIN pg_catalog.pg_attribute a"
+        " ON a.attrelid = i.indrelid AND a.attnum = ANY (i.indkey)"
+        " WHERE i.indrelid = " + sql_literal(quoted_table) + "::regclass AND i.indisprimary"
+        " ORDER BY array_position(i.indkey::int2[], a.attnum)");
+    std::string names;
+    if (!keys)
+        return names;
+    for (std::size_t row = 0; row < (*keys)->get_row_count(); ++row) {
+        if (!names.empty())
+            names += ',';
+        names += sql_name((*keys)->get_text_at(row, 0));
+    }
+    return names;
+}
+
+/// Writes to stdout, or to a file that replaces the target only on commit.
+class Output {
+public:
+    [[nodiscard]] Dizezida::Core::Result<void> open(const std::string& file) {
+        if (file.empty())
+            return {};
+        auto opened = Helpers::AtomicFile::create(file, Helpers::AtomicFile::default_mode());
+        if (!opened)
+            return Dizezida::Core::fail(std::move(opened).error());
+        m_file.emplace(std::move(*opened));
+        return {};
+    }
+    [[nodiscard]] Dizezida::Core::Result<void> write(std::string_view text) {
+        if (m_file)
+            return m_file->write(text);
+        if (!std::cout.write(text.data(), static_cast<std::streamsize>(text.size())))
+            return Dizezida::Core::fail(
+                Helpers::file_error(EIO, "Cannot write to the standard output"));
+        return {};
+    }
+    [[nodiscard]] Dizezida::Core::Result<void> commit() {
+        if (m_file)
+            return m_file->commit();
+        if (!std::cout.flush())
+            return Dizezida::Core::fail(
+                Helpers::file_error(EIO, "Cannot write to the standard output"));
+        return {};
+    }
+
+private:
+    std::optional<Helpers::AtomicFile> m_file;
+};
+
+int fail(const std::string& message, int status = 1) {
+    std::cerr << "export: " << message << '\n';
+    return status;
+}
+
+int run_export(const ExportOptions& options) {
+    if (options.table.empty() == options.query.empty())
+        return fail("give either --table SCHEMA.TABLE or --query SQL", Dizezida::Rezizida::k_usage_error);
+    auto extractor = extractor_for(options.format);
+    if (!extractor)
+        return fail("unknown format \"" + options.format + "\" (insert, update, html, md)",
+                    Dizezida::Rezizida::k_usage_error);
+    for (const std::string& option : options.options) {
+        const auto equals = option.find('=');
+        if (equals == std::string::npos || equals == 0)
+            return fail("--option takes KEY=VALUE, not \"" + option + "\"",
+                        Dizezida::Rezizida::k_usage_error);
+        extractor->get_options()[option.substr(0, equals)] = option.substr(equals + 1);
+    }
+    std::string sql = options.query;
+    std::string quoted_table;
+    if (!options.table.empty()) {
+        auto names = parse_names(options.table, '.');
+        if (!names || names->size() > 2)
+            return fail("--table takes SCHEMA.TABLE (quote names holding a point: \"a.b\".c)",
+                        Dizezida::Rezizida::k_usage_error);
+        for (const std::string& name : *names)
+            quoted_table += (quoted_table.empty() ? "" : ".") + sql_name(name);
+        sql = "SELECT * FROM " + quoted_table;
+        extractor->get_options().try_emplace("TABLENAME", quoted_table);
+    }
+
+    auto connection = Dizezida::Rezizida::open_session(options.server);
+    if (!connection)
+        return 1;
+    if (options.format == "update" && !quoted_table.empty() &&
+        !extractor->get_options().contains("KEYS")) {
+        if (const std::string keys = primary_key_of(**connection, quoted_table); !keys.empty())
+            extractor->get_options()["KEYS"] = keys;
+    }
+    Output output;
+    if (auto opened = output.open(options.output); !opened) {
+        (*connection)->close();
+        return fail(opened.error().message);
+    }
+    auto reader = (*connection)->execute_reader(sql);
+    if (!reader) {
+        (*connection)->close();
+        return fail(reader.error().message);
+    }
+    Dizezida::Rezizida::RowProgress progress("exported");
+    auto rows = ExportStream::export_reader(
+        *extractor, **reader, [&](std::string_view text) { return output.write(text); },
+        k_chunk_rows, [&](std::uint64_t, std::uint64_t row, std::string_view) { progress.update(row); });
+    (*reader)->close();
+    (*connection)->close();
+    if (!rows)
+        return fail(rows.error().message);
+    if (auto committed = output.commit(); !committed)
+        return fail(committed.error().message);
+    progress.finish(*rows);
+    return 0;
+}
+
+void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
+    auto options = std::make_shared<ExportOptions>();
+    CLI::App* command = app.add_subcommand(
+        "export", "Write the rows of a table or a query as SQL statements, HTML or Markdown");
+    command->add_option("--server", options->server,
+                        Dizezida::Rezizida::k_server_help);
+    command->add_option("--table", options->table,
+                        "The table to export, as SCHEMA.TABLE (also the default TABLENAME)");
+    command->add_option("--query", options->query, "The query whose rows to export");
+    command->add_option("--format", options->format,
+                        "insert: INSERT statements; update: UPDATE statements keyed on the "
+                        "table's primary key (or the KEYS option; on the first column when "
+                        "neither is known); html: an HTML page; md: a Markdown table")
+        ->required();
+    command->add_option("--option", options->options,
+                        "KEY=VALUE (repeatable): TABLENAME=[SCHEMA.]TABLE, KEYS=COL[,COL...], "
+                        "QUOTE_NAMES=double|backquote");
+    command->add_option("-o,--output", options->output,
+                        "Write to FILE (replaced only when the export succeeds) instead of stdout");
+    command->callback([&context, options] {
+        context.run = [options] { return run_export(*options); };
+    });
+}
+
+} // namespace
+
+DIZEZIDA_FRONT_END_COMMAND(add_export_command)
