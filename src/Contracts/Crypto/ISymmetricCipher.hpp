@@ -40,7 +40,7 @@ class ISymmetricCipher {
 public:
     virtual ~ISymmetricCipher() = default;
     /// Derives the key from a pass phrase and a salt text; replaces any
-    /// earlier key.
+    /// earlier key (a failure keeps it).
     [[nodiscard]] virtual Core::Result<void> initialize(std::string_view key,
                                                         std::string_view salt) = 0;
     /// The cipher text of `data`, exactly (padding included).
