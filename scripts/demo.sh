@@ -54,3 +54,13 @@ echo "== dizezida-postgresql export: rows as INSERT statements and as a Markdown
   INSERT INTO shop.orders (customer, total) VALUES (1, 12.50), (2, 1234567.89); SELECT 'filled' AS shop" >/dev/null
 "$program" export --server "$server" --table shop.customers --format insert
 "$program" export --server "$server" --query "SELECT o.id, c.name, o.total FROM shop.orders o JOIN shop.customers c ON c.id = o.customer ORDER BY o.id" --format md
+
+echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
+# The demo keeps its server list beside its cluster, not in the user's config.
+export XDG_CONFIG_HOME="$state/config"
+rm -rf "$XDG_CONFIG_HOME"
+"$program" password generate 20 | "$program" servers add demo --server "$server" --password-stdin
+"$program" servers list
+"$program" query --server @demo "SELECT current_database() AS database, current_user AS login"
+echo "== the saved password is stored protected:"
+grep '"password"' "$XDG_CONFIG_HOME/dizezida/servers.json"

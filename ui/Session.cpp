@@ -1,12 +1,18 @@
 #include "ui/Session.hpp"
 
+#include "Contracts/Setting/ServerStore.hpp"
 #include "Contracts/Setting/UserSetting.hpp"
 #include "Foundation/LoggingService.hpp"
 #include "Foundation/Services.hpp"
+#include "Helpers/PasswordHelper.hpp"
+#include "Helpers/ServiceHelper.hpp"
+#include "Supports/Crypto/OpenSSLAsymmetricCipher.hpp"
+#include "Supports/Crypto/OpenSSLSymmetricCipher.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
 #include "Supports/Log/LogManager.hpp"
 #include "provider/Supports/ConnInfo.hpp"
 
+#include <fmt/format.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -50,16 +56,50 @@ void start_services() {
     Services::initialize();
     Services::register_type<Dovodarud::Contracts::Log::ILogManager,
                             Dovodarud::Supports::Log::LogManager>();
+    Services::register_instance<Dovodarud::Setting::UserSetting>(setting);
+    Services::register_instance(std::make_shared<Zozuvoru::Contracts::ServerSetting>());
+    Services::register_type<Dovodarud::Contracts::Crypto::ISymmetricCipher,
+                            Dovodarud::Supports::Crypto::OpenSSLSymmetricCipher>();
+    Services::register_type<Dovodarud::Contracts::Crypto::IAsymmetricCipher,
+                            Dovodarud::Supports::Crypto::OpenSSLAsymmetricCipher>();
+    // Resolved here, on the main thread: the registry builds services without a lock.
+    Dovodarud::Helpers::ServiceHelper::cipher();
+    Dovodarud::Helpers::ServiceHelper::pubkey();
     gchar* folder = g_build_filename(g_get_user_state_dir(), "dizezida", "logs", nullptr);
     LoggingService::initialize("dizezida", level, folder,
                                slice ? std::int64_t{slice} : 10 * 1024 * 1024);
     g_free(folder);
 }
 
+Core::Result<Zozuvoru::Contracts::ServerPtr> server_from_text(const std::string& text) {
+    if (!text.starts_with('@'))
+        return Zozuvoru::Supports::server_from_conninfo(text);
+    start_services();
+    const std::string name = text.substr(1);
+    const auto servers = Dovodarud::Helpers::ServiceHelper::servers();
+    Dovodarud::Setting::ServerStore store;
+    DIZEZIDA_TRY(store.load(*servers, Dovodarud::Setting::ServerStore::Passwords::Keep));
+    const auto saved = servers->find_by_name(name);
+    if (!saved)
+        return Core::fail(Core::Error::make(
+            "UserSetting", -3,
+            fmt::format("No saved server named \"{}\" in {} (see servers list)", name,
+                        store.filename())));
+    auto server = saved->clone();
+    if (!Dovodarud::Helpers::PasswordHelper::decrypt_password(server))
+        return Core::fail(Core::Error::make(
+            "Crypto", -1,
+            fmt::format("The saved password of \"{}\" cannot be decrypted: it was saved by "
+                        "another user or on another machine, or the file was changed (save "
+                        "the server again with servers add)",
+                        name)));
+    return server;
+}
+
 std::optional<std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl>>
 open_session(const std::string& server_text) {
     start_services();
-    auto server = Zozuvoru::Supports::server_from_conninfo(server_text);
+    auto server = server_from_text(server_text);
     if (!server) {
         std::cerr << server.error().message << '\n';
         return std::nullopt;

@@ -1,6 +1,7 @@
 // What every front-end command that talks to a server shares: the service
-// registry and logging started once, and a connection opened from a libpq
-// connection string or URI.
+// registry (with the user settings, the saved server list and the ciphers)
+// and logging started once, and a connection opened from a libpq connection
+// string or URI, or from a saved server named "@NAME".
 #pragma once
 
 #include "Supports/Database/ConnectionImpl.hpp"
@@ -11,13 +12,25 @@
 
 namespace Dizezida::Rezizida {
 
+/// The help text of every --server option.
+inline constexpr const char* k_server_help =
+    "libpq connection string or URI (PG* variables and ~/.pgpass apply), or @NAME of a saved "
+    "server (see servers --help)";
+
 /// Starts the registry and the logging service (main log in the user's
 /// state folder) unless they run already.
 void start_services();
 
-/// A connection opened on the server a connection string or URI names ("" uses
-/// the PG* variables alone). Prints the reason to stderr and returns nothing
-/// when the text is not valid or the server cannot be reached.
+/// The server record a --server text names: "@NAME" is the saved server of
+/// that name with its passwords decrypted (a copy; the saved list keeps the
+/// protected texts), anything else a libpq connection string or URI.
+[[nodiscard]] Core::Result<Zozuvoru::Contracts::ServerPtr>
+server_from_text(const std::string& text);
+
+/// A connection opened on the server a connection string, URI or "@NAME"
+/// names ("" uses the PG* variables alone). Prints the reason to stderr and
+/// returns nothing when the text is not valid, names no saved server, or the
+/// server cannot be reached.
 std::optional<std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl>>
 open_session(const std::string& server);
 

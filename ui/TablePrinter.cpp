@@ -1,6 +1,9 @@
 #include "ui/TablePrinter.hpp"
 
+#include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/TableModel.hpp"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <ostream>
@@ -11,6 +14,7 @@ namespace Dizezida::Rezizida {
 namespace {
 
 using Zozuvoru::Contracts::DataType;
+using Zozuvoru::Contracts::TableModel;
 
 /// Code points of a UTF-8 text (each continuation byte is not counted).
 std::size_t display_width(const std::string& text) {
@@ -42,6 +46,38 @@ void print_line(std::string line, std::ostream& out) {
     while (!line.empty() && line.back() == ' ')
         line.pop_back();
     out << line << '\n';
+}
+
+std::string csv_field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (const char c : text) {
+        out.push_back(c);
+        if (c == '"')
+            out.push_back('"');
+    }
+    return out + '"';
+}
+
+/// A value as JSON: booleans and whole numbers as such, the rest as text.
+nlohmann::ordered_json json_value(const TableModel& table, std::size_t r, std::size_t c) {
+    if (table.is_null_at(r, c))
+        return nullptr;
+    const std::string text = table.get_text_at(r, c);
+    switch (table.get_columns()[c]->get_data_type()) {
+    case DataType::BOOLEAN: return text == "t" || text == "true";
+    case DataType::SMALLINT:
+    case DataType::INTEGER:
+    case DataType::BIGINT:
+    case DataType::UINTEGER:
+        try {
+            return std::stoll(text);
+        } catch (...) {
+            return text;
+        }
+    default: return text;
+    }
 }
 
 } // namespace
@@ -90,6 +126,30 @@ void print_aligned_table(const Zozuvoru::Contracts::TableModel& table, std::ostr
         }
     }
     out << '(' << rows << (rows == 1 ? " row)" : " rows)") << '\n';
+}
+
+void print_csv_table(const Zozuvoru::Contracts::TableModel& table, std::ostream& out) {
+    const auto& columns = table.get_columns();
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        out << (c ? "," : "") << csv_field(columns[c]->get_title());
+    out << "\r\n";
+    for (std::size_t r = 0; r < table.get_row_count(); ++r) {
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            out << (c ? "," : "") << (table.is_null_at(r, c) ? "" : csv_field(table.get_text_at(r, c)));
+        out << "\r\n";
+    }
+}
+
+void print_json_table(const Zozuvoru::Contracts::TableModel& table, std::ostream& out) {
+    auto rows = nlohmann::ordered_json::array();
+    const auto& columns = table.get_columns();
+    for (std::size_t r = 0; r < table.get_row_count(); ++r) {
+        nlohmann::ordered_json row = nlohmann::ordered_json::object();
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            row[columns[c]->get_title()] = json_value(table, r, c);
+        rows.push_back(std::move(row));
+    }
+    out << rows.dump(2) << '\n';
 }
 
 } // namespace Dizezida::Rezizida

@@ -1,4 +1,5 @@
 #include "tests/ui/CommandRun.hpp"
+#include "tests/ui/ConfigHome.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,23 +14,8 @@ namespace {
 
 class SettingsCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/settings-command-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            m_saved = old;
-        ::setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
-    }
-    void TearDown() override {
-        if (m_saved)
-            ::setenv("XDG_CONFIG_HOME", m_saved->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(m_folder);
-    }
-    fs::path m_folder;
-    std::optional<std::string> m_saved;
+    Dizezida::Testing::ScratchConfigHome m_home;
+    const fs::path m_folder = m_home.folder();
 };
 
 } // namespace

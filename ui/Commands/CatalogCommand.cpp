@@ -45,7 +45,7 @@ void add_catalog_command(CLI::App& app, Dizezida::Rezizida::CommandContext& cont
     CLI::App* command = app.add_subcommand(
         "catalog", "Read a database's catalog into the model and write it as JSON");
     command->add_option("--server", options->server,
-                        "libpq connection string or URI (PG* variables and ~/.pgpass apply)");
+                        Dizezida::Rezizida::k_server_help);
     command->add_option("--schema", options->schemas, "Only this schema (repeatable)");
     command->add_option("--table", options->table, "Only this table, as SCHEMA.TABLE");
     command->add_option("-o,--output", options->output, "Write to FILE instead of stdout");

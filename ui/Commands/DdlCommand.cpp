@@ -57,7 +57,7 @@ void add_ddl_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context)
     CLI::App* command =
         app.add_subcommand("ddl", "Write a script that recreates the schemas of a database");
     command->add_option("--server", options->server,
-                        "libpq connection string or URI (PG* variables and ~/.pgpass apply)");
+                        Dizezida::Rezizida::k_server_help);
     command->add_option("--schema", options->schemas, "Only this schema (repeatable)");
     command->add_option("--table", options->table, "Only this table, as SCHEMA.TABLE");
     command->add_flag("--with-database", options->with_database,

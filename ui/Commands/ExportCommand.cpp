@@ -172,7 +172,7 @@ void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& conte
     CLI::App* command = app.add_subcommand(
         "export", "Write the rows of a table or a query as SQL, HTML, Markdown, CSV, TSV or JSON");
     command->add_option("--server", options->server,
-                        "libpq connection string or URI (PG* variables and ~/.pgpass apply)");
+                        Dizezida::Rezizida::k_server_help);
     command->add_option("--table", options->table,
                         "The table to export, as SCHEMA.TABLE (also the default TABLENAME)");
     command->add_option("--query", options->query, "The query whose rows to export");

@@ -50,7 +50,7 @@ void add_query_command(CLI::App& app, Dizezida::Rezizida::CommandContext& contex
     auto options = std::make_shared<QueryOptions>();
     CLI::App* command = app.add_subcommand("query", "Run SQL on a server and print the rows");
     command->add_option("--server", options->server,
-                        "libpq connection string or URI (PG* variables and ~/.pgpass apply)");
+                        Dizezida::Rezizida::k_server_help);
     command->add_option("sql", options->sql, "The SQL to run")->required();
     command->callback([&context, options] {
         context.run = [options] { return run_query(*options); };

@@ -1,0 +1,239 @@
+// `dizezida-postgresql servers path|list|show|add|remove`: the saved servers
+// ($XDG_CONFIG_HOME/dizezida/servers.json), which every --server option
+// reaches as "@NAME". Passwords are stored protected and never printed.
+#include "ui/FrontEnd.hpp"
+#include "ui/Session.hpp"
+#include "ui/TablePrinter.hpp"
+
+#include "Contracts/Serialization/IJsonSerializer.hpp"
+#include "Contracts/Setting/ServerStore.hpp"
+#include "Helpers/PasswordHelper.hpp"
+#include "Helpers/ServiceHelper.hpp"
+#include "provider/Contracts/ColumnModel.hpp"
+#include "provider/Contracts/ServerSetting.hpp"
+#include "provider/Contracts/TableModel.hpp"
+#include "provider/Contracts/ValueScalars.hpp"
+#include "provider/Supports/ConnInfo.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <iostream>
+
+namespace {
+
+using Dizezida::Dovodarud::Helpers::PasswordHelper;
+using Dizezida::Dovodarud::Setting::ServerStore;
+using Dizezida::Rezizida::k_usage_error;
+using Dizezida::Zozuvoru::Contracts::DataType;
+using Dizezida::Zozuvoru::Contracts::Server;
+using Dizezida::Zozuvoru::Contracts::ServerSetting;
+
+struct ServersOptions {
+    std::string file;
+    std::string name;
+    std::string server;
+    bool password_stdin = false;
+    std::string format = "table";
+};
+
+/// The saved list as stored (passwords left protected), or nothing after
+/// printing why.
+std::optional<std::pair<ServerStore, std::shared_ptr<ServerSetting>>>
+open_list(const ServersOptions& options) {
+    Dizezida::Rezizida::start_services();
+    ServerStore store(options.file.empty() ? ServerStore::default_filename() : options.file);
+    auto servers = Dizezida::Dovodarud::Helpers::ServiceHelper::servers();
+    if (auto loaded = store.load(*servers, ServerStore::Passwords::Keep); !loaded) {
+        std::cerr << "servers: " << loaded.error().message << '\n';
+        return std::nullopt;
+    }
+    return std::pair{std::move(store), std::move(servers)};
+}
+
+int save_list(const ServerStore& store, const ServerSetting& servers) {
+    if (auto saved = store.save(servers); !saved) {
+        std::cerr << "servers: " << saved.error().message << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+bool has_password(const Server& server) {
+    const auto fields = PasswordHelper::password_fields();
+    return std::any_of(fields.begin(), fields.end(), [&](const auto& field) {
+        return PasswordHelper::is_protected(server, field) && !(server.*field.get)().empty();
+    });
+}
+
+int run_list(const ServersOptions& options) {
+    auto list = open_list(options);
+    if (!list)
+        return 1;
+    const auto table = Dizezida::Zozuvoru::Contracts::TableModel::create();
+    for (const char* title :
+         {"Name", "Host", "Port", "User", "Database", "SSL", "SSH", "Password"}) {
+        const DataType type =
+            std::string_view(title) == "Port" ? DataType::INTEGER : DataType::TEXT;
+        table->add_column(
+            std::make_shared<Dizezida::Zozuvoru::Contracts::ColumnModel>(title, type));
+    }
+    for (const auto& server : list->second->get_servers()) {
+        auto row = table->new_row();
+        const auto text = [&row](std::size_t column, std::string value) {
+            row->set_value_at(column,
+                              Dizezida::Zozuvoru::Contracts::ValueString::create(std::move(value)));
+        };
+        text(0, server->name());
+        text(1, server->host());
+        if (server->port() != 0)
+            row->set_value_at(2, std::make_shared<Dizezida::Zozuvoru::Contracts::ValueInt32>(
+                                     static_cast<std::int32_t>(server->port())));
+        text(3, server->username());
+        text(4, server->initial());
+        text(5, server->ssl_using() ? "yes" : "no");
+        text(6, server->ssh_using() ? "yes" : "no");
+        text(7, has_password(*server) ? "saved" : "");
+        table->append(std::move(row));
+    }
+    if (options.format == "csv")
+        Dizezida::Rezizida::print_csv_table(*table, std::cout);
+    else if (options.format == "json")
+        Dizezida::Rezizida::print_json_table(*table, std::cout);
+    else
+        Dizezida::Rezizida::print_aligned_table(*table, std::cout);
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+/// The list and the server named by the options, or nothing after printing why.
+std::optional<std::pair<std::pair<ServerStore, std::shared_ptr<ServerSetting>>,
+                        Dizezida::Zozuvoru::Contracts::ServerPtr>>
+open_named(const ServersOptions& options) {
+    auto list = open_list(options);
+    if (!list)
+        return std::nullopt;
+    auto server = list->second->find_by_name(options.name);
+    if (!server) {
+        std::cerr << "servers: no saved server named \"" << options.name << "\" in "
+                  << list->first.filename() << '\n';
+        return std::nullopt;
+    }
+    return std::pair{std::move(*list), std::move(server)};
+}
+
+int run_show(const ServersOptions& options) {
+    const auto named = open_named(options);
+    if (!named)
+        return 1;
+    const auto& server = named->second;
+    nlohmann::ordered_json record = nlohmann::ordered_json::object();
+    Dizezida::Dovodarud::Contracts::Serialization::serialize_properties(record, *server);
+    for (const auto& field : PasswordHelper::password_fields())
+        if (auto& value = record[field.name]; !value.get<std::string>().empty())
+            value = "(saved)";
+    if (!server->http_password().empty())
+        record["http-password"] = "(saved)";
+    for (const auto& [key, value] : record.items())
+        std::cout << key << ": " << (value.is_string() ? value.get<std::string>() : value.dump())
+                  << '\n';
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+/// One line of standard input without its line end; nothing when there is none.
+std::optional<std::string> read_password() {
+    std::string line;
+    if (!std::getline(std::cin, line) && line.empty())
+        return std::nullopt;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+int run_add(const ServersOptions& options) {
+    if (options.name.empty() ||
+        std::any_of(options.name.begin(), options.name.end(),
+                    [](unsigned char c) { return c < 0x20 || c == 0x7f; })) {
+        std::cerr << "servers: a server name must not be empty or hold control characters\n";
+        return k_usage_error;
+    }
+    auto server = Dizezida::Zozuvoru::Supports::server_from_conninfo(options.server);
+    if (!server) {
+        std::cerr << "servers: " << server.error().message << '\n';
+        return k_usage_error;
+    }
+    if (options.password_stdin) {
+        auto password = read_password();
+        if (!password || password->empty()) {
+            std::cerr << "servers: no password on standard input\n";
+            return k_usage_error;
+        }
+        (*server)->set_password(std::move(*password));
+    }
+    (*server)->set_name(options.name);
+    auto list = open_list(options);
+    if (!list)
+        return 1;
+    if (list->second->find_by_name(options.name)) {
+        std::cerr << "servers: a server named \"" << options.name
+                  << "\" is saved already (servers remove it first)\n";
+        return 1;
+    }
+    list->second->add(*server);
+    return save_list(list->first, *list->second);
+}
+
+int run_remove(const ServersOptions& options) {
+    auto named = open_named(options);
+    if (!named)
+        return 1;
+    auto& [store, servers] = named->first;
+    servers->remove(named->second->uuid());
+    return save_list(store, *servers);
+}
+
+void add_servers_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
+    auto options = std::make_shared<ServersOptions>();
+    CLI::App* command =
+        app.add_subcommand("servers", "Saved servers, which every --server option takes as @NAME");
+    command->require_subcommand(1);
+    command->fallthrough();
+    command->add_option("--file", options->file,
+                        "Server list file (default $XDG_CONFIG_HOME/dizezida/servers.json)");
+    const auto on_run = [&context, options](int (*run)(const ServersOptions&)) {
+        return [&context, options, run] { context.run = [options, run] { return run(*options); }; };
+    };
+
+    command->add_subcommand("path", "Print the server list file in use")
+        ->callback([&context, options] {
+            context.run = [options] {
+                std::cout << (options->file.empty() ? ServerStore::default_filename()
+                                                    : options->file)
+                          << '\n';
+                return 0;
+            };
+        });
+    CLI::App* list = command->add_subcommand("list", "List the saved servers (never a password)");
+    list->add_option("--format", options->format, "table, csv or json")
+        ->check(CLI::IsMember({"table", "csv", "json"}));
+    list->callback(on_run(run_list));
+    CLI::App* show = command->add_subcommand("show", "Print one saved server (never a password)");
+    show->add_option("name", options->name, "The server's name")->required();
+    show->callback(on_run(run_show));
+    CLI::App* add = command->add_subcommand("add", "Save a server under a name");
+    add->add_option("name", options->name, "The name, used as @NAME")->required();
+    add->add_option("--server", options->server,
+                    "libpq connection string or URI (host, port, user, password, dbname, sslmode)")
+        ->required();
+    add->add_flag("--password-stdin", options->password_stdin,
+                  "Read the password from the first line of standard input");
+    add->callback(on_run(run_add));
+    CLI::App* remove = command->add_subcommand("remove", "Forget a saved server");
+    remove->add_option("name", options->name, "The server's name")->required();
+    remove->callback(on_run(run_remove));
+}
+
+} // namespace
+
+DIZEZIDA_FRONT_END_COMMAND(add_servers_command)
