@@ -13,6 +13,7 @@
 #include "Supports/Data/Extractors/MarkdownExtractor.hpp"
 #include "Supports/Data/Extractors/SqlInsertExtractor.hpp"
 #include "Supports/Data/Extractors/SqlUpdateExtractor.hpp"
+#include "Supports/Data/Extractors/XmlExtractor.hpp"
 #include "Supports/Database/SqlText.hpp"
 
 #include "provider/Contracts/IDataReader.hpp"
@@ -53,6 +54,8 @@ std::unique_ptr<BaseExtractor> extractor_for(const std::string& format) {
         return std::make_unique<HtmlExtractor>();
     if (format == "md")
         return std::make_unique<MarkdownExtractor>();
+    if (format == "xml")
+        return std::make_unique<XmlExtractor>();
     return nullptr;
 }
 
@@ -118,7 +121,7 @@ int run_export(const ExportOptions& options) {
         return fail("give either --table SCHEMA.TABLE or --query SQL", Dizezida::Rezizida::k_usage_error);
     auto extractor = extractor_for(options.format);
     if (!extractor)
-        return fail("unknown format \"" + options.format + "\" (insert, update, html, md)",
+        return fail("unknown format \"" + options.format + "\" (insert, update, html, md, xml)",
                     Dizezida::Rezizida::k_usage_error);
     for (const std::string& option : options.options) {
         const auto equals = option.find('=');
@@ -175,7 +178,7 @@ int run_export(const ExportOptions& options) {
 void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
     auto options = std::make_shared<ExportOptions>();
     CLI::App* command = app.add_subcommand(
-        "export", "Write the rows of a table or a query as SQL statements, HTML or Markdown");
+        "export", "Write the rows of a table or a query as SQL statements, HTML, Markdown or XML");
     command->add_option("--server", options->server,
                         "libpq connection string or URI (PG* variables and ~/.pgpass apply)");
     command->add_option("--table", options->table,
@@ -184,11 +187,14 @@ void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& conte
     command->add_option("--format", options->format,
                         "insert: INSERT statements; update: UPDATE statements keyed on the "
                         "table's primary key (or the KEYS option; on the first column when "
-                        "neither is known); html: an HTML page; md: a Markdown table")
+                        "neither is known); html: an HTML page; md: a Markdown table; xml: an XML "
+                        "document of RECORD elements")
         ->required();
     command->add_option("--option", options->options,
                         "KEY=VALUE (repeatable): TABLENAME=[SCHEMA.]TABLE, KEYS=COL[,COL...], "
-                        "QUOTE_NAMES=double|backquote");
+                        "QUOTE_NAMES=double|backquote; for xml STORAGE=attribute (columns as "
+                        "attributes, else child elements), NULL_VALUE=TEXT (else NULL is left "
+                        "out)");
     command->add_option("-o,--output", options->output,
                         "Write to FILE (replaced only when the export succeeds) instead of stdout");
     command->callback([&context, options] {
