@@ -2,8 +2,8 @@
 // storage forms, streamed bytes equal to the whole model's, names XML
 // cannot carry as they are, NULL apart from the empty text, documents in
 // other layouts, and failures that must not pass for success.
-#include "Supports/Data/Extractors/ExportStream.hpp"
 #include "Supports/Data/Extractors/XmlExtractor.hpp"
+#include "Supports/Data/Extractors/ExportStream.hpp"
 
 #include "Contracts/Database/IAdaptable.hpp"
 #include "Model/MetaColumn.hpp"
@@ -18,6 +18,7 @@
 #include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -89,9 +90,9 @@ TEST(XmlText, NamesXmlCannotCarryAsTheyAreComeBackUnchanged) {
     const std::vector<std::string> names{"?column?", "count(*)", "1st",  "a b",   "x:y",
                                          "_x0041_",  "xmlns",    "中文", "a",     "a",
                                          "a_1",      "-",        ".5",   "_x12_", "_x1234_x"};
-    const std::vector<std::string> expected{"?column?", "count(*)", "1st", "a b", "x:y",
-                                            "_x0041_",  "xmlns",    "中文", "a",   "a_2",
-                                            "a_1",      "-",        ".5",  "_x12_", "_x1234_x"};
+    const std::vector<std::string> expected{"?column?", "count(*)", "1st",  "a b",   "x:y",
+                                            "_x0041_",  "xmlns",    "中文", "a",     "a_2",
+                                            "a_1",      "-",        ".5",   "_x12_", "_x1234_x"};
     Cells row;
     for (std::size_t i = 0; i < names.size(); ++i)
         row.push_back("v" + std::to_string(i));
@@ -106,17 +107,12 @@ TEST(XmlText, NamesXmlCannotCarryAsTheyAreComeBackUnchanged) {
 
 TEST(XmlText, ControlCharactersInANameAreRefused) {
     XmlExtractor xml;
-    const auto path = std::filesystem::temp_directory_path() / "dizezida-xml-refused.xml";
-    std::filesystem::remove(path);
-    for (const std::string& name :
-         {std::string("tab\there"), std::string("new\nline"), std::string("nul\0", 4),
-          std::string()}) {
+    for (const std::string& name : {std::string("tab\there"), std::string("new\nline"),
+                                    std::string("nul\0", 4), std::string()}) {
         std::string text;
-        const auto rows = xml.export_to_text(*text_model({"ok", name}, {{"1", "2"}}), text, {});
-        EXPECT_FALSE(rows.has_value()) << name;
-        EXPECT_FALSE(xml.export_to_file(*text_model({name}, {{"1"}}), path.string(), {})
-                         .has_value());
-        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_FALSE(
+            xml.export_to_text(*text_model({"ok", name}, {{"1", "2"}}), text, {}).has_value())
+            << name;
     }
 }
 
@@ -181,10 +177,11 @@ TEST(XmlText, DocumentsInOtherLayoutsReadByName) {
         "<RECORD>\n\t<a><![CDATA[<raw>]]> &amp; <i>in</i>ner</a>\n</RECORD></RECORDS>";
     const auto model = loaded(xml, text);
     EXPECT_EQ(names_of(*model), (std::vector<std::string>{"b", "a", "c"}));
-    EXPECT_EQ(cells_of(*model), (std::vector<Cells>{{"", std::nullopt, std::nullopt},
-                                                    {"", "1", "x"},
-                                                    {"  two  ", "2", "3"},
-                                                    {std::nullopt, "<raw> & inner", std::nullopt}}));
+    EXPECT_EQ(cells_of(*model),
+              (std::vector<Cells>{{"", std::nullopt, std::nullopt},
+                                  {"", "1", "x"},
+                                  {"  two  ", "2", "3"},
+                                  {std::nullopt, "<raw> & inner", std::nullopt}}));
     EXPECT_EQ(loaded(xml, text, 2)->get_row_count(), 2u);
 
     const auto empty = loaded(xml, "<RECORDS/>");
@@ -207,14 +204,12 @@ TEST(XmlText, MalformedOrForeignDocumentsFailTheLoad) {
             EXPECT_EQ(model.error().code, -1);
         }
     }
-    xml.get_options()["FILENAME"] = "/nonexistent/records.xml";
-    EXPECT_FALSE(xml.load_from_file(0).has_value());
 }
 
-TEST(XmlText, FilesAreWrittenWholeAndReadBack) {
-    const auto folder = std::filesystem::temp_directory_path() / "dizezida-xml-files";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+TEST(XmlText, FilesAreWrittenWholeOrNotAtAllAndReadBack) {
+    char folder_template[] = "/tmp/dizezida-xml-XXXXXX";
+    ASSERT_NE(g_mkdtemp(folder_template), nullptr);
+    const std::filesystem::path folder = folder_template;
     const auto model = text_model({"id", "note"}, {{"1", "a\r\nb"}, {"2", std::nullopt}});
     XmlExtractor xml;
     const std::string path = (folder / "rows.xml").string();
@@ -223,8 +218,14 @@ TEST(XmlText, FilesAreWrittenWholeAndReadBack) {
     const auto back = xml.load_from_file(0);
     ASSERT_TRUE(back.has_value()) << back.error().message;
     EXPECT_EQ(cells_of(**back), cells_of(*model));
+
     EXPECT_FALSE(
         xml.export_to_file(*model, (folder / "missing" / "rows.xml").string(), {}).has_value());
+    const std::string refused = (folder / "refused.xml").string();
+    EXPECT_FALSE(xml.export_to_file(*text_model({"a\tb"}, {{"1"}}), refused, {}).has_value());
+    EXPECT_FALSE(std::filesystem::exists(refused));
+    xml.get_options()["FILENAME"] = (folder / "absent.xml").string();
+    EXPECT_FALSE(xml.load_from_file(0).has_value());
     std::filesystem::remove_all(folder);
 }
 

@@ -107,8 +107,8 @@ public:
                                                   fmt::format("Cannot open {}", filename)));
         initialize_libxml();
         document->m_reader.reset(xmlReaderForIO(&DocumentReader::read_block, nullptr,
-                                                document->m_file.get(), filename.c_str(),
-                                                nullptr, k_parse_options));
+                                                document->m_file.get(), filename.c_str(), nullptr,
+                                                k_parse_options));
         DIZEZIDA_TRY(document->ready());
         return document;
     }
@@ -119,8 +119,8 @@ public:
             return Core::fail(load_error("(the text is larger than 2 GB)"));
         auto document = std::make_unique<DocumentReader>();
         initialize_libxml();
-        document->m_reader.reset(xmlReaderForMemory(
-            text.data(), static_cast<int>(text.size()), nullptr, nullptr, k_parse_options));
+        document->m_reader.reset(xmlReaderForMemory(text.data(), static_cast<int>(text.size()),
+                                                    nullptr, nullptr, k_parse_options));
         DIZEZIDA_TRY(document->ready());
         return document;
     }
@@ -183,27 +183,36 @@ private:
     [[nodiscard]] Core::Result<void> step() {
         const int got = xmlTextReaderRead(m_reader.get());
         if (got < 0 || !m_error.empty())
-            return Core::fail(load_error(m_error.empty() ? "The document is not well-formed."
-                                                         : m_error));
+            return Core::fail(
+                load_error(m_error.empty() ? "The document is not well-formed." : m_error));
         m_ended = got == 0;
         return {};
     }
 
     /// The fields of the RECORD the reader stands on: its attributes, then
-    /// its child elements, each with the text it holds (at any depth).
+    /// its child elements.
     [[nodiscard]] Core::Result<void> read_record(RawRecord& record) {
-        xmlTextReader* reader = m_reader.get();
         record.clear();
-        const bool empty = xmlTextReaderIsEmptyElement(reader) == 1;
-        if (xmlTextReaderHasAttributes(reader) == 1) {
-            while (xmlTextReaderMoveToNextAttribute(reader) == 1)
-                if (xmlTextReaderIsNamespaceDecl(reader) != 1)
-                    record.emplace_back(text_of(xmlTextReaderConstName(reader)),
-                                        text_of(xmlTextReaderConstValue(reader)));
-            xmlTextReaderMoveToElement(reader);
-        }
-        if (empty)
-            return {};
+        const bool empty = xmlTextReaderIsEmptyElement(m_reader.get()) == 1;
+        load_row_from_attributes(record);
+        return empty ? Core::Result<void>() : load_row_from_children(record);
+    }
+
+    void load_row_from_attributes(RawRecord& record) {
+        xmlTextReader* reader = m_reader.get();
+        if (xmlTextReaderHasAttributes(reader) != 1)
+            return;
+        while (xmlTextReaderMoveToNextAttribute(reader) == 1)
+            if (xmlTextReaderIsNamespaceDecl(reader) != 1)
+                record.emplace_back(text_of(xmlTextReaderConstName(reader)),
+                                    text_of(xmlTextReaderConstValue(reader)));
+        xmlTextReaderMoveToElement(reader);
+    }
+
+    /// Each child element by its name, with the text it holds at any depth;
+    /// reads to the end tag of the RECORD.
+    [[nodiscard]] Core::Result<void> load_row_from_children(RawRecord& record) {
+        xmlTextReader* reader = m_reader.get();
         const int record_depth = xmlTextReaderDepth(reader);
         std::string* field = nullptr; // the value of the child element being read
         for (;;) {
@@ -244,16 +253,17 @@ Core::Result<std::vector<std::string>> field_names(const Opener& open) {
     std::vector<std::string> names;
     std::unordered_set<std::string> written;
     std::unordered_set<std::string> decoded;
-    DIZEZIDA_TRY((*document)->walk([&](std::uint64_t, const RawRecord& record) -> Core::Result<bool> {
-        for (const auto& field : record) {
-            if (!written.insert(field.first).second)
-                continue;
-            std::string name = decode_xml_text(field.first);
-            if (decoded.insert(name).second)
-                names.push_back(std::move(name));
-        }
-        return true;
-    }));
+    DIZEZIDA_TRY(
+        (*document)->walk([&](std::uint64_t, const RawRecord& record) -> Core::Result<bool> {
+            for (const auto& field : record) {
+                if (!written.insert(field.first).second)
+                    continue;
+                std::string name = decode_xml_text(field.first);
+                if (decoded.insert(name).second)
+                    names.push_back(std::move(name));
+            }
+            return true;
+        }));
     return names;
 }
 
@@ -395,7 +405,8 @@ void XmlExtractor::append_row(const TableModel& model, std::size_t index, std::u
         } else {
             const std::string_view text = model.get_text_view_at(index, column, state.scratch);
             state.text.clear();
-            append_xml_text(state.text, text, !state.null_value.empty() && text == state.null_value);
+            append_xml_text(state.text, text,
+                            !state.null_value.empty() && text == state.null_value);
             value = &state.text;
         }
         const xmlChar* name = xml_chars(state.names[column]);

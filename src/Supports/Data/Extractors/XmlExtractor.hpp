@@ -44,8 +44,8 @@ public:
     std::string end_rows(std::uint64_t rows) override;
 
 protected:
-    [[nodiscard]] Core::Result<void> read_file(const std::string& filename,
-                                               const RecordSink& sink, bool for_import) override;
+    [[nodiscard]] Core::Result<void> read_file(const std::string& filename, const RecordSink& sink,
+                                               bool for_import) override;
     [[nodiscard]] Core::Result<void> read_text(std::string_view text, const RecordSink& sink,
                                                bool for_import) override;
 

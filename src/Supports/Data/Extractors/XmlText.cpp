@@ -101,8 +101,8 @@ bool plain_value_byte(char c) {
 }
 
 void append_encoded(std::string& out, std::string_view text, Place place, bool mark_first) {
-    const bool reserved = place == Place::Name && text.size() >= 3 &&
-                          g_ascii_strncasecmp(text.data(), "xml", 3) == 0;
+    const bool reserved =
+        place == Place::Name && text.size() >= 3 && g_ascii_strncasecmp(text.data(), "xml", 3) == 0;
     std::size_t position = 0;
     for (std::size_t i = 0; i < text.size(); ++position) {
         if (place == Place::Value && position > 0 && plain_value_byte(text[i])) {
@@ -117,7 +117,8 @@ void append_encoded(std::string& out, std::string_view text, Place place, bool m
         const char32_t c = next_code_point(text, i);
         if (position == 0 && (mark_first || reserved))
             append_escape(out, c, mark_first);
-        else if (c == '_' ? underscore_needs_escape(text, start, place) : !stands(c, position, place))
+        else if (c == '_' ? underscore_needs_escape(text, start, place)
+                          : !stands(c, position, place))
             append_escape(out, c, false);
         else if (i - start == 1 && static_cast<unsigned char>(text[start]) >= 0x80)
             out.append(k_replacement_utf8);
@@ -157,8 +158,8 @@ std::string decode_xml_text(std::string_view text) {
     std::string out;
     std::size_t copied = 0;
     for (std::size_t i = text.find('_'); i != std::string_view::npos; i = text.find('_', i)) {
-        const std::size_t digits = i + 1 < text.size() && text[i + 1] == 'x' ? hex_run(text, i + 2)
-                                                                            : 0;
+        const std::size_t digits =
+            i + 1 < text.size() && text[i + 1] == 'x' ? hex_run(text, i + 2) : 0;
         const std::size_t end = i + 2 + digits;
         if ((digits == 4 || digits == 8) && end < text.size() && text[end] == '_') {
             const auto code = static_cast<char32_t>(
