@@ -6,13 +6,14 @@
 #include "Supports/Data/Extractors/MarkdownExtractor.hpp"
 #include "Supports/Data/Extractors/SqlInsertExtractor.hpp"
 #include "Supports/Data/Extractors/SqlUpdateExtractor.hpp"
+#include "Supports/Data/Extractors/XmlExtractor.hpp"
 
 namespace Dizezida::Rezizida {
 
 using namespace Dovodarud::Supports::Data::Extractors;
 
-const char* const k_export_formats = "insert, update, html, md, csv, tsv, json";
-const char* const k_import_formats = "csv, tsv, json";
+const char* const k_export_formats = "insert, update, html, md, csv, tsv, json, xml";
+const char* const k_import_formats = "csv, tsv, json, xml";
 
 std::shared_ptr<ImportingExtractor> importer_for(const std::string& format) {
     if (format == "csv")
@@ -24,6 +25,8 @@ std::shared_ptr<ImportingExtractor> importer_for(const std::string& format) {
     }
     if (format == "json")
         return std::make_shared<JsonExtractor>();
+    if (format == "xml")
+        return std::make_shared<XmlExtractor>();
     return nullptr;
 }
 

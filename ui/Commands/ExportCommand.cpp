@@ -170,7 +170,7 @@ int run_export(const ExportOptions& options) {
 void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
     auto options = std::make_shared<ExportOptions>();
     CLI::App* command = app.add_subcommand(
-        "export", "Write the rows of a table or a query as SQL, HTML, Markdown, CSV, TSV or JSON");
+        "export", "Write the rows of a table or a query as SQL, HTML, Markdown, CSV, TSV, JSON or XML");
     command->add_option("--server", options->server,
                         Dizezida::Rezizida::k_server_help);
     command->add_option("--table", options->table,
@@ -180,13 +180,16 @@ void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& conte
                         "insert: INSERT statements; update: UPDATE statements keyed on the "
                         "table's primary key (or the KEYS option; on the first column when "
                         "neither is known); html: an HTML page; md: a Markdown table; csv, tsv: "
-                        "delimited text with a header; json: {\"RECORDS\": [...]}")
+                        "delimited text with a header; json: {\"RECORDS\": [...]}; xml: an XML "
+                        "document of RECORD elements")
         ->required();
     command->add_option("--option", options->options,
                         "KEY=VALUE (repeatable): TABLENAME=[SCHEMA.]TABLE, KEYS=COL[,COL...], "
                         "QUOTE_NAMES=double|backquote; csv/tsv: DELIMITER_COLUMN, DELIMITER_ROWNEW, "
                         "HAS_HEADER=true|false, NULL_VALUE, QUOTATION_TIME=ifneed|always, "
-                        "QUOTATION_LIST=L-R-ESCL-ESCR, ROW_PREFIX, ROW_SUFFIX");
+                        "QUOTATION_LIST=L-R-ESCL-ESCR, ROW_PREFIX, ROW_SUFFIX; xml: "
+                        "STORAGE=attribute (columns as attributes, else child elements), "
+                        "NULL_VALUE=TEXT (else NULL is left out)");
     command->add_option("-o,--output", options->output,
                         "Write to FILE (replaced only when the export succeeds) instead of stdout");
     command->callback([&context, options] {

@@ -1,6 +1,6 @@
 // `dizezida-postgresql import --server SERVER --table SCHEMA.TABLE [--format
 // FORMAT] [--action ACTION] [--columns LIST] [--option KEY=VALUE]...
-// [--stop-on-error] [--errors FILE] FILE`: imports a CSV, TSV or JSON file
+// [--stop-on-error] [--errors FILE] FILE`: imports a CSV, TSV, JSON or XML file
 // into a table in one transaction; `import --preview N FILE` prints the
 // first N rows as read, without a server. The file's columns go to the
 // table's columns of the same name (by position when a delimited file has
@@ -201,12 +201,12 @@ int run_import(const ImportOptions& options) {
 void add_import_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
     auto options = std::make_shared<ImportOptions>();
     CLI::App* command = app.add_subcommand(
-        "import", "Import a CSV, TSV or JSON file into a table (one transaction)");
+        "import", "Import a CSV, TSV, JSON or XML file into a table (one transaction)");
     command->add_option("--server", options->server,
                         "libpq connection string or URI (PG* variables and ~/.pgpass apply)");
     command->add_option("--table", options->table, "The table to import into, as SCHEMA.TABLE");
     command->add_option("--format", options->format,
-                        "csv, tsv or json (default: the file's extension)");
+                        "csv, tsv, json or xml (default: the file's extension)");
     command->add_option("--action", options->action,
                         "append (default) or replace: insert every row; update, delete: by the "
                         "primary key; merge: update, else insert")
