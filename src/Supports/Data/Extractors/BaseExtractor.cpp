@@ -302,15 +302,19 @@ Core::Result<RowPlan> BaseExtractor::plan_row(const MetaModel::MetaTable& table,
         const int number = static_cast<int>(type);
         plan.columns.push_back({sql_name(column->get_name()), *index, type,
                                 column->get_is_primary_key(), number >= 3 && number <= 10,
-                                column->get_raw_type() == "money"});
+                                column->get_raw_type() == "money", true});
     }
+    for (std::size_t i = 0; i < plan.columns.size(); ++i)
+        for (std::size_t later = i + 1; later < plan.columns.size(); ++later)
+            if (plan.columns[later].field == plan.columns[i].field)
+                plan.columns[i].last_use = false;
     if (plan.columns.empty())
         return Core::fail(extractor_error(ExtractorError::Options,
                                           "no column of the table is mapped to the file"));
     return plan;
 }
 
-Core::Result<PreparedRow> BaseExtractor::prepare_row(const RowPlan& plan, FieldList fields,
+Core::Result<PreparedRow> BaseExtractor::prepare_row(const RowPlan& plan, FieldSpan fields,
                                                      bool with_keys, bool empty_is_null,
                                                      bool with_sql) const {
     PreparedRow prepared;
@@ -321,7 +325,8 @@ Core::Result<PreparedRow> BaseExtractor::prepare_row(const RowPlan& plan, FieldL
                 ExtractorError::Row,
                 fmt::format("the row has {} fields; column {} is mapped to field {}", fields.size(),
                             column.name, column.field + 1)));
-        Field value = fields[column.field];
+        Field value =
+            column.last_use ? std::move(fields[column.field]) : Field(fields[column.field]);
         if (value && (empty_is_null || !is_character(column.type))) {
             const std::string_view core = trimmed(*value);
             if (core.empty())
@@ -375,7 +380,8 @@ Core::Result<PreparedRow> BaseExtractor::prepare_text_row(const MetaModel::MetaT
     auto plan = plan_row(table, source_columns);
     if (!plan)
         return Core::fail(std::move(plan).error());
-    return prepare_row(*plan, as_fields(values), with_keys, true, true);
+    std::vector<Field> fields = as_fields(values);
+    return prepare_row(*plan, fields, with_keys, true, true);
 }
 
 Core::Result<std::string> BaseExtractor::build_insert_data_sql(

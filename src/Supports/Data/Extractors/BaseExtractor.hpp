@@ -36,6 +36,8 @@ using TextList = std::span<const std::string>;
 /// A file row's fields: a text, or nothing for NULL.
 using Field = std::optional<std::string>;
 using FieldList = std::span<const Field>;
+/// Fields an importer hands over: their texts may be moved out.
+using FieldSpan = std::span<Field>;
 
 /// How the fields of file rows with given source columns go to a table:
 /// one entry per mapped table column, in table order. Made once for many
@@ -48,6 +50,7 @@ struct RowPlan {
         bool key;            ///< a primary-key column
         bool integer;        ///< an integer kind
         bool money;
+        bool last_use;       ///< no later column reads the same field
     };
     std::vector<Column> columns;
 };
@@ -131,13 +134,13 @@ public:
     [[nodiscard]] Core::Result<RowPlan> plan_row(const MetaModel::MetaTable& table,
                                                  TextList source_columns) const;
     /**
-     * One file row by a plan. With `empty_is_null` every empty or blank field
+     * One file row by a plan (the fields' texts are moved out). With `empty_is_null` every empty or blank field
      * is NULL (`format_column_text`), else only missing values are
      * (`format_field`). With `with_sql` the names and literals are made too.
      * An error for a row shorter than a planned field, or (`with_keys`) a
      * NULL key value.
      */
-    [[nodiscard]] Core::Result<PreparedRow> prepare_row(const RowPlan& plan, FieldList fields,
+    [[nodiscard]] Core::Result<PreparedRow> prepare_row(const RowPlan& plan, FieldSpan fields,
                                                         bool with_keys, bool empty_is_null,
                                                         bool with_sql) const;
     /// Makes the names and literals of a row prepared without them.

@@ -173,8 +173,10 @@ void DsvReader::feed(std::string_view data, bool last) {
 
 bool DsvReader::starts_at(std::size_t at, std::string_view mark, bool& more) const {
     const std::size_t room = m_buffer.size() - at;
+    if (room > 0 && m_buffer[at] != mark.front())
+        return false;
     if (room >= mark.size())
-        return std::string_view(m_buffer).substr(at, mark.size()) == mark;
+        return mark.size() == 1 || std::string_view(m_buffer).substr(at, mark.size()) == mark;
     // A partial match at the end of the input read so far may still complete.
     if (!m_last && std::string_view(m_buffer).substr(at) == mark.substr(0, room))
         more = true;
@@ -315,6 +317,7 @@ Core::Result<std::optional<std::vector<Field>>> DsvReader::next() {
         }
         std::size_t at = m_position;
         std::vector<Field> fields;
+        fields.reserve(m_columns);
         auto step = parse_row(at, fields);
         if (!step)
             return Core::fail(std::move(step).error());

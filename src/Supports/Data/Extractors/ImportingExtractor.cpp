@@ -30,7 +30,7 @@ Core::Result<ImportCounts> ImportingExtractor::import_with(
     DIZEZIDA_TRY(import.begin());
     const bool empty_null = empty_is_null();
     DIZEZIDA_TRY(reading([&](std::uint64_t number, TextList sources,
-                             FieldList fields) -> Core::Result<bool> {
+                             FieldSpan fields) -> Core::Result<bool> {
         DIZEZIDA_TRY(import.add(number, sources, fields, empty_null));
         if (progress)
             progress(0, number, {});
@@ -64,7 +64,7 @@ Core::Result<std::shared_ptr<TableModel>> ImportingExtractor::load_with(const Re
     auto model = TableModel::create();
     std::unordered_map<std::string, std::size_t> positions;
     DIZEZIDA_TRY(reading([&](std::uint64_t, TextList sources,
-                             FieldList fields) -> Core::Result<bool> {
+                             FieldSpan fields) -> Core::Result<bool> {
         if (model->get_column_count() == 0) {
             for (const std::string& name : sources) {
                 positions.try_emplace(name, model->get_column_count());

@@ -16,7 +16,7 @@ namespace Dizezida::Dovodarud::Supports::Data::Extractors {
 /// Takes one record: its number, names and fields (index for index); false
 /// stops the reading early, an error ends it.
 using RecordSink = std::function<Core::Result<bool>(std::uint64_t number, TextList source_columns,
-                                                    FieldList fields)>;
+                                                    FieldSpan fields)>;
 
 class ImportingExtractor : public BaseExtractor, public Contracts::Data::IImporter {
     DIZEZIDA_OBJECT(ImportingExtractor)

@@ -20,8 +20,8 @@ using Supports::Database::sql_qualified;
 
 namespace {
 
-constexpr std::size_t k_copy_rows = 5000;
-constexpr std::size_t k_copy_bytes = std::size_t{4} << 20;
+constexpr std::size_t k_copy_rows = 20000;
+constexpr std::size_t k_copy_bytes = std::size_t{8} << 20;
 constexpr std::size_t k_statement_rows = 500;
 constexpr std::size_t k_statement_bytes = std::size_t{1} << 20;
 
@@ -69,6 +69,7 @@ struct RowImport::Impl {
     struct InFlight {
         std::future<Core::Result<std::int64_t>> done;
         std::vector<PendingRow> rows;
+        std::string data;
     };
 
     const BaseExtractor& rules;
@@ -84,12 +85,16 @@ struct RowImport::Impl {
     std::string quoted_table;
 
     std::vector<std::string> plan_sources; ///< the source columns `plan` was made for
+    const std::string* plan_sources_seen = nullptr; ///< where they were last given
     std::shared_ptr<const RowPlan> plan;
 
     Batch batch = Batch::None;
     std::vector<PendingRow> pending;
     std::string text; ///< COPY data or statements of the batch
     std::optional<InFlight> in_flight;
+    // The buffers of the last batch, kept for the next one (no fresh pages).
+    std::vector<PendingRow> spare_rows;
+    std::string spare_text;
 
     Impl(const BaseExtractor& rules_, Contracts::Database::IConnection& connection_,
          const MetaModel::MetaTable& table_, RowErrorHandler on_error_, ImportCounts& counts_)
@@ -136,14 +141,18 @@ struct RowImport::Impl {
 
     /// The plan for rows with these source columns (the last one when they repeat).
     Core::Result<std::shared_ptr<const RowPlan>> plan_for(TextList sources) {
-        if (!plan || !std::equal(sources.begin(), sources.end(), plan_sources.begin(),
-                                 plan_sources.end())) {
+        // Readers mostly hand the same list each time: known by its place.
+        const bool same = plan && sources.data() == plan_sources_seen &&
+                          sources.size() == plan_sources.size();
+        if (!same && (!plan || !std::equal(sources.begin(), sources.end(), plan_sources.begin(),
+                                           plan_sources.end()))) {
             auto made = rules.plan_row(table, sources);
             if (!made)
                 return Core::fail(std::move(made).error());
             plan = std::make_shared<const RowPlan>(std::move(*made));
             plan_sources.assign(sources.begin(), sources.end());
         }
+        plan_sources_seen = sources.data();
         return plan;
     }
 
@@ -249,9 +258,15 @@ struct RowImport::Impl {
     Core::Result<void> wait_in_flight() {
         if (!in_flight)
             return {};
+        auto done = in_flight->done.get();
         InFlight job = std::move(*in_flight);
         in_flight.reset();
-        return settle(job.done.get(), job.rows, true);
+        auto settled = settle(std::move(done), job.rows, true);
+        spare_rows = std::move(job.rows);
+        spare_rows.clear();
+        spare_text = std::move(job.data);
+        spare_text.clear();
+        return settled;
     }
 
     Core::Result<void> flush() {
@@ -259,21 +274,23 @@ struct RowImport::Impl {
         const Batch kind = std::exchange(batch, Batch::None);
         if (kind == Batch::None || pending.empty())
             return {};
-        std::vector<PendingRow> rows = std::exchange(pending, {});
-        std::string data = std::exchange(text, {});
         if (kind == Batch::Statements) {
-            auto done = run_batch([&] { return execute(data); });
-            return settle(std::move(done), rows, false);
+            auto done = run_batch([&] { return execute(text); });
+            auto settled = settle(std::move(done), pending, false);
+            pending.clear();
+            text.clear();
+            return settled;
         }
         std::string columns;
-        for (const RowPlan::Column& column : rows.front().plan->columns)
+        for (const RowPlan::Column& column : pending.front().plan->columns)
             columns += (columns.empty() ? "" : ", ") + column.name;
         const std::string copy = "COPY " + quoted_table + " (" + columns + ") FROM STDIN";
-        in_flight.emplace();
-        in_flight->rows = std::move(rows);
-        in_flight->done = std::async(std::launch::async, [this, copy, data = std::move(data)] {
-            return run_batch(
-                [&] { return connection.get_provider()->copy_in(copy, data); });
+        InFlight& job = in_flight.emplace();
+        job.rows = std::exchange(pending, std::move(spare_rows));
+        job.data = std::exchange(text, std::move(spare_text));
+        pending.reserve(k_copy_rows);
+        job.done = std::async(std::launch::async, [this, copy, data = &job.data] {
+            return run_batch([&] { return connection.get_provider()->copy_in(copy, *data); });
         });
         return {};
     }
@@ -331,7 +348,7 @@ Core::Result<void> RowImport::begin() {
     return {};
 }
 
-Core::Result<void> RowImport::add(std::uint64_t number, TextList source_columns, FieldList fields,
+Core::Result<void> RowImport::add(std::uint64_t number, TextList source_columns, FieldSpan fields,
                                   bool empty_is_null) {
     if (!m_impl->open)
         return Core::fail(extractor_error(ExtractorError::Options, "the import is not running"));

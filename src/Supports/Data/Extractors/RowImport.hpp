@@ -42,11 +42,11 @@ public:
 
     /// Checks the options against the table and opens the transaction.
     [[nodiscard]] Core::Result<void> begin();
-    /// One file row; `number` names it in errors. With `empty_is_null` every
+    /// One file row (its texts are moved out); `number` names it in errors. With `empty_is_null` every
     /// empty or blank field is NULL, else only missing values are. An error
     /// ends the import (continue-on-error off, or the connection failed).
     [[nodiscard]] Core::Result<void> add(std::uint64_t number, TextList source_columns,
-                                         FieldList fields, bool empty_is_null = false);
+                                         FieldSpan fields, bool empty_is_null = false);
     /// Runs what is left and commits.
     [[nodiscard]] Core::Result<ImportCounts> finish();
 
