@@ -88,6 +88,50 @@ Core::Result<std::vector<std::string>> parse_names(std::string_view text, char s
     }
 }
 
+void append_copy_text(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char escaped = 0;
+        switch (text[i]) {
+        case '\\': escaped = '\\'; break;
+        case '\t': escaped = 't'; break;
+        case '\n': escaped = 'n'; break;
+        case '\r': escaped = 'r'; break;
+        default: continue;
+        }
+        out.append(text.substr(start, i - start));
+        out += '\\';
+        out += escaped;
+        start = i + 1;
+    }
+    out.append(text.substr(start));
+}
+
+std::vector<Field> read_copy_line(std::string_view line) {
+    std::vector<Field> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = std::min(line.find('\t', start), line.size());
+        const std::string_view text = line.substr(start, tab - start);
+        if (text == "\\N") {
+            fields.emplace_back();
+        } else {
+            std::string value;
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                if (text[i] != '\\' || i + 1 == text.size()) {
+                    value += text[i];
+                    continue;
+                }
+                const char escaped = text[++i];
+                value += escaped == 't' ? '\t' : escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped;
+            }
+            fields.emplace_back(std::move(value));
+        }
+        if (tab >= line.size())
+            return fields;
+        start = tab + 1;
+    }
+}
+
 BaseExtractor::BaseExtractor(std::string file_extention)
     : m_file_extention(std::move(file_extention)) {}
 
@@ -314,37 +358,95 @@ Core::Result<RowPlan> BaseExtractor::plan_row(const MetaModel::MetaTable& table,
     return plan;
 }
 
+namespace {
+
+/// A field's value for a planned column: a view of its text (blanks dropped
+/// where the type ignores them), or nothing for NULL. An error for a row
+/// too short.
+Core::Result<std::optional<std::string_view>> planned_value(const RowPlan::Column& column,
+                                                            FieldList fields, bool empty_is_null) {
+    if (column.field >= fields.size())
+        return Core::fail(extractor_error(
+            ExtractorError::Row, fmt::format("the row has {} fields; column {} is mapped to field {}",
+                                             fields.size(), column.name, column.field + 1)));
+    const Field& field = fields[column.field];
+    if (!field)
+        return std::nullopt;
+    std::string_view value = *field;
+    if (empty_is_null || !is_character(column.type)) {
+        const std::string_view core = trimmed(value);
+        if (core.empty())
+            return std::nullopt;
+        if (is_plain(column.type))
+            value = core;
+    }
+    return value;
+}
+
+/// Whether COPY takes a value as its literal would go into the column.
+bool copy_keeps(const RowPlan::Column& column, std::string_view value) {
+    return !((column.integer || column.money) && DatabaseHelper::is_strict_number(value) &&
+             (column.money || value.find_first_of(".eE") != std::string_view::npos));
+}
+
+Core::Error null_key(const RowPlan::Column& column) {
+    return extractor_error(ExtractorError::Row,
+                           fmt::format("key column {} is NULL in this row", column.name));
+}
+
+} // namespace
+
 Core::Result<PreparedRow> BaseExtractor::prepare_row(const RowPlan& plan, FieldSpan fields,
                                                      bool with_keys, bool empty_is_null,
                                                      bool with_sql) const {
     PreparedRow prepared;
     prepared.values.reserve(plan.columns.size());
     for (const RowPlan::Column& column : plan.columns) {
-        if (column.field >= fields.size())
-            return Core::fail(extractor_error(
-                ExtractorError::Row,
-                fmt::format("the row has {} fields; column {} is mapped to field {}", fields.size(),
-                            column.name, column.field + 1)));
-        Field value =
-            column.last_use ? std::move(fields[column.field]) : Field(fields[column.field]);
-        if (value && (empty_is_null || !is_character(column.type))) {
-            const std::string_view core = trimmed(*value);
-            if (core.empty())
-                value.reset();
-            else if (is_plain(column.type) && core.size() != value->size())
-                value = std::string(core);
+        auto view = planned_value(column, fields, empty_is_null);
+        if (!view)
+            return Core::fail(std::move(view).error());
+        if (with_keys && column.key && !*view)
+            return Core::fail(null_key(column));
+        Field value;
+        if (*view) {
+            prepared.copy_safe = prepared.copy_safe && copy_keeps(column, **view);
+            Field& field = fields[column.field];
+            if (column.last_use && field->size() == (*view)->size())
+                value = std::move(field);
+            else
+                value = std::string(**view);
         }
-        if (value && (column.integer || column.money) && DatabaseHelper::is_strict_number(*value) &&
-            (column.money || value->find_first_of(".eE") != std::string::npos))
-            prepared.copy_safe = false;
-        if (with_keys && column.key && !value)
-            return Core::fail(extractor_error(
-                ExtractorError::Row, fmt::format("key column {} is NULL in this row", column.name)));
         prepared.values.push_back(std::move(value));
     }
     if (with_sql)
         add_sql(plan, prepared);
     return prepared;
+}
+
+Core::Result<bool> BaseExtractor::append_copy_row(const RowPlan& plan, FieldList fields,
+                                                  bool empty_is_null, std::string& out) {
+    const std::size_t start = out.size();
+    for (std::size_t i = 0; i < plan.columns.size(); ++i) {
+        const RowPlan::Column& column = plan.columns[i];
+        auto view = planned_value(column, fields, empty_is_null);
+        if (!view) {
+            out.resize(start);
+            return Core::fail(std::move(view).error());
+        }
+        if (i > 0)
+            out += '\t';
+        if (!*view) {
+            out += "\\N";
+            continue;
+        }
+        if (!copy_keeps(column, **view)) {
+            out.resize(start);
+            return false;
+        }
+        append_copy_text(out, **view);
+    }
+    out += '\n';
+    return true;
 }
 
 void BaseExtractor::add_sql(const RowPlan& plan, PreparedRow& row) {

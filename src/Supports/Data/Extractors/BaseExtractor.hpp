@@ -143,6 +143,12 @@ public:
     [[nodiscard]] Core::Result<PreparedRow> prepare_row(const RowPlan& plan, FieldSpan fields,
                                                         bool with_keys, bool empty_is_null,
                                                         bool with_sql) const;
+    /// Appends a row (without a key to check) as a line of COPY's text
+    /// format; false (nothing appended) when COPY would not store what the
+    /// literals store, an error for a row too short. The fields are left as
+    /// they are.
+    [[nodiscard]] static Core::Result<bool> append_copy_row(const RowPlan& plan, FieldList fields,
+                                                            bool empty_is_null, std::string& out);
     /// Makes the names and literals of a row prepared without them.
     static void add_sql(const RowPlan& plan, PreparedRow& row);
 
@@ -213,6 +219,10 @@ std::vector<std::string> split_columns(std::string_view columns);
  */
 [[nodiscard]] Core::Result<std::vector<std::string>> parse_names(std::string_view text,
                                                                  char separator);
+/// Appends `text` to `out` as a field of COPY's text format (\ tab LF CR escaped).
+void append_copy_text(std::string& out, std::string_view text);
+/// The fields of a line of COPY's text format ("\N" is NULL), unescaped.
+std::vector<Field> read_copy_line(std::string_view line);
 /// Maps a table column to a column of the imported file (object data "SOURCE").
 void set_source(MetaModel::MetaColumn& column, std::string file_column);
 

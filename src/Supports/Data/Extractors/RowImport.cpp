@@ -39,31 +39,14 @@ Action action_named(std::string_view name) {
 
 } // namespace
 
-void append_copy_text(std::string& out, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char escaped = 0;
-        switch (text[i]) {
-        case '\\': escaped = '\\'; break;
-        case '\t': escaped = 't'; break;
-        case '\n': escaped = 'n'; break;
-        case '\r': escaped = 'r'; break;
-        default: continue;
-        }
-        out.append(text.substr(start, i - start));
-        out += '\\';
-        out += escaped;
-        start = i + 1;
-    }
-    out.append(text.substr(start));
-}
-
 struct RowImport::Impl {
     enum class Batch { None, Copy, Statements };
     struct PendingRow {
         std::uint64_t number;
         std::shared_ptr<const RowPlan> plan;
-        PreparedRow prepared;
+        PreparedRow prepared; ///< empty for a row sent as a COPY line
+        std::size_t line_begin = 0;
+        std::size_t line_end = 0; ///< the COPY line in the batch's data, its LF included
     };
     /// A COPY batch the worker runs while the next one is read.
     struct InFlight {
@@ -213,10 +196,15 @@ struct RowImport::Impl {
     }
 
     /// Runs the rows of a failed batch one by one; whether all succeeded.
-    Core::Result<bool> replay(std::vector<PendingRow>& rows) {
+    /// Rows sent as COPY lines are read back from the batch's `data`.
+    Core::Result<bool> replay(std::vector<PendingRow>& rows, std::string_view data) {
         const std::uint64_t failed_before = counts.failed;
-        for (PendingRow& row : rows)
+        for (PendingRow& row : rows) {
+            if (row.line_end > row.line_begin)
+                row.prepared.values = read_copy_line(
+                    data.substr(row.line_begin, row.line_end - row.line_begin - 1));
             DIZEZIDA_TRY(run_row(row));
+        }
         return counts.failed == failed_before;
     }
 
@@ -238,14 +226,14 @@ struct RowImport::Impl {
 
     /// Settles a batch: counted when it went through, else run again row by row.
     Core::Result<void> settle(Core::Result<std::int64_t> done, std::vector<PendingRow>& rows,
-                              bool by_copy) {
+                              std::string_view data, bool by_copy) {
         if (done) {
             counts.imported += rows.size();
             return {};
         }
         if (done.error().domain == "dizezida-import-connection")
             return Core::fail(fatal(done.error()));
-        auto clean = replay(rows);
+        auto clean = replay(rows, data);
         if (!clean)
             return Core::fail(std::move(clean).error());
         // Every row went in alone: COPY itself is what this table refuses.
@@ -261,7 +249,7 @@ struct RowImport::Impl {
         auto done = in_flight->done.get();
         InFlight job = std::move(*in_flight);
         in_flight.reset();
-        auto settled = settle(std::move(done), job.rows, true);
+        auto settled = settle(std::move(done), job.rows, job.data, true);
         spare_rows = std::move(job.rows);
         spare_rows.clear();
         spare_text = std::move(job.data);
@@ -276,7 +264,7 @@ struct RowImport::Impl {
             return {};
         if (kind == Batch::Statements) {
             auto done = run_batch([&] { return execute(text); });
-            auto settled = settle(std::move(done), pending, false);
+            auto settled = settle(std::move(done), pending, text, false);
             pending.clear();
             text.clear();
             return settled;
@@ -295,37 +283,55 @@ struct RowImport::Impl {
         return {};
     }
 
+    /// Makes the batch the kind a row needs, flushing another one.
+    Core::Result<void> enter(Batch kind, const std::shared_ptr<const RowPlan>& plan) {
+        if (batch != kind || (!pending.empty() && pending.front().plan != plan))
+            DIZEZIDA_TRY(flush());
+        batch = kind;
+        return {};
+    }
+
+    Core::Result<void> flush_when_full() {
+        const bool full = batch == Batch::Copy
+                              ? pending.size() >= k_copy_rows || text.size() >= k_copy_bytes
+                              : pending.size() >= k_statement_rows ||
+                                    text.size() >= k_statement_bytes;
+        return full ? flush() : Core::Result<void>();
+    }
+
+    /// A row to insert as a COPY line; false when COPY would store another
+    /// value than the rule (the row goes by statement then).
+    Core::Result<bool> add_line(std::uint64_t number, const std::shared_ptr<const RowPlan>& row_plan,
+                                FieldList fields, bool empty_is_null) {
+        DIZEZIDA_TRY(enter(Batch::Copy, row_plan));
+        const std::size_t begin = text.size();
+        auto added = BaseExtractor::append_copy_row(*row_plan, fields, empty_is_null, text);
+        if (!added) {
+            DIZEZIDA_TRY(row_failed(number, added.error()));
+            return true;
+        }
+        if (!*added)
+            return false;
+        PendingRow& row = pending.emplace_back();
+        row.number = number;
+        row.plan = row_plan;
+        row.line_begin = begin;
+        row.line_end = text.size();
+        DIZEZIDA_TRY(flush_when_full());
+        return true;
+    }
+
     Core::Result<void> add(PendingRow row) {
         if (action == Action::Merge) {
             DIZEZIDA_TRY(flush());
             DIZEZIDA_TRY(wait_in_flight());
             return run_row(row);
         }
-        const bool by_copy = action == Action::Insert && copy_allowed && row.prepared.copy_safe;
-        const Batch kind = by_copy ? Batch::Copy : Batch::Statements;
-        if (batch != kind || (!pending.empty() && pending.front().plan != row.plan))
-            DIZEZIDA_TRY(flush());
-        batch = kind;
-        if (by_copy) {
-            const auto& values = row.prepared.values;
-            for (std::size_t i = 0; i < values.size(); ++i) {
-                if (i > 0)
-                    text += '\t';
-                if (values[i])
-                    append_copy_text(text, *values[i]);
-                else
-                    text += "\\N";
-            }
-            text += '\n';
-        } else {
-            text += statement_for(row, action);
-            text += '\n';
-        }
+        DIZEZIDA_TRY(enter(Batch::Statements, row.plan));
+        text += statement_for(row, action);
+        text += '\n';
         pending.push_back(std::move(row));
-        const bool full = by_copy ? pending.size() >= k_copy_rows || text.size() >= k_copy_bytes
-                                  : pending.size() >= k_statement_rows ||
-                                        text.size() >= k_statement_bytes;
-        return full ? flush() : Core::Result<void>();
+        return flush_when_full();
     }
 };
 
@@ -355,9 +361,15 @@ Core::Result<void> RowImport::add(std::uint64_t number, TextList source_columns,
     auto plan = m_impl->plan_for(source_columns);
     if (!plan)
         return m_impl->row_failed(number, plan.error());
-    const bool statements = m_impl->action != Action::Insert || !m_impl->copy_allowed;
+    if (m_impl->action == Action::Insert && m_impl->copy_allowed) {
+        auto added = m_impl->add_line(number, *plan, fields, empty_is_null);
+        if (!added)
+            return Core::fail(std::move(added).error());
+        if (*added)
+            return {};
+    }
     auto prepared = m_impl->rules.prepare_row(**plan, fields, m_impl->action != Action::Insert,
-                                              empty_is_null, statements);
+                                              empty_is_null, true);
     if (!prepared)
         return m_impl->row_failed(number, prepared.error());
     return m_impl->add({number, std::move(*plan), std::move(*prepared)});

@@ -58,7 +58,5 @@ private:
     ImportCounts m_counts;
 };
 
-/// Appends `text` to `out` as a field of COPY's text format (\ tab LF CR escaped).
-void append_copy_text(std::string& out, std::string_view text);
 
 } // namespace Dizezida::Dovodarud::Supports::Data::Extractors
