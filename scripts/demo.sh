@@ -55,6 +55,11 @@ echo "== dizezida-postgresql export: rows as INSERT statements and as a Markdown
 "$program" export --server "$server" --table shop.customers --format insert
 "$program" export --server "$server" --query "SELECT o.id, c.name, o.total FROM shop.orders o JOIN shop.customers c ON c.id = o.customer ORDER BY o.id" --format md
 
+echo "== dizezida-postgresql import: the customers as CSV into the copy made above"
+"$program" export --server "$server" --table shop.customers --format csv -o "$state/customers.csv"
+"$program" import --server "$copy" --table shop.customers "$state/customers.csv"
+"$program" query --server "$copy" "SELECT * FROM shop.customers ORDER BY id"
+
 echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
 # The demo keeps its server list beside its cluster, not in the user's config.
 export XDG_CONFIG_HOME="$state/config"
