@@ -89,6 +89,27 @@ std::int64_t affected_rows(const PGresult* result) {
 
 void ignore_notice(void*, const char*) {}
 
+/// Sends a COPY command and takes its start: nothing when the server now
+/// waits for (or sends) the data, else the failure (the session drained).
+std::optional<Core::Error> start_copy(PGconn* connection, std::string_view copy_sql,
+                                      ExecStatusType expected, std::string_view what) {
+    const std::string text(copy_sql);
+    if (!PQsendQuery(connection, text.c_str()))
+        return connection_error(connection, State::connection_failure);
+    ResultPtr started(PQgetResult(connection));
+    if (started && PQresultStatus(started.get()) == expected)
+        return std::nullopt;
+    std::optional<Core::Error> error =
+        started ? result_failure(connection, started.get()) : std::nullopt;
+    started.reset();
+    std::optional<Core::Error> rest = drain_results(connection);
+    if (error)
+        return error;
+    if (rest)
+        return rest;
+    return make_error(State::feature_not_supported, what);
+}
+
 } // namespace
 
 PostgreSQLProvider::PostgreSQLProvider() : m_session(std::make_shared<PostgreSQLSession>()) {}
@@ -273,22 +294,8 @@ Core::Result<std::int64_t> PostgreSQLProvider::copy_in(std::string_view copy_sql
     if (!lock)
         return Core::fail(std::move(lock).error());
     PGconn* connection = m_session->connection;
-    const std::string text(copy_sql);
-    if (!PQsendQuery(connection, text.c_str()))
-        return Core::fail(connection_error(connection, State::connection_failure));
-    ResultPtr started(PQgetResult(connection));
-    if (!started || PQresultStatus(started.get()) != PGRES_COPY_IN) {
-        std::optional<Core::Error> error =
-            started ? result_failure(connection, started.get()) : std::nullopt;
-        started.reset();
-        std::optional<Core::Error> rest = drain_results(connection);
-        if (error)
-            return Core::fail(std::move(*error));
-        if (rest)
-            return Core::fail(std::move(*rest));
-        return Core::fail(make_error(State::feature_not_supported, "not a COPY FROM STDIN command"));
-    }
-    started.reset();
+    if (auto error = start_copy(connection, copy_sql, PGRES_COPY_IN, "not a COPY FROM STDIN command"))
+        return Core::fail(std::move(*error));
     // Blocks of at most 1 MiB: libpq buffers what it is given whole.
     constexpr std::size_t k_block = std::size_t{1} << 20;
     for (std::size_t sent = 0; sent < data.size();) {
@@ -317,22 +324,8 @@ Core::Result<std::int64_t> PostgreSQLProvider::copy_out(std::string_view copy_sq
     if (!lock)
         return Core::fail(std::move(lock).error());
     PGconn* connection = m_session->connection;
-    const std::string text(copy_sql);
-    if (!PQsendQuery(connection, text.c_str()))
-        return Core::fail(connection_error(connection, State::connection_failure));
-    ResultPtr started(PQgetResult(connection));
-    if (!started || PQresultStatus(started.get()) != PGRES_COPY_OUT) {
-        std::optional<Core::Error> error =
-            started ? result_failure(connection, started.get()) : std::nullopt;
-        started.reset();
-        std::optional<Core::Error> rest = drain_results(connection);
-        if (error)
-            return Core::fail(std::move(*error));
-        if (rest)
-            return Core::fail(std::move(*rest));
-        return Core::fail(make_error(State::feature_not_supported, "not a COPY TO STDOUT command"));
-    }
-    started.reset();
+    if (auto error = start_copy(connection, copy_sql, PGRES_COPY_OUT, "not a COPY TO STDOUT command"))
+        return Core::fail(std::move(*error));
     constexpr std::size_t k_block = std::size_t{1} << 20;
     std::string block;
     std::optional<Core::Error> sink_error;

@@ -41,17 +41,18 @@ struct ExportOptions {
     std::string output;
 };
 
-/// The names of the table's primary key, quoted and comma-separated ("" for none).
-std::string primary_key_of(Contracts::Database::IConnection& connection,
-                           const std::string& quoted_table) {
+/// The names of the table's primary key, quoted and comma-separated ("" for
+/// none); an error when the catalog cannot say.
+Dizezida::Core::Result<std::string> primary_key_of(Contracts::Database::IConnection& connection,
+                                                   const std::string& quoted_table) {
     auto keys = connection.execute_as_model(
         "SELECT a.attname FROM pg_catalog.pg_index i JOIN pg_catalog.pg_attribute a"
         " ON a.attrelid = i.indrelid AND a.attnum = ANY (i.indkey)"
         " WHERE i.indrelid = " + sql_literal(quoted_table) + "::regclass AND i.indisprimary"
         " ORDER BY array_position(i.indkey::int2[], a.attnum)");
-    std::string names;
     if (!keys)
-        return names;
+        return Dizezida::Core::fail(std::move(keys).error());
+    std::string names;
     for (std::size_t row = 0; row < (*keys)->get_row_count(); ++row) {
         if (!names.empty())
             names += ',';
@@ -131,8 +132,14 @@ int run_export(const ExportOptions& options) {
         return 1;
     if (options.format == "update" && !quoted_table.empty() &&
         !extractor->get_options().contains("KEYS")) {
-        if (const std::string keys = primary_key_of(**connection, quoted_table); !keys.empty())
-            extractor->get_options()["KEYS"] = keys;
+        // Without the key the statements would find rows by the first column.
+        auto keys = primary_key_of(**connection, quoted_table);
+        if (!keys) {
+            (*connection)->close();
+            return fail(keys.error().message);
+        }
+        if (!keys->empty())
+            extractor->get_options()["KEYS"] = *keys;
     }
     Output output;
     if (auto opened = output.open(options.output); !opened) {

@@ -60,6 +60,17 @@ TEST_F(ExportServer, UpdateStatementsRestoreAChangedCopy) {
     EXPECT_EQ(differences("awkward", "changed"), "0/0");
 }
 
+TEST_F(ExportServer, UpdateStatementsFindRowsWithANullKeyPart) {
+    run("CREATE TABLE parts (k integer, part integer, v text);"
+        "INSERT INTO parts VALUES (1, NULL, 'one'), (1, 2, 'one-two'), (2, NULL, 'two');"
+        "CREATE TABLE changed AS SELECT k, part, 'changed'::text AS v FROM parts");
+    SqlUpdateExtractor update;
+    update.get_options()["TABLENAME"] = "changed";
+    update.get_options()["KEYS"] = "k,part";
+    run(exported(update, "SELECT * FROM parts"));
+    EXPECT_EQ(differences("parts", "changed"), "0/0");
+}
+
 TEST_F(ExportServer, CellsAsLiteralsMatchTheValueObjects) {
     for (const char* sql :
          {k_all, "SELECT s::smallint, s::integer * 65536, s::bigint * 4294967296, s::oid,"

@@ -245,18 +245,16 @@ void BaseExtractor::append_cell(std::string& out, const TableModel& model, std::
         model.get_text_view_at(row, column, scratch));
 }
 
-Core::Result<char> BaseExtractor::name_quote() const {
+Core::Result<BaseExtractor::SqlTarget> BaseExtractor::sql_target(const TableModel& model) const {
+    DIZEZIDA_TRY(require_columns(model));
+    SqlTarget target{'"', {}};
     const std::string quote = option("QUOTE_NAMES");
-    if (quote.empty() || quote == "double")
-        return '"';
     if (quote == "backquote")
-        return '`';
-    return Core::fail(extractor_error(
-        ExtractorError::Options,
-        fmt::format("QUOTE_NAMES is \"double\" or \"backquote\", not \"{}\"", quote)));
-}
-
-Core::Result<std::string> BaseExtractor::quoted_table_name(char quote) const {
+        target.quote = '`';
+    else if (!quote.empty() && quote != "double")
+        return Core::fail(extractor_error(
+            ExtractorError::Options,
+            fmt::format("QUOTE_NAMES is \"double\" or \"backquote\", not \"{}\"", quote)));
     const std::string table = option("TABLENAME");
     if (table.empty())
         return Core::fail(extractor_error(ExtractorError::Options,
@@ -264,13 +262,12 @@ Core::Result<std::string> BaseExtractor::quoted_table_name(char quote) const {
     auto names = parse_names(table, '.');
     if (!names)
         return Core::fail(std::move(names).error());
-    std::string quoted;
     for (const std::string& name : *names) {
-        if (!quoted.empty())
-            quoted += '.';
-        Supports::Database::append_quoted(quoted, name, quote);
+        if (!target.table.empty())
+            target.table += '.';
+        Supports::Database::append_quoted(target.table, name, target.quote);
     }
-    return quoted;
+    return target;
 }
 
 Core::Result<void> BaseExtractor::require_columns(const TableModel& model) {
@@ -301,15 +298,15 @@ std::optional<std::size_t> source_index(const MetaModel::MetaColumn& column,
     return static_cast<std::size_t>(found - source_columns.begin());
 }
 
-enum class Action { Append, Update, Merge, Delete, Replace };
+} // namespace
 
-std::optional<Action> action_of(std::string_view text) {
-    static constexpr std::array<std::pair<std::string_view, Action>, 5> k_actions{{
-        {"append", Action::Append},
-        {"update", Action::Update},
-        {"merge", Action::Merge},
-        {"delete", Action::Delete},
-        {"replace", Action::Replace},
+std::optional<ImportAction> import_action(std::string_view text) {
+    static constexpr std::array<std::pair<std::string_view, ImportAction>, 5> k_actions{{
+        {"append", ImportAction::Insert},
+        {"update", ImportAction::Update},
+        {"merge", ImportAction::Merge},
+        {"delete", ImportAction::Delete},
+        {"replace", ImportAction::Insert},
     }};
     for (const auto& [name, action] : k_actions)
         if (name == text)
@@ -317,22 +314,25 @@ std::optional<Action> action_of(std::string_view text) {
     return std::nullopt;
 }
 
-bool needs_key(Action action) {
-    return action == Action::Update || action == Action::Merge || action == Action::Delete;
+std::string row_statement(Contracts::Database::IConnection& connection,
+                          const MetaModel::MetaTable& table, const PreparedRow& row,
+                          ImportAction kind) {
+    auto dialect = connection.statement();
+    switch (kind) {
+    case ImportAction::Insert:
+        return dialect->build_sql_insert(table.get_schema(), table.get_name(), row.names,
+                                         row.texts);
+    case ImportAction::Delete:
+        return dialect->build_sql_delete(table.get_schema(), table.get_name(), row.keys,
+                                         row.key_texts);
+    default:
+        return dialect->build_sql_update(table.get_schema(), table.get_name(), row.names,
+                                         row.texts, row.keys, row.key_texts);
+    }
 }
-
-} // namespace
 
 void set_source(MetaModel::MetaColumn& column, std::string file_column) {
     column.set_data(k_source_key, std::make_shared<std::string>(std::move(file_column)));
-}
-
-std::string BaseExtractor::format_field(DataType data_type, const Field& field) {
-    if (!field)
-        return "NULL";
-    if (is_character(data_type))
-        return Supports::Database::sql_literal(*field);
-    return format_column_text(data_type, *field);
 }
 
 Core::Result<RowPlan> BaseExtractor::plan_row(const MetaModel::MetaTable& table,
@@ -409,7 +409,6 @@ Core::Result<PreparedRow> BaseExtractor::prepare_row(const RowPlan& plan, FieldS
             return Core::fail(null_key(column));
         Field value;
         if (*view) {
-            prepared.copy_safe = prepared.copy_safe && copy_keeps(column, **view);
             Field& field = fields[column.field];
             if (column.last_use && field->size() == (*view)->size())
                 value = std::move(field);
@@ -486,46 +485,40 @@ Core::Result<PreparedRow> BaseExtractor::prepare_text_row(const MetaModel::MetaT
     return prepare_row(*plan, fields, with_keys, true, true);
 }
 
+Core::Result<std::string> BaseExtractor::build_data_sql(
+    Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
+    TextList source_columns, TextList values, ImportAction kind) const {
+    const bool keyed = kind != ImportAction::Insert;
+    auto prepared = prepare_text_row(table, source_columns, values, keyed);
+    if (!prepared)
+        return Core::fail(std::move(prepared).error());
+    if (keyed && prepared->keys.empty())
+        return Core::fail(extractor_error(ExtractorError::Options,
+                                          "no primary-key column is mapped to the file"));
+    return row_statement(connection, table, *prepared, kind);
+}
+
 Core::Result<std::string> BaseExtractor::build_insert_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = prepare_text_row(table, source_columns, values, false);
-    if (!prepared)
-        return Core::fail(std::move(prepared).error());
-    return connection.statement()->build_sql_insert(table.get_schema(), table.get_name(),
-                                                    prepared->names, prepared->texts);
+    return build_data_sql(connection, table, source_columns, values, ImportAction::Insert);
 }
 
 Core::Result<std::string> BaseExtractor::build_update_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = prepare_text_row(table, source_columns, values, true);
-    if (!prepared)
-        return Core::fail(std::move(prepared).error());
-    if (prepared->keys.empty())
-        return Core::fail(extractor_error(ExtractorError::Options,
-                                          "no primary-key column is mapped to the file"));
-    return connection.statement()->build_sql_update(table.get_schema(), table.get_name(),
-                                                    prepared->names, prepared->texts,
-                                                    prepared->keys, prepared->key_texts);
+    return build_data_sql(connection, table, source_columns, values, ImportAction::Update);
 }
 
 Core::Result<std::string> BaseExtractor::build_delete_data_sql(
     Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
     TextList source_columns, TextList values) const {
-    auto prepared = prepare_text_row(table, source_columns, values, true);
-    if (!prepared)
-        return Core::fail(std::move(prepared).error());
-    if (prepared->keys.empty())
-        return Core::fail(extractor_error(ExtractorError::Options,
-                                          "no primary-key column is mapped to the file"));
-    return connection.statement()->build_sql_delete(table.get_schema(), table.get_name(),
-                                                    prepared->keys, prepared->key_texts);
+    return build_data_sql(connection, table, source_columns, values, ImportAction::Delete);
 }
 
 Core::Result<void> BaseExtractor::check_import(const MetaModel::MetaTable& table) const {
     const std::string action_text = option("ACTION");
-    const auto action = action_of(action_text);
+    const auto action = import_action(action_text);
     if (!action)
         return Core::fail(extractor_error(
             ExtractorError::Options,
@@ -547,7 +540,7 @@ Core::Result<void> BaseExtractor::check_import(const MetaModel::MetaTable& table
     if (!mapped)
         return Core::fail(extractor_error(ExtractorError::Options,
                                           "no column of the table is mapped to the file"));
-    if (needs_key(*action) && !key_mapped)
+    if (*action != ImportAction::Insert && !key_mapped)
         return Core::fail(extractor_error(
             ExtractorError::Options,
             fmt::format("ACTION {} needs the table's primary-key columns mapped to the file",
@@ -559,29 +552,19 @@ Core::Result<std::int64_t>
 BaseExtractor::import_row_to_table(Contracts::Database::IConnection& connection,
                                    const MetaModel::MetaTable& table, TextList values) const {
     DIZEZIDA_TRY(check_import(table));
-    const auto action = action_of(option("ACTION"));
+    const auto action = import_action(option("ACTION"));
     const std::vector<std::string> sources = split_columns(option("COLUMNS"));
     const auto run = [&](Core::Result<std::string> sql) -> Core::Result<std::int64_t> {
         if (!sql)
             return Core::fail(std::move(sql).error());
         return connection.execute_no_query(*sql);
     };
-    switch (*action) {
-    case Action::Append:
-    case Action::Replace:
-        return run(build_insert_data_sql(connection, table, sources, values));
-    case Action::Update:
-        return run(build_update_data_sql(connection, table, sources, values));
-    case Action::Delete:
-        return run(build_delete_data_sql(connection, table, sources, values));
-    case Action::Merge: {
-        auto updated = run(build_update_data_sql(connection, table, sources, values));
-        if (!updated || *updated != 0)
-            return updated;
-        return run(build_insert_data_sql(connection, table, sources, values));
-    }
-    }
-    return 0;
+    if (*action != ImportAction::Merge)
+        return run(build_data_sql(connection, table, sources, values, *action));
+    auto updated = run(build_update_data_sql(connection, table, sources, values));
+    if (!updated || *updated != 0)
+        return updated;
+    return run(build_insert_data_sql(connection, table, sources, values));
 }
 
 const Core::TypeInfo& BaseExtractor::static_type() {

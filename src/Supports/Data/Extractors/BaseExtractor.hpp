@@ -61,15 +61,18 @@ struct RowPlan {
 /// them).
 struct PreparedRow {
     std::vector<Field> values;
-    /// Whether COPY would store exactly what the literals store (a bare
-    /// number with a fraction or an exponent is rounded by an INSERT into
-    /// an integer column but refused by COPY, for one).
-    bool copy_safe = true;
     std::vector<std::string> names;
     std::vector<std::string> texts;
     std::vector<std::string> keys;
     std::vector<std::string> key_texts;
 };
+
+/// What the row import rule does with a row ("ACTION"): "append" and
+/// "replace" insert, "merge" updates and inserts when nothing was updated.
+enum class ImportAction { Insert, Update, Merge, Delete };
+
+/// The action an "ACTION" text names; nothing for an unknown one.
+std::optional<ImportAction> import_action(std::string_view text);
 
 /// The object data key that maps a table column to a column of the imported file.
 inline constexpr std::string_view k_source_key = "SOURCE";
@@ -123,22 +126,18 @@ public:
     static void append_cell(std::string& out, const TableModel& model, std::size_t row,
                             std::size_t column, std::string& scratch);
 
-    /// An imported field as an SQL literal, NULL kept apart from the empty
-    /// text: nothing is NULL, a text of the character kinds is kept as it
-    /// is ('' included), other kinds follow `format_column_text`.
-    static std::string format_field(DataType data_type, const Field& field);
-
     /// The plan of rows whose fields stand as `source_columns` name them,
     /// through the table columns' "SOURCE" data; an error when no column is
     /// mapped.
     [[nodiscard]] Core::Result<RowPlan> plan_row(const MetaModel::MetaTable& table,
                                                  TextList source_columns) const;
     /**
-     * One file row by a plan (the fields' texts are moved out). With `empty_is_null` every empty or blank field
-     * is NULL (`format_column_text`), else only missing values are
-     * (`format_field`). With `with_sql` the names and literals are made too.
-     * An error for a row shorter than a planned field, or (`with_keys`) a
-     * NULL key value.
+     * One file row by a plan (the fields' texts are moved out). With
+     * `empty_is_null` every empty or blank field is NULL (`format_column_text`),
+     * else only missing values are (an empty text of the character kinds
+     * stays a text). With `with_sql` the names and literals are made too. An
+     * error for a row shorter than a planned field, or (`with_keys`) a NULL
+     * key value.
      */
     [[nodiscard]] Core::Result<PreparedRow> prepare_row(const RowPlan& plan, FieldSpan fields,
                                                         bool with_keys, bool empty_is_null,
@@ -183,16 +182,23 @@ public:
     std::string option(std::string_view key) const;
 
 protected:
+    /// The statement of `kind` (insert, update or delete) for a row of texts;
+    /// an error for an update or delete without a mapped key.
+    [[nodiscard]] Core::Result<std::string>
+    build_data_sql(Contracts::Database::IConnection& connection, const MetaModel::MetaTable& table,
+                   TextList source_columns, TextList values, ImportAction kind) const;
     /// A row of texts as the rule's builders take it (empty or blank is NULL).
     [[nodiscard]] Core::Result<PreparedRow> prepare_text_row(const MetaModel::MetaTable& table,
                                                              TextList source_columns,
                                                              TextList values, bool with_keys) const;
-    /// The quote mark of names in the SQL exports: '"', or '`' when the
-    /// option "QUOTE_NAMES" is "backquote" (for files loaded elsewhere).
-    [[nodiscard]] Core::Result<char> name_quote() const;
-    /// The option "TABLENAME" as a quoted, possibly qualified name; an error
-    /// when it is missing or unreadable.
-    [[nodiscard]] Core::Result<std::string> quoted_table_name(char quote) const;
+    /// The table the SQL exports write to and how they quote names.
+    struct SqlTarget {
+        char quote;        ///< '"', or '`' when "QUOTE_NAMES" is "backquote"
+        std::string table; ///< "TABLENAME", quoted (and qualified when it is)
+    };
+    /// The SQL exports' target for a model; an error for a model without
+    /// columns, a missing or unreadable "TABLENAME", or an unknown "QUOTE_NAMES".
+    [[nodiscard]] Core::Result<SqlTarget> sql_target(const TableModel& model) const;
     /// A model with columns; an error naming the format for one without.
     [[nodiscard]] static Core::Result<void> require_columns(const TableModel& model);
 
@@ -219,6 +225,11 @@ std::vector<std::string> split_columns(std::string_view columns);
  */
 [[nodiscard]] Core::Result<std::vector<std::string>> parse_names(std::string_view text,
                                                                  char separator);
+/// The statement that inserts, updates (also for a merge) or deletes a
+/// prepared row whose names and literals are made.
+std::string row_statement(Contracts::Database::IConnection& connection,
+                          const MetaModel::MetaTable& table, const PreparedRow& row,
+                          ImportAction kind);
 /// Appends `text` to `out` as a field of COPY's text format (\ tab LF CR escaped).
 void append_copy_text(std::string& out, std::string_view text);
 /// The fields of a line of COPY's text format ("\N" is NULL), unescaped.

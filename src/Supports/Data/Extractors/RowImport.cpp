@@ -1,7 +1,6 @@
 #include "Supports/Data/Extractors/RowImport.hpp"
 
 #include "Contracts/Database/IConnection.hpp"
-#include "Contracts/Database/IStatement.hpp"
 #include "Foundation/LoggingService.hpp"
 #include "Model/MetaTable.hpp"
 #include "Supports/Database/SqlText.hpp"
@@ -24,18 +23,6 @@ constexpr std::size_t k_copy_rows = 20000;
 constexpr std::size_t k_copy_bytes = std::size_t{8} << 20;
 constexpr std::size_t k_statement_rows = 500;
 constexpr std::size_t k_statement_bytes = std::size_t{1} << 20;
-
-enum class Action { Insert, Update, Merge, Delete };
-
-Action action_named(std::string_view name) {
-    if (name == "update")
-        return Action::Update;
-    if (name == "merge")
-        return Action::Merge;
-    if (name == "delete")
-        return Action::Delete;
-    return Action::Insert; // append and replace; check_import refused anything else
-}
 
 } // namespace
 
@@ -61,7 +48,7 @@ struct RowImport::Impl {
     RowErrorHandler on_error;
     ImportCounts& counts;
 
-    Action action = Action::Insert;
+    ImportAction action = ImportAction::Insert;
     bool continue_on_error = true;
     bool copy_allowed = false;
     bool open = false; ///< the transaction is open
@@ -139,22 +126,10 @@ struct RowImport::Impl {
         return plan;
     }
 
-    std::string statement_for(PendingRow& row, Action kind) const {
+    std::string statement_for(PendingRow& row, ImportAction kind) const {
         if (row.prepared.names.empty())
             BaseExtractor::add_sql(*row.plan, row.prepared);
-        const PreparedRow& sql = row.prepared;
-        auto dialect = connection.statement();
-        switch (kind) {
-        case Action::Update:
-            return dialect->build_sql_update(table.get_schema(), table.get_name(), sql.names,
-                                             sql.texts, sql.keys, sql.key_texts);
-        case Action::Delete:
-            return dialect->build_sql_delete(table.get_schema(), table.get_name(), sql.keys,
-                                             sql.key_texts);
-        default:
-            return dialect->build_sql_insert(table.get_schema(), table.get_name(), sql.names,
-                                             sql.texts);
-        }
+        return row_statement(connection, table, row.prepared, kind);
     }
 
     /// Counts a failed row and reports it; an error when the import must end.
@@ -173,12 +148,12 @@ struct RowImport::Impl {
     /// One row by the rule, inside its own savepoint.
     Core::Result<void> run_row(PendingRow& row) {
         const auto statements = [&]() -> Core::Result<std::int64_t> {
-            if (action != Action::Merge)
+            if (action != ImportAction::Merge)
                 return execute("SAVEPOINT dizezida_row; " + statement_for(row, action) +
                                " RELEASE SAVEPOINT dizezida_row");
-            auto updated = execute("SAVEPOINT dizezida_row; " + statement_for(row, Action::Update));
+            auto updated = execute("SAVEPOINT dizezida_row; " + statement_for(row, ImportAction::Update));
             if (updated && *updated == 0)
-                updated = execute(statement_for(row, Action::Insert));
+                updated = execute(statement_for(row, ImportAction::Insert));
             if (updated)
                 DIZEZIDA_TRY(execute("RELEASE SAVEPOINT dizezida_row"));
             return updated;
@@ -322,7 +297,7 @@ struct RowImport::Impl {
     }
 
     Core::Result<void> add(PendingRow row) {
-        if (action == Action::Merge) {
+        if (action == ImportAction::Merge) {
             DIZEZIDA_TRY(flush());
             DIZEZIDA_TRY(wait_in_flight());
             return run_row(row);
@@ -345,10 +320,10 @@ RowImport::~RowImport() {
 
 Core::Result<void> RowImport::begin() {
     DIZEZIDA_TRY(m_impl->rules.check_import(m_impl->table));
-    m_impl->action = action_named(m_impl->rules.option("ACTION"));
+    m_impl->action = *import_action(m_impl->rules.option("ACTION"));
     m_impl->continue_on_error = m_impl->rules.get_continue_on_error();
     m_impl->quoted_table = sql_qualified(m_impl->table.get_schema(), m_impl->table.get_name());
-    m_impl->copy_allowed = m_impl->action == Action::Insert && m_impl->table_takes_copy();
+    m_impl->copy_allowed = m_impl->action == ImportAction::Insert && m_impl->table_takes_copy();
     DIZEZIDA_TRY(m_impl->execute("BEGIN"));
     m_impl->open = true;
     return {};
@@ -361,14 +336,14 @@ Core::Result<void> RowImport::add(std::uint64_t number, TextList source_columns,
     auto plan = m_impl->plan_for(source_columns);
     if (!plan)
         return m_impl->row_failed(number, plan.error());
-    if (m_impl->action == Action::Insert && m_impl->copy_allowed) {
+    if (m_impl->action == ImportAction::Insert && m_impl->copy_allowed) {
         auto added = m_impl->add_line(number, *plan, fields, empty_is_null);
         if (!added)
             return Core::fail(std::move(added).error());
         if (*added)
             return {};
     }
-    auto prepared = m_impl->rules.prepare_row(**plan, fields, m_impl->action != Action::Insert,
+    auto prepared = m_impl->rules.prepare_row(**plan, fields, m_impl->action != ImportAction::Insert,
                                               empty_is_null, true);
     if (!prepared)
         return m_impl->row_failed(number, prepared.error());

@@ -14,16 +14,12 @@ Core::Result<std::uint64_t> SqlInsertExtractor::export_to_text(const TableModel&
 }
 
 Core::Result<std::string> SqlInsertExtractor::begin_rows(const TableModel& model) {
-    DIZEZIDA_TRY(require_columns(model));
-    auto quote = name_quote();
-    if (!quote)
-        return Core::fail(std::move(quote).error());
-    auto table = quoted_table_name(*quote);
-    if (!table)
-        return Core::fail(std::move(table).error());
-    m_head = "INSERT INTO " + *table + "(";
+    auto target = sql_target(model);
+    if (!target)
+        return Core::fail(std::move(target).error());
+    m_head = "INSERT INTO " + target->table + "(";
     for (const auto& column : model.get_columns()) {
-        Supports::Database::append_quoted(m_head, column->get_name(), *quote);
+        Supports::Database::append_quoted(m_head, column->get_name(), target->quote);
         m_head += ',';
     }
     m_head.back() = ')';

@@ -16,18 +16,14 @@ Core::Result<std::uint64_t> SqlUpdateExtractor::export_to_text(const TableModel&
 }
 
 Core::Result<std::string> SqlUpdateExtractor::begin_rows(const TableModel& model) {
-    DIZEZIDA_TRY(require_columns(model));
-    auto quote = name_quote();
-    if (!quote)
-        return Core::fail(std::move(quote).error());
-    auto table = quoted_table_name(*quote);
-    if (!table)
-        return Core::fail(std::move(table).error());
-    m_head = "UPDATE " + *table + " SET ";
+    auto target = sql_target(model);
+    if (!target)
+        return Core::fail(std::move(target).error());
+    m_head = "UPDATE " + target->table + " SET ";
     m_names.clear();
     for (const auto& column : model.get_columns()) {
         m_names.emplace_back();
-        Supports::Database::append_quoted(m_names.back(), column->get_name(), *quote);
+        Supports::Database::append_quoted(m_names.back(), column->get_name(), target->quote);
     }
     m_key_columns.clear();
     const std::string keys = option("KEYS");
