@@ -104,6 +104,8 @@ std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::Connecti
                 connection,
                 "SELECT count(*) FROM pg_catalog.pg_namespace WHERE nspname = " + sql_literal(name),
                 command);
+            if (exists == "0" && selection.missing_ok)
+                continue;
             if (exists != "1") {
                 if (!exists.empty())
                     std::cerr << command << ": no schema " << name << '\n';

@@ -19,6 +19,7 @@ struct CatalogSelection {
     std::vector<std::string> schemas; ///< none: every user schema
     std::string table;                ///< SCHEMA.TABLE: only this table
     bool system = false;              ///< also pg_catalog and information_schema
+    bool missing_ok = false;          ///< a named schema the server lacks is left out
 };
 
 /// The filled model: a MetaDatabase, or a MetaTable for a table selection.
