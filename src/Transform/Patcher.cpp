@@ -248,6 +248,10 @@ bool all_equal(const MetaTable& table) {
 std::string Patcher::structure_text(const MetaObject& object, bool compare_names) {
     Json json = Json::parse(to_json_text(object));
     strip(json, object.get_schema(), compare_names);
+    // A schema's or database's own name is one of the names left out.
+    if (!compare_names && (object.character() == DbObject::SCHEMA ||
+                           object.character() == DbObject::DATABASE))
+        json.erase("name");
     if (const auto* table = dynamic_cast<const MetaTable*>(&object))
         json["primary-key"] = primary_key_text(*table);
     return json.dump();
@@ -362,6 +366,14 @@ DataVersion Patcher::diff_meta_table(const Ptr<MetaTable>& base, const Ptr<MetaT
     table->set_version(DataVersion::CHANGE);
     mark_table_properties(*base, *other, *table);
     mark_columns(*this, *base, *other, compare_names, *table);
+    // The key as the other side has it (key flags are not compared per column).
+    for (const auto& column : table->get_columns()) {
+        if (column->get_version() == DataVersion::REMOVE)
+            continue;
+        const auto wanted = other->get_column(column->get_name());
+        column->set_is_primary_key(wanted && wanted->get_is_primary_key());
+        column->set_primary_ordinal(wanted ? wanted->get_primary_ordinal() : 0);
+    }
     mark_items<MetaIndex>(base->get_indexes(), other->get_indexes(), name_key<MetaIndex>,
                           compare_names, [&](auto item) { table->get_indexes().push_back(item); });
     mark_items<MetaConstraint>(base->get_constraints(), other->get_constraints(), constraint_key,

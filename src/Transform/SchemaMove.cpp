@@ -54,6 +54,8 @@ void move(Json& node, const std::string& database, const std::string& from,
                 value = text.empty() ? text : database;
             else if (key == "schema" || key == "refer-schema" || key == "owned-schema")
                 value = text == from ? to : text;
+            else if ((key == "function" || key == "refer-table") && text.starts_with(from + "."))
+                value = to + text.substr(from.size()); // "schema.name" as stored, unquoted
             else if (!k_not_sql.count(key) && from != to)
                 value = repoint_text(text, from, to);
         }

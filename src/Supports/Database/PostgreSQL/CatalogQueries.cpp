@@ -466,7 +466,8 @@ std::string schemas() {
 }
 
 std::string schema_owner(std::string_view schema) {
-    return "SELECT pg_catalog.pg_get_userbyid(n.nspowner) AS schema_owner"
+    return "SELECT pg_catalog.pg_get_userbyid(n.nspowner) AS schema_owner,"
+           " pg_catalog.obj_description(n.oid, 'pg_namespace') AS comment"
            " FROM pg_catalog.pg_namespace n WHERE n.nspname = " +
            sql_literal(schema);
 }

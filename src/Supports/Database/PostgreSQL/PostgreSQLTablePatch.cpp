@@ -224,6 +224,7 @@ std::string PostgreSQLBuilder::patch_table_body(const MetaTable& table) const {
         if (!names.empty()) {
             const std::string key_name = attribute(table, "PRIMARY_KEY");
             clauses.push_back(
+                "ADD " +
                 (key_name.empty() ? std::string() : "CONSTRAINT " + sql_name(key_name) + " ") +
                 fmt::format("PRIMARY KEY ({})", fmt::join(names, ", ")));
         }
