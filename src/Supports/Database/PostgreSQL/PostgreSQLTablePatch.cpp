@@ -77,6 +77,27 @@ std::vector<std::string> option_keys(std::string_view text) {
     return keys;
 }
 
+/// From PostgreSQL 18 on a NOT NULL constraint has a name made from the
+/// column's; a renamed column gets the name a new one would have (the block
+/// does nothing on older servers, or when the constraint was named otherwise).
+std::string rename_not_null(const MetaTable& table, const std::string& from,
+                            const std::string& to) {
+    const std::string old_name = table.get_name() + "_" + from + "_not_null";
+    const std::string new_name = table.get_name() + "_" + to + "_not_null";
+    if (old_name.size() > 63 || new_name.size() > 63)
+        return {};
+    const std::string relation = sql_qualified(table.get_schema(), table.get_name());
+    std::string body = fmt::format(
+        "BEGIN IF EXISTS (SELECT 1 FROM pg_catalog.pg_constraint WHERE conrelid = {}::regclass "
+        "AND conname = {}) THEN ALTER TABLE {} RENAME CONSTRAINT {} TO {}; END IF; END",
+        sql_literal(relation), sql_literal(old_name), relation, sql_name(old_name),
+        sql_name(new_name));
+    std::string tag = "$rename$";
+    for (int n = 1; body.find(tag) != std::string::npos; ++n)
+        tag = "$rename" + std::to_string(n) + "$";
+    return "DO " + tag + body + tag + ";\n";
+}
+
 } // namespace
 
 void PostgreSQLBuilder::patch_column(const MetaColumn& column,
@@ -197,8 +218,12 @@ std::string PostgreSQLBuilder::patch_table_body(const MetaTable& table) const {
     for (const auto& column : table.get_columns())
         if (marked(*column, DataVersion::CHANGE) && !column->get_original().empty() &&
             column->get_original() != column->get_name())
+        {
             sql += "ALTER TABLE " + name + " RENAME COLUMN " + sql_name(column->get_original()) +
                    " TO " + sql_name(column->get_name()) + ";\n";
+            if (column->get_not_null())
+                sql += rename_not_null(table, column->get_original(), column->get_name());
+        }
 
     std::vector<std::string> clauses;
     for (const auto& constraint : table.get_constraints())
