@@ -40,6 +40,8 @@ private:
 };
 
 /// A single value of a query, or "" after printing the error.
+} // namespace
+
 std::string scalar(Supports::Database::ConnectionImpl& connection, const std::string& sql,
                    const std::string& command) {
     auto value = connection.execute_as_scalar(sql, 0);
@@ -49,8 +51,6 @@ std::string scalar(Supports::Database::ConnectionImpl& connection, const std::st
     }
     return *value ? (*value)->to_string() : std::string();
 }
-
-} // namespace
 
 std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::ConnectionImpl& connection,
                                                     const CatalogSelection& selection,

@@ -28,6 +28,10 @@ std::shared_ptr<Dovodarud::MetaModel::MetaObject>
 read_catalog(Dovodarud::Supports::Database::ConnectionImpl& connection,
              const CatalogSelection& selection, const std::string& command);
 
+/// The first value of a query as text; "" after printing why ("<command>: ...").
+std::string scalar(Dovodarud::Supports::Database::ConnectionImpl& connection,
+                   const std::string& sql, const std::string& command);
+
 /// Writes text to stdout, or to a file whole or not at all; false after printing why.
 bool write_output(const std::string& text, const std::string& file, const std::string& command);
 

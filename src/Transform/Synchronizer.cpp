@@ -66,15 +66,32 @@ void Synchronizer::handle() {
     finish();
 }
 
+/// Whether a statement cannot run inside a transaction block on this
+/// server: new enum labels before PostgreSQL 12 (they only add, so running
+/// them first and alone is safe).
+static bool outside_transaction(std::string_view statement, std::uint32_t major) {
+    return major < 12 && statement.starts_with("ALTER TYPE ") &&
+           statement.find(" ADD VALUE ") != std::string_view::npos;
+}
+
 bool Synchronizer::run_statements(const std::vector<std::string>& statements, bool go_on) {
+    const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
+    const std::uint32_t major = m_target->get_major_version();
+    for (const std::string& statement : statements) {
+        if (!outside_transaction(statement, major))
+            continue;
+        auto done = run(statement);
+        record_step(done.has_value(), done ? std::string() : done.error().message);
+        if (!done && !go_on)
+            return false;
+    }
     if (auto begun = m_target->transaction(); !begun) {
         record_step(false, begun.error().message);
         return false;
     }
-    const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
     for (const std::string& each : statements) {
         const std::string statement = trimmed(each);
-        if (statement.empty())
+        if (statement.empty() || outside_transaction(statement, major))
             continue;
         if (go_on)
             (void)run(fmt::format("SAVEPOINT {}", k_savepoint));
