@@ -54,9 +54,18 @@ void strip(Json& node, const std::string& own_schema, bool compare_names) {
         strip(value, own_schema, compare_names);
         // Lists of objects compare as sets: catalog order (column positions
         // left by dropped columns, say) is not a difference.
-        if (value.is_array() && !value.empty() && value.front().is_object())
-            std::sort(value.begin(), value.end(),
-                      [](const Json& a, const Json& b) { return a.dump() < b.dump(); });
+        if (value.is_array() && !value.empty() && value.front().is_object()) {
+            std::vector<std::pair<std::string, Json>> keyed;
+            keyed.reserve(value.size());
+            for (Json& element : value)
+                keyed.emplace_back(element.dump(), std::move(element));
+            std::sort(keyed.begin(), keyed.end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+            Json sorted = Json::array();
+            for (auto& [text, element] : keyed)
+                sorted.push_back(std::move(element));
+            value = std::move(sorted);
+        }
     }
 }
 
@@ -78,8 +87,16 @@ std::string primary_key_text(const MetaTable& table) {
     return text + ")";
 }
 
-/// A deep, independent copy of an object of any meta class.
+/// A deep, independent copy of an object of any meta class: the class's own
+/// clone where it carries every list, else through the JSON form.
 template <class T> std::shared_ptr<T> copy_of(const T& object) {
+    // Every class but these has no object list besides a table's, which
+    // the table's clone copies too.
+    const DbObject kind = object.character();
+    if (kind != DbObject::SCHEMA && kind != DbObject::DATABASE &&
+        kind != DbObject::MATERIALIZED_VIEW && kind != DbObject::ROLE && kind != DbObject::USER)
+        if (auto copy = object.template clone_as<T>())
+            return copy;
     auto copy = from_json_text(to_json_text(object), object.type());
     return copy ? std::dynamic_pointer_cast<T>(*copy) : nullptr;
 }
