@@ -13,7 +13,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -104,17 +106,28 @@ std::vector<std::string> cells_of(const Column& column) {
             column.comment};
 }
 
-/// Expected rows of each "schema.name" heading, numbered.
-std::map<std::string, std::vector<std::vector<std::string>>> expected_sections() {
-    std::map<std::string, std::vector<std::vector<std::string>>> sections;
+/// A section's "schema.name" heading and the cells of its rows. Headings
+/// need not be distinct ("a.b"."c" and "a"."b.c"), so sections are compared
+/// as sorted lists.
+using Section = std::pair<std::string, std::vector<std::vector<std::string>>>;
+
+std::vector<Section> sorted(std::vector<Section> sections) {
+    std::sort(sections.begin(), sections.end());
+    return sections;
+}
+
+std::vector<Section> expected_sections() {
+    std::vector<Section> sections;
     for (const Relation& relation : relations()) {
-        auto& rows = sections[relation.schema + "." + relation.name];
+        sections.emplace_back(relation.schema + "." + relation.name,
+                              std::vector<std::vector<std::string>>{});
         for (const Column& column : relation.columns) {
+            auto& rows = sections.back().second;
             rows.push_back(cells_of(column));
             rows.back()[0] = std::to_string(rows.size());
         }
     }
-    return sections;
+    return sorted(sections);
 }
 
 class DictionaryCommand : public ::testing::Test {
@@ -269,22 +282,24 @@ TEST_F(DictionaryCommand, HtmlPageWorksInABrowser) {
 
     // Sections: the heading, the description and nine cells a column.
     std::map<std::string, std::string> heading_by_id;
-    std::map<std::string, std::vector<std::vector<std::string>>> sections;
+    std::vector<Section> sections;
     const auto tables = elements_named(root, "table");
     std::size_t table = 1;
     for (xmlNode* h3 : elements_named(root, "h3")) {
         const std::string heading = text_of(h3).substr(std::string("Table: ").size());
         heading_by_id[attribute(elements_named(h3->parent, "a")[0], "id")] = heading;
         ASSERT_LT(table, tables.size());
-        sections[heading] = body_rows(tables[table++]);
+        sections.emplace_back(heading, body_rows(tables[table++]));
     }
-    EXPECT_EQ(sections, expected_sections());
+    EXPECT_EQ(heading_by_id.size(), relations().size()); // distinct ids
+    EXPECT_EQ(sorted(sections), expected_sections());
 
     // The index: one entry per table and view, each link reaching its section.
     std::map<std::string, std::string> comments;
     for (const Relation& relation : relations())
         comments[relation.schema + "." + relation.name] = relation.comment;
     std::size_t number = 0;
+    std::set<std::string> reached_ids;
     for (xmlNode* row : elements_named(tables[0], "tr")) {
         if (tag(row->parent) == "thead")
             continue;
@@ -297,9 +312,11 @@ TEST_F(DictionaryCommand, HtmlPageWorksInABrowser) {
         EXPECT_EQ(text_of(cells[3]), comments[entry]);
         EXPECT_EQ(text_of(cells[2]), entry.starts_with("O'Brien.v") ? "Data view" : "Data table");
         const std::string reached = attribute(link, "data-reached");
+        reached_ids.insert(reached);
         EXPECT_EQ(heading_by_id[reached], entry) << "link to " << entry << " reached " << reached;
     }
     EXPECT_EQ(number, relations().size());
+    EXPECT_EQ(reached_ids.size(), relations().size()); // each link its own section
     for (xmlNode* link : elements_named(root, "a")) {
         if (attribute(link, "href") == "#index") {
             EXPECT_EQ(attribute(link, "data-reached"), "index");
@@ -343,17 +360,19 @@ TEST_F(DictionaryCommand, MarkdownCellsMatchTheCatalog) {
     std::istringstream text(read_file(file));
     EXPECT_EQ(text.str().rfind("# " + m_database.name() + "\n\n", 0), 0u); // the default title
 
-    std::map<std::string, std::vector<std::vector<std::string>>> sections;
+    std::vector<Section> sections;
     std::map<std::string, std::string> index, anchors;
-    std::string section;
+    bool in_section = false;
     std::size_t header_cells = 0;
     std::string line;
     while (std::getline(text, line)) {
         if (line.starts_with("## **Table:** <a id='")) {
             const std::size_t end = line.find("'>");
-            section = markdown_cells("| " + line.substr(end + 2, line.size() - end - 6) + " |")[0];
-            anchors[line.substr(21, end - 21)] = section;
-            sections[section];
+            const std::string heading =
+                markdown_cells("| " + line.substr(end + 2, line.size() - end - 6) + " |")[0];
+            anchors[line.substr(21, end - 21)] = heading;
+            sections.emplace_back(heading, std::vector<std::vector<std::string>>{});
+            in_section = true;
             continue;
         }
         if (!line.starts_with("|"))
@@ -366,15 +385,16 @@ TEST_F(DictionaryCommand, MarkdownCellsMatchTheCatalog) {
         EXPECT_EQ(cells.size(), header_cells) << line;
         if (line.starts_with("| :"))
             continue;
-        if (section.empty()) { // an index entry: [text](#anchor)
+        if (!in_section) { // an index entry: [text](#anchor)
             const std::size_t target = cells[1].find("](#");
             index[cells[1].substr(target + 3, cells[1].size() - target - 4)] =
                 cells[1].substr(1, target - 1);
         } else {
-            sections[section].push_back(cells);
+            sections.back().second.push_back(cells);
         }
     }
-    EXPECT_EQ(sections, expected_sections());
+    EXPECT_EQ(sorted(sections), expected_sections());
+    EXPECT_EQ(anchors.size(), relations().size()); // distinct ids
     EXPECT_EQ(index, anchors);
 }
 
