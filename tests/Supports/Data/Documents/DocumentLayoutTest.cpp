@@ -1,6 +1,6 @@
 // The data-dictionary documents of small models in memory, byte for byte:
 // the whole page and file, no schemas, numbering across schemas, the footer
-// rules, escaping and anchors, and writing the file.
+// rules, and writing the file.
 #include "Model/MetaModel.hpp"
 #include "Supports/Data/Documents/HtmlDocument.hpp"
 #include "Supports/Data/Documents/MarkdownDocument.hpp"
@@ -17,7 +17,6 @@ namespace {
 
 using namespace Dizezida::Dovodarud;
 using namespace Dizezida::Dovodarud::MetaModel;
-using Supports::Data::Documents::anchor_id;
 using Supports::Data::Documents::HtmlDocument;
 using Supports::Data::Documents::MarkdownDocument;
 using Configuration = Contracts::Data::Configuration;
@@ -197,26 +196,6 @@ TEST(DictionaryLayout, FooterOnlyWithItsText) {
     EXPECT_TRUE(page("<Home>", "").ends_with(
         "</table></div><footer><div><a href=\"\">&lt;Home&gt;</a></div></footer></body></html>"));
     EXPECT_EQ(MarkdownDocument().produce_text(*database, {"", "", "", "Home", "x"}).find("Home"),
-              std::string::npos);
-}
-
-TEST(DictionaryLayout, AnchorsAreDistinctAndNeedNoEscaping) {
-    EXPECT_EQ(anchor_id("public", "order_items-2~"), "public.order_items-2~");
-    EXPECT_NE(anchor_id("a.b", "c"), anchor_id("a", "b.c"));
-    EXPECT_EQ(anchor_id("O'Brien", "x y<\"ü\">%"), "O%27Brien.x%20y%3C%22%C3%BC%22%3E%25");
-}
-
-TEST(DictionaryLayout, MarkdownCellsKeepTheirShape) {
-    auto database = MetaDatabase::with_name("db");
-    auto table = MetaTable::with_names("db", "s|1", "a\r\nb");
-    table->set_comment("x | y\n<script>&amp; [z]\\");
-    add_columns(*table, {{"c|d", "text", false, false, "'|'::text", "two\nlines"}});
-    database->append("s|1")->get_tables().push_back(table);
-    const std::string text = MarkdownDocument().produce_text(*database, {});
-    EXPECT_NE(text.find("| 1 | [s\\|1.a<br>b](#s%7C1.a%0D%0Ab) | Data table | "
-                        "x \\| y<br>&lt;script>&amp;amp; \\[z\\]\\\\ |\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("| 1 | c\\|d | text | 0 | 0 | Yes |  | '\\|'::text | two<br>lines |\n"),
               std::string::npos);
 }
 
