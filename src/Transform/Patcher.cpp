@@ -377,8 +377,6 @@ DataVersion Patcher::diff_meta_table(const Ptr<MetaTable>& base, const Ptr<MetaT
     patched = nullptr;
     DIZEZIDA_RETURN_VAL_IF_NULL(base, DataVersion::NONE);
     DIZEZIDA_RETURN_VAL_IF_NULL(other, DataVersion::NONE);
-    if (same_structure(*base, *other, compare_names))
-        return DataVersion::EQUAL;
     auto table = MetaTable::with_names(other->get_database(), other->get_schema(), other->get_name());
     table->set_version(DataVersion::CHANGE);
     mark_table_properties(*base, *other, *table);
@@ -473,8 +471,6 @@ DataVersion Patcher::diff_meta_schema(const Ptr<MetaSchema>& source,
     patched = nullptr;
     DIZEZIDA_RETURN_VAL_IF_NULL(source, DataVersion::NONE);
     DIZEZIDA_RETURN_VAL_IF_NULL(target, DataVersion::NONE);
-    if (same_structure(*source, *target, compare_names))
-        return DataVersion::EQUAL;
     auto schema = MetaSchema::with_names(target->get_database(), target->get_name());
     schema->set_version(DataVersion::CHANGE);
     schema->set_comment(source->get_comment());
@@ -529,6 +525,16 @@ DataVersion Patcher::diff_meta_schema(const Ptr<MetaSchema>& source,
                                 schema->get_views());
     mark_schema_items<Materialized>(source->get_miews(), target->get_miews(),
                                     name_key<Materialized>, whole, schema->get_miews());
+    const auto equal = [](const auto& list) {
+        return std::all_of(list.begin(), list.end(), [](const auto& item) {
+            return item->get_version() == DataVersion::EQUAL;
+        });
+    };
+    if (schema->diff().empty() && equal(schema->get_events()) && equal(schema->get_types()) &&
+        equal(schema->get_sequences()) && equal(schema->get_functions()) &&
+        equal(schema->get_procedures()) && equal(schema->get_tables()) &&
+        equal(schema->get_views()) && equal(schema->get_miews()))
+        return DataVersion::EQUAL;
     patched = schema;
     return DataVersion::CHANGE;
 }
@@ -539,12 +545,14 @@ DataVersion Patcher::diff_meta_database(const Ptr<MetaDatabase>& source,
     patched = nullptr;
     DIZEZIDA_RETURN_VAL_IF_NULL(source, DataVersion::NONE);
     DIZEZIDA_RETURN_VAL_IF_NULL(target, DataVersion::NONE);
-    if (same_structure(*source, *target, compare_names))
-        return DataVersion::EQUAL;
     auto database = MetaDatabase::with_name(target->get_name());
     database->set_version(DataVersion::CHANGE);
     database->set_comment(source->get_comment());
     database->get_attributes() = source->get_attributes();
+    if (source->get_comment() != target->get_comment()) {
+        database->append_diff("comment", DataVersion::CHANGE);
+        database->append_slice("comment", target->get_comment());
+    }
     for (const auto& [key, value] : target->get_attributes()) {
         const auto found = source->get_attributes().find(key);
         if (found == source->get_attributes().end() || found->second != value) {
@@ -573,6 +581,8 @@ DataVersion Patcher::diff_meta_database(const Ptr<MetaDatabase>& source,
     for (const auto& schema : target->get_schemas())
         if (!seen.count(schema->get_name()))
             database->get_schemas().push_back(marked_copy(*schema, DataVersion::REMOVE));
+    if (database->diff().empty() && database->get_schemas().empty())
+        return DataVersion::EQUAL;
     patched = database;
     return DataVersion::CHANGE;
 }
