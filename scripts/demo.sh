@@ -64,6 +64,12 @@ echo "== dizezida-postgresql import: the customers as CSV into the copy made abo
 "$program" import --server "$copy" --table shop.customers "$state/customers.csv"
 "$program" query --server "$copy" "SELECT * FROM shop.customers ORDER BY id"
 
+echo "== dizezida-postgresql diff and sync: the copy gets a new column, the diff takes it back out"
+"$program" query --server "$copy" "ALTER TABLE shop.customers ADD COLUMN note text DEFAULT 'it''s new'" >/dev/null
+"$program" diff --source "$server" --target "$copy" --schema shop || true
+"$program" sync --source "$server" --target "$copy" --structure --schema shop
+"$program" diff --source "$server" --target "$copy" --schema shop --exit-code
+
 echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
 # The demo keeps its server list beside its cluster, not in the user's config.
 export XDG_CONFIG_HOME="$state/config"
