@@ -93,8 +93,8 @@ template <class T> std::shared_ptr<T> copy_of(const T& object) {
     // Every class but these has no object list besides a table's, which
     // the table's clone copies too.
     const DbObject kind = object.character();
-    if (kind != DbObject::SCHEMA && kind != DbObject::DATABASE &&
-        kind != DbObject::MATERIALIZED_VIEW && kind != DbObject::ROLE && kind != DbObject::USER)
+    if (kind != DbObject::SCHEMA && kind != DbObject::DATABASE && kind != DbObject::ROLE &&
+        kind != DbObject::USER && !dynamic_cast<const Materialized*>(&static_cast<const MetaObject&>(object)))
         if (auto copy = object.template clone_as<T>())
             return copy;
     auto copy = from_json_text(to_json_text(object), object.type());

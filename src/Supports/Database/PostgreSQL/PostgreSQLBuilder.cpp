@@ -112,7 +112,11 @@ std::string PostgreSQLBuilder::build_delete(const Ptr<MetaObject>& meta_object) 
                              dynamic_cast<const MetaTrigger&>(o).get_target()) +
                ";";
     case DbObject::USER: return "DROP USER IF EXISTS " + sql_name(o.get_name()) + ";";
-    case DbObject::VIEW: return "DROP VIEW IF EXISTS " + qualified + ";";
+    case DbObject::VIEW:
+        // A materialized view answers the kind of a view.
+        if (dynamic_cast<const Materialized*>(&o))
+            return "DROP MATERIALIZED VIEW IF EXISTS " + qualified + ";";
+        return "DROP VIEW IF EXISTS " + qualified + ";";
     case DbObject::MATERIALIZED_VIEW: return "DROP MATERIALIZED VIEW IF EXISTS " + qualified + ";";
     case DbObject::SEQUENCE: return "DROP SEQUENCE IF EXISTS " + qualified + ";";
     case DbObject::TYPE: return "DROP TYPE IF EXISTS " + qualified + ";";
