@@ -60,6 +60,11 @@ echo "== dizezida-postgresql import: the customers as CSV into the copy made abo
 "$program" import --server "$copy" --table shop.customers "$state/customers.csv"
 "$program" query --server "$copy" "SELECT * FROM shop.customers ORDER BY id"
 
+echo "== dizezida-postgresql query -f: a script, each result in order (CSV as psql --csv writes it)"
+printf '%s\n' "SELECT count(*) AS customers FROM shop.customers;" \
+  "UPDATE shop.customers SET name = upper(name) WHERE id = 1 RETURNING *;" >"$state/report.sql"
+"$program" query --server "$copy" --format csv -f "$state/report.sql"
+
 echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
 # The demo keeps its server list beside its cluster, not in the user's config.
 export XDG_CONFIG_HOME="$state/config"

@@ -106,9 +106,10 @@ open_session(const std::string& server_text) {
     }
     (*server)->set_uuid("cli-" + std::to_string(getpid()));
     // The session's log lines name the server (and the saved name, if any).
-    if (const auto logger = LoggingService::get_manager()->open((*server)->uuid()))
-        logger->initialize(Zozuvoru::Supports::server_endpoint(**server),
-                           (*server)->name().empty() ? "dizezida-postgresql" : (*server)->name());
+    if (const auto manager = LoggingService::get_manager())
+        manager->open((*server)->uuid())
+            ->initialize(Zozuvoru::Supports::server_endpoint(**server),
+                         (*server)->name().empty() ? "dizezida-postgresql" : (*server)->name());
     std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl> connection =
         Dovodarud::Supports::Database::PostgreSQLConnection::create();
     if (auto opened = connection->open(*server, nullptr); !opened) {

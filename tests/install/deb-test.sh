@@ -15,8 +15,9 @@ deb=$(find "$work" -maxdepth 1 -name 'dizezida_*.deb')
 [ -n "$deb" ] || fail "no package"
 info=$(dpkg-deb -I "$deb")
 depends=$(dpkg-deb -f "$deb" Depends)
+names=$(tr ',' '\n' <<<"$depends" | sed -E 's/^ *//; s/ .*//')
 for package in libc6 libstdc++6 libpq5 libglib2.0-0 libssl3 libxml2 libpcre2-8-0 libuchardet0 libfmt9; do
-  grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
+  grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $depends"
 done
 grep -q 'shlibs' <<<"$info" || fail "no shlibs file: $info"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')

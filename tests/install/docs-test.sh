@@ -14,7 +14,7 @@ cmp -s "$completion" <("$program" completion bash) || fail "completion script is
 
 # The command names and options of one --help text.
 commands_of() { sed -n '/^Subcommands:/,/^$/p' | sed -nE 's/^  ([a-z][a-z0-9-]*)  .*/\1/p'; }
-options_of() { grep -oE '(^|[ ,])--?[a-zA-Z][a-zA-Z0-9-]*' | sed -E 's/^[ ,]//' | sort -u; }
+options_of() { sed -n '/^Options:/,/^$/p' | sed -nE 's/^  (-[^ ]+).*/\1/p' | tr ',' '\n'; }
 
 # Completes the words of a command line, the last one being completed.
 complete_line() {
@@ -24,21 +24,21 @@ complete_line() {
 
 checked=0
 check_command() { # words of a command path, "" for the program itself
-  local help page words=("$@")
+  local help page offered words=("$@")
   help=$("$program" "${words[@]}" --help)
   local IFS=-
   page=$docs/man/dizezida-postgresql${words[*]:+-${words[*]}}.1
   unset IFS
   [ -f "$page" ] || fail "no man page $page"
+  offered=$(complete_line "${words[@]}" "")
   for option in $(options_of <<<"$help"); do
-    complete_line "${words[@]}" "$option" | grep -qxF -- "$option" ||
-      fail "completion of '${words[*]} $option' misses it"
+    grep -qxF -- "$option" <<<"$offered" || fail "completion of '${words[*]}' misses $option"
     # help2man writes each dash of an option as \-.
     grep -qF -- "${option//-/\\-}" "$page" || fail "man page $page lacks $option"
     checked=$((checked + 1))
   done
   for sub in $(commands_of <<<"$help"); do
-    complete_line "${words[@]}" "$sub" | grep -qxF "$sub" || fail "completion misses '${words[*]} $sub'"
+    grep -qxF "$sub" <<<"$offered" || fail "completion of '${words[*]}' misses $sub"
     grep -qF "$sub" "$page" || fail "man page $page lacks $sub"
     check_command "${words[@]}" "$sub"
   done
@@ -46,4 +46,5 @@ check_command() { # words of a command path, "" for the program itself
 check_command
 [ "$(complete_line query --format "")" = "$(printf 'aligned\ncsv\njson')" ] || fail "--format choices"
 [ -z "$(complete_line query -f "")" ] || fail "file names after -f are left to bash"
+[ "$(complete_line servers --file x a)" = add ] || fail "a value after an option is skipped"
 echo "completion and man pages OK: $checked options"

@@ -99,7 +99,7 @@ void print_bash_completion(const CLI::App& root, std::ostream& out) {
         for (const auto& [option, choices] : node.choices)
             out << "    '" << node.path << '|' << option << "') echo '" << choices << "' ;;\n";
     out << "    esac\n}\n";
-    out << R"(
+    out << R"bash(
 _dizezida_postgresql() {
     local cur=${COMP_WORDS[COMP_CWORD]} path='' word i
     # The command path so far; the value after an option that takes one is skipped.
@@ -122,7 +122,7 @@ _dizezida_postgresql() {
     COMPREPLY=($(compgen -W "$(_dizezida_postgresql_words "$path")" -- "$cur"))
 }
 complete -o default -F _dizezida_postgresql dizezida-postgresql
-)";
+)bash";
 }
 
 void add_completion_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
@@ -131,7 +131,7 @@ void add_completion_command(CLI::App& app, Dizezida::Rezizida::CommandContext& c
         "completion", "Print the shell completion script (bash): source <(dizezida-postgresql "
                       "completion bash)");
     command->add_option("shell", *shell, "The shell")->required()->check(CLI::IsMember({"bash"}));
-    command->callback([&context, &app] {
+    command->callback([&context, &app, shell] { // keeps the option's string alive
         context.run = [&app] {
             print_bash_completion(app, std::cout);
             std::cout.flush();
