@@ -39,6 +39,8 @@ public:
                 mark_content(at);
                 while (at < to && is_word_char(static_cast<unsigned char>(m_script[at])))
                     ++at;
+            } else if (c == ';' && m_parens == 0 && m_begin_depth == 0) {
+                end_statement(++at); // a lone semicolon is no statement
             } else {
                 mark_content(at);
                 ++at;
@@ -46,8 +48,6 @@ public:
                     ++m_parens;
                 else if (c == ')' && m_parens > 0)
                     --m_parens;
-                else if (c == ';' && m_parens == 0 && m_begin_depth == 0)
-                    end_statement(at);
             }
         }
     }
