@@ -55,6 +55,10 @@ echo "== dizezida-postgresql export: rows as INSERT statements and as a Markdown
 "$program" export --server "$server" --table shop.customers --format insert
 "$program" export --server "$server" --query "SELECT o.id, c.name, o.total FROM shop.orders o JOIN shop.customers c ON c.id = o.customer ORDER BY o.id" --format md
 
+echo "== dizezida-postgresql dictionary: the shop schema as a Markdown data dictionary"
+"$program" dictionary --server "$server" --schema shop --format md --title "Shop" -o "$state/shop.md"
+cat "$state/shop.md"
+
 echo "== dizezida-postgresql import: the customers as CSV into the copy made above"
 "$program" export --server "$server" --table shop.customers --format csv -o "$state/customers.csv"
 "$program" import --server "$copy" --table shop.customers "$state/customers.csv"

@@ -11,6 +11,7 @@ packages=(
   libpcre2-dev libfmt-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   libspdlog-dev postgresql openssh-server sshpass procps iproute2 openssl
   help2man dpkg-dev fakeroot file binutils
+  chromium
 )
 # npm installs the test servers of the PostgreSQL versions Debian lacks
 # (scripts/pg-versions.sh). A node and npm of other origin are used as they are.

@@ -40,6 +40,8 @@ private:
 };
 
 /// A single value of a query, or "" after printing the error.
+} // namespace
+
 std::string scalar(Supports::Database::ConnectionImpl& connection, const std::string& sql,
                    const std::string& command) {
     auto value = connection.execute_as_scalar(sql, 0);
@@ -49,8 +51,6 @@ std::string scalar(Supports::Database::ConnectionImpl& connection, const std::st
     }
     return *value ? (*value)->to_string() : std::string();
 }
-
-} // namespace
 
 std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::ConnectionImpl& connection,
                                                     const CatalogSelection& selection,
@@ -104,6 +104,8 @@ std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::Connecti
                 connection,
                 "SELECT count(*) FROM pg_catalog.pg_namespace WHERE nspname = " + sql_literal(name),
                 command);
+            if (exists == "0" && selection.missing_ok)
+                continue;
             if (exists != "1") {
                 if (!exists.empty())
                     std::cerr << command << ": no schema " << name << '\n';

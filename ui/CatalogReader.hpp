@@ -19,6 +19,7 @@ struct CatalogSelection {
     std::vector<std::string> schemas; ///< none: every user schema
     std::string table;                ///< SCHEMA.TABLE: only this table
     bool system = false;              ///< also pg_catalog and information_schema
+    bool missing_ok = false;          ///< a named schema the server lacks is left out
 };
 
 /// The filled model: a MetaDatabase, or a MetaTable for a table selection.
@@ -26,6 +27,10 @@ struct CatalogSelection {
 std::shared_ptr<Dovodarud::MetaModel::MetaObject>
 read_catalog(Dovodarud::Supports::Database::ConnectionImpl& connection,
              const CatalogSelection& selection, const std::string& command);
+
+/// The first value of a query as text; "" after printing why ("<command>: ...").
+std::string scalar(Dovodarud::Supports::Database::ConnectionImpl& connection,
+                   const std::string& sql, const std::string& command);
 
 /// Writes text to stdout, or to a file whole or not at all; false after printing why.
 bool write_output(const std::string& text, const std::string& file, const std::string& command);

@@ -15,6 +15,8 @@ public:
     static std::shared_ptr<Materialized> with_names(std::string database, std::string schema,
                                                     std::string name);
 
+    DbObject character() const override { return DbObject::MATERIALIZED_VIEW; }
+
     DIZEZIDA_META_PROPERTY(std::string, table_space, "table-space")
     DIZEZIDA_META_PROPERTY(std::string, definer, "definer")
     DIZEZIDA_META_PROPERTY(std::string, fill_factor, "fill-factor") ///< the number as text

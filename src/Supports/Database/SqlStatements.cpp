@@ -29,7 +29,10 @@ public:
             const auto c = static_cast<unsigned char>(m_script[at]);
             if (std::isspace(c)) {
                 ++at;
-            } else if (is_word_start(c)) {
+                continue;
+            }
+            mark_start(at);
+            if (is_word_start(c)) {
                 const std::size_t start = at;
                 while (at < to && is_word_char(static_cast<unsigned char>(m_script[at])))
                     ++at;
@@ -40,7 +43,7 @@ public:
                 while (at < to && is_word_char(static_cast<unsigned char>(m_script[at])))
                     ++at;
             } else if (c == ';' && m_parens == 0 && m_begin_depth == 0) {
-                end_statement(++at); // a lone semicolon is no statement
+                end_statement(at++); // a lone semicolon is no statement
             } else {
                 mark_content(at);
                 ++at;
@@ -55,9 +58,12 @@ public:
     /// A protected span: a comment or a lone line break joining two literals
     /// counts as white space, anything else as part of the statement.
     void span(std::string_view text) {
-        if (text.starts_with("--") || text.starts_with("/*") || text == "\n" || text == "\r")
+        if (text == "\n" || text == "\r")
             return;
-        mark_content(static_cast<std::size_t>(text.data() - m_script.data()));
+        const auto at = static_cast<std::size_t>(text.data() - m_script.data());
+        mark_start(at);
+        if (!text.starts_with("--") && !text.starts_with("/*"))
+            mark_content(at);
     }
 
     std::vector<SqlStatement> finish() {
@@ -66,6 +72,11 @@ public:
     }
 
 private:
+    void mark_start(std::size_t at) {
+        if (m_start == std::string_view::npos)
+            m_start = at;
+    }
+
     void mark_content(std::size_t at) {
         if (m_first == std::string_view::npos)
             m_first = at;
@@ -105,8 +116,12 @@ private:
                 std::count(m_script.begin() + static_cast<std::ptrdiff_t>(m_counted),
                            m_script.begin() + static_cast<std::ptrdiff_t>(m_first), '\n'));
             m_counted = m_first;
-            m_statements.push_back({m_script.substr(m_first, end - m_first), m_line});
+            std::string_view text = m_script.substr(m_start, end - m_start);
+            while (std::isspace(static_cast<unsigned char>(text.back())))
+                text.remove_suffix(1);
+            m_statements.push_back({std::string(text), m_line});
         }
+        m_start = std::string_view::npos;
         m_first = std::string_view::npos;
         m_parens = 0;
         m_begin_depth = 0;
@@ -116,6 +131,7 @@ private:
 
     std::string_view m_script;
     std::vector<SqlStatement> m_statements;
+    std::size_t m_start = std::string_view::npos; ///< its first byte that is no white space
     std::size_t m_first = std::string_view::npos; ///< first token of the current statement
     std::size_t m_counted = 0;                    ///< line ends counted up to here
     std::size_t m_line = 1;

@@ -138,8 +138,10 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>
         auto owner = run(Queries::schema_owner(name));
         if (!owner)
             return std::unexpected(owner.error());
-        if (!owner->empty())
+        if (!owner->empty()) {
             schema->get_attributes()["OWNER"] = owner->text(0, "schema_owner");
+            schema->set_comment(owner->text(0, "comment"));
+        }
 
         auto relations = run(Queries::schema_relations(name));
         if (!relations)

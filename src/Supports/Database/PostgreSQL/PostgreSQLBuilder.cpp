@@ -25,6 +25,7 @@ std::string attribute(const MetaObject& object, const std::string& key) {
 
 using ScriptText::comment_on;
 using ScriptText::quoted_list;
+using ScriptText::dependency_order;
 using ScriptText::split_list;
 
 /// "schema.name" as the catalog stores a qualified name, quoted ("" stays "").
@@ -39,33 +40,6 @@ std::string without_semicolon(std::string text) {
     while (!text.empty() && (text.back() == ';' || text.back() == '\n' || text.back() == ' '))
         text.pop_back();
     return text;
-}
-
-/// Names in an order where every name stands after the names it depends on
-/// (stable; members of a cycle keep their list order).
-template <class T>
-std::vector<std::shared_ptr<T>>
-dependency_order(const std::vector<std::shared_ptr<T>>& items,
-                 const std::function<std::vector<std::string>(const T&)>& depends) {
-    std::vector<std::shared_ptr<T>> ordered;
-    std::set<std::string> placed, known;
-    for (const auto& item : items)
-        known.insert(item->get_name());
-    std::vector<std::shared_ptr<T>> rest = items;
-    while (!rest.empty()) {
-        auto ready = std::find_if(rest.begin(), rest.end(), [&](const auto& item) {
-            for (const std::string& name : depends(*item))
-                if (name != item->get_name() && known.count(name) && !placed.count(name))
-                    return false;
-            return true;
-        });
-        if (ready == rest.end())
-            ready = rest.begin();
-        placed.insert((*ready)->get_name());
-        ordered.push_back(*ready);
-        rest.erase(ready);
-    }
-    return ordered;
 }
 
 } // namespace
@@ -484,14 +458,10 @@ std::string PostgreSQLBuilder::account_script(const MetaRelation& account) const
     const auto& privileges = account.get_privileges();
     const auto objects = privileges.find("OBJECT");
     for (const std::string& object : split_list(objects == privileges.end() ? "" : objects->second, ",")) {
-        const std::size_t colon = object.find(':');
         const auto granted = privileges.find(object);
-        if (colon == std::string::npos || granted == privileges.end())
+        const std::string target = privilege_target(object);
+        if (target.empty() || granted == privileges.end())
             continue;
-        std::string kind = object.substr(0, colon);
-        kind = kind == "SERVER" ? "FOREIGN SERVER" : kind == "WRAPPER" ? "FOREIGN DATA WRAPPER" : kind;
-        if (kind == "MATERIALIZED" || kind == "VIEW")
-            kind = "TABLE";
         std::vector<std::string> plain, with_grant;
         for (const std::string& item : split_list(granted->second, ",")) {
             const std::size_t equals = item.find('=');
@@ -503,10 +473,6 @@ std::string PostgreSQLBuilder::account_script(const MetaRelation& account) const
             else if (mark == "W")
                 with_grant.push_back(item.substr(0, equals));
         }
-        const std::string target =
-            kind == "DATABASE" ? "DATABASE CURRENT_DATABASE" : kind + " " + quote_identifier(object.substr(colon + 1), ".", "*");
-        if (kind == "DATABASE" || kind == "COLUMN")
-            continue; // not expressible as "ON <kind> <name>"
         if (!plain.empty())
             sql += fmt::format("GRANT {} ON {} TO {};\n", fmt::join(plain, ", "), target, name);
         if (!with_grant.empty())
@@ -514,6 +480,19 @@ std::string PostgreSQLBuilder::account_script(const MetaRelation& account) const
                                fmt::join(with_grant, ", "), target, name);
     }
     return sql;
+}
+
+std::string PostgreSQLBuilder::privilege_target(const std::string& object) const {
+    const std::size_t colon = object.find(':');
+    if (colon == std::string::npos)
+        return {};
+    std::string kind = object.substr(0, colon);
+    kind = kind == "SERVER" ? "FOREIGN SERVER" : kind == "WRAPPER" ? "FOREIGN DATA WRAPPER" : kind;
+    if (kind == "MATERIALIZED" || kind == "VIEW")
+        kind = "TABLE";
+    if (kind == "DATABASE" || kind == "COLUMN")
+        return {}; // not expressible as "ON <kind> <name>"
+    return kind + " " + quote_identifier(object.substr(colon + 1), ".", "*");
 }
 
 std::string PostgreSQLBuilder::build_user(const Ptr<MetaUser>& user) const {

@@ -14,8 +14,11 @@
 
 #include "Supports/Database/SqlBuilder.hpp"
 
+#include <vector>
+
 namespace Dizezida::Dovodarud::MetaModel {
 class MetaColumn;
+class MetaConstraint;
 class MetaRelation;
 class MetaTrigger;
 class MetaSequence;
@@ -58,6 +61,38 @@ public:
     std::string build_user(const Ptr<MetaModel::MetaUser>& user) const override;
     std::string build_role(const Ptr<MetaModel::MetaRole>& role) const override;
 
+    // ------------------------------------------------------------ alter side
+    //
+    // Tables come as difference tables (Transform::Patcher) whose items carry
+    // marks: EQUAL kept, REMOVE dropped, APPEND added, CHANGE changed to the
+    // item's definition. Names are qualified and quoted, texts literals.
+
+    /// By kind: a routine re-created in place (dropped first when its
+    /// result changed), a table patched, a view replaced, a role altered.
+    std::string build_patch(const Ptr<MetaModel::MetaObject>& meta_object) const override;
+    /// Every change of a difference table: its foreign keys dropped, the
+    /// table altered, its foreign keys and rules added.
+    std::string patch_table(const Ptr<MetaModel::MetaTable>& table) const override;
+    /// CREATE OR REPLACE VIEW (a materialized view is dropped and created).
+    std::string patch_view(const Ptr<MetaModel::MetaView>& view) const override;
+    std::string alter_schema(const Ptr<MetaModel::MetaSchema>& schema_old,
+                             const Ptr<MetaModel::MetaSchema>& schema_new) const override;
+    /// What ALTER DATABASE can change; the rest is said in comment lines.
+    std::string alter_database(const Ptr<MetaModel::MetaDatabase>& database_old,
+                               const Ptr<MetaModel::MetaDatabase>& database_new) const override;
+    /// The script of a difference database (Transform::Patcher), in an order
+    /// that runs in one go; see PostgreSQLPatchScript.cpp.
+    std::string patch_script(const Ptr<MetaModel::MetaDatabase>& database) const override;
+    /// A role or user edited in place, from its diff and slice maps.
+    std::string patch_role_with_user(const Ptr<MetaModel::MetaObject>& role) const;
+
+    /// The parts of a table patch, for scripts that interleave tables.
+    std::string patch_drop_foreign_keys(const MetaModel::MetaTable& table) const;
+    std::string patch_table_body(const MetaModel::MetaTable& table) const;
+    /// CREATE EXTENSION for the "name=version" items only in `after`,
+    /// ALTER EXTENSION ... UPDATE TO for a changed version.
+    std::string patch_extensions(std::string_view before, std::string_view after) const;
+
     /// A type or domain.
     std::string build_type(const MetaModel::MetaType& type) const;
     /// A sequence (its ownership is `own_sequence`).
@@ -73,12 +108,25 @@ public:
     std::string table_rules(const MetaModel::MetaTable& table) const;
 
 private:
+    /// The primary key's columns, quoted, in key order (removed ones left out).
+    static std::vector<std::string> primary_key_names(const MetaModel::MetaTable& table);
+    /// "CONSTRAINT name CHECK|UNIQUE|EXCLUDE ..." ("" for a foreign key).
+    std::string constraint_clause(const MetaModel::MetaConstraint& constraint) const;
     /// One trigger on a table given as a quoted, qualified name.
     std::string trigger_script(const MetaModel::MetaTrigger& trigger,
                                const std::string& table) const;
     std::string column_line(const MetaModel::MetaTable& table, const MetaModel::MetaColumn& column,
                             bool keep_raw_type) const;
     std::string account_script(const MetaModel::MetaRelation& account) const;
+    /// "KIND name" for a privileges object "KIND:schema.name" ("" when
+    /// GRANT ... ON cannot name it).
+    std::string privilege_target(const std::string& object) const;
+    /// The ALTER TABLE clauses of a changed column.
+    void patch_column(const MetaModel::MetaColumn& column, std::vector<std::string>& clauses) const;
+    /// The ALTER TABLE clauses of changed table options, and statements
+    /// that cannot be clauses (partition bounds).
+    void patch_options(const MetaModel::MetaTable& table, std::vector<std::string>& clauses,
+                       std::string& statements) const;
 };
 
 } // namespace Dizezida::Dovodarud::Supports::Database

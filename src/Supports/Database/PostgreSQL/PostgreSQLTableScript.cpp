@@ -108,6 +108,52 @@ std::string PostgreSQLBuilder::column_line(const MetaTable& table, const MetaCol
     return line + ",\n";
 }
 
+std::vector<std::string> PostgreSQLBuilder::primary_key_names(const MetaTable& table) {
+    std::vector<std::pair<std::uint8_t, std::string>> keys;
+    for (const auto& column : table.get_columns())
+        if (column->get_is_primary_key() &&
+            column->get_version() != Zozuvoru::Contracts::DataVersion::REMOVE)
+            keys.emplace_back(column->get_primary_ordinal(), sql_name(column->get_name()));
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::string> names;
+    for (const auto& key : keys)
+        names.push_back(key.second);
+    return names;
+}
+
+std::string PostgreSQLBuilder::constraint_clause(const MetaConstraint& constraint) const {
+    const std::string named = "CONSTRAINT " + sql_name(constraint.get_name());
+    if (const auto* check = dynamic_cast<const MetaCheck*>(&constraint))
+        return named + " CHECK (" + check->get_check() + ")" +
+               (check->get_no_inherit() ? " NO INHERIT" : "");
+    if (const auto* unique = dynamic_cast<const MetaUnique*>(&constraint)) {
+        std::string clause = named + " UNIQUE (" + quoted_columns(unique->get_columns()) + ")";
+        if (!unique->get_include().empty())
+            clause += " INCLUDE (" + quoted_columns(unique->get_include()) + ")";
+        if (!unique->get_with().empty())
+            clause += " WITH (" + unique->get_with() + ")";
+        if (!unique->get_table_space().empty())
+            clause += " USING INDEX TABLESPACE " + sql_name(unique->get_table_space());
+        return clause + deferral(unique->get_deferrable());
+    }
+    if (const auto* exclude = dynamic_cast<const MetaExclude*>(&constraint)) {
+        std::string clause = named + " EXCLUDE";
+        if (!exclude->get_index_method().empty())
+            clause += " USING " + exclude->get_index_method();
+        clause += " (" + exclude->get_elements() + ")";
+        if (!exclude->get_include().empty())
+            clause += " INCLUDE (" + exclude->get_include() + ")";
+        if (!exclude->get_with().empty())
+            clause += " WITH (" + exclude->get_with() + ")";
+        if (!exclude->get_table_space().empty())
+            clause += " USING INDEX TABLESPACE " + sql_name(exclude->get_table_space());
+        if (!exclude->get_where().empty())
+            clause += " WHERE (" + exclude->get_where() + ")";
+        return clause + deferral(exclude->get_deferrable());
+    }
+    return {};
+}
+
 std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_type) const {
     const std::string name = sql_qualified(table.get_schema(), table.get_name());
     const std::string flag = option(table, "FLAG");
@@ -124,15 +170,8 @@ std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_
             if (attributes.count("INHERITED") == 0)
                 lines += column_line(table, *column, keep_raw_type);
         }
-        std::vector<std::pair<std::uint8_t, std::string>> keys;
-        for (const auto& column : table.get_columns())
-            if (column->get_is_primary_key())
-                keys.emplace_back(column->get_primary_ordinal(), sql_name(column->get_name()));
-        std::sort(keys.begin(), keys.end());
-        if (!keys.empty()) {
-            std::vector<std::string> names;
-            for (const auto& key : keys)
-                names.push_back(key.second);
+        const std::vector<std::string> names = primary_key_names(table);
+        if (!names.empty()) {
             // A name other than the one the server would give is kept.
             const auto& attributes = table.get_attributes();
             const auto named = attributes.find("PRIMARY_KEY");
@@ -146,34 +185,9 @@ std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_
     for (const auto& constraint : table.get_constraints()) {
         if (!written(*constraint))
             continue;
-        const std::string constraint_name = "    CONSTRAINT " + sql_name(constraint->get_name());
-        if (auto check = std::dynamic_pointer_cast<MetaCheck>(constraint)) {
-            lines += constraint_name + " CHECK (" + check->get_check() + ")" +
-                     (check->get_no_inherit() ? " NO INHERIT" : "") + ",\n";
-        } else if (auto unique = std::dynamic_pointer_cast<MetaUnique>(constraint)) {
-            lines += constraint_name + " UNIQUE (" + quoted_columns(unique->get_columns()) + ")";
-            if (!unique->get_include().empty())
-                lines += " INCLUDE (" + quoted_columns(unique->get_include()) + ")";
-            if (!unique->get_with().empty())
-                lines += " WITH (" + unique->get_with() + ")";
-            if (!unique->get_table_space().empty())
-                lines += " USING INDEX TABLESPACE " + sql_name(unique->get_table_space());
-            lines += deferral(unique->get_deferrable()) + ",\n";
-        } else if (auto exclude = std::dynamic_pointer_cast<MetaExclude>(constraint)) {
-            lines += constraint_name + " EXCLUDE";
-            if (!exclude->get_index_method().empty())
-                lines += " USING " + exclude->get_index_method();
-            lines += " (" + exclude->get_elements() + ")";
-            if (!exclude->get_include().empty())
-                lines += " INCLUDE (" + exclude->get_include() + ")";
-            if (!exclude->get_with().empty())
-                lines += " WITH (" + exclude->get_with() + ")";
-            if (!exclude->get_table_space().empty())
-                lines += " USING INDEX TABLESPACE " + sql_name(exclude->get_table_space());
-            if (!exclude->get_where().empty())
-                lines += " WHERE (" + exclude->get_where() + ")";
-            lines += deferral(exclude->get_deferrable()) + ",\n";
-        }
+        const std::string clause = constraint_clause(*constraint);
+        if (!clause.empty())
+            lines += "    " + clause + ",\n";
     }
     if (partition) {
         const std::string parent = option(table, "INHERITS");

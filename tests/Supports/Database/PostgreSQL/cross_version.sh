@@ -15,12 +15,7 @@ trap 'psql -X -q "$old" -c "DROP DATABASE IF EXISTS xv_src_$suffix" >/dev/null 2
 
 # The corpus as psql input for a server of version MAJOR ("--;" ends a
 # statement, "--@ N" starts a part that needs version N).
-awk -v major="$old_major" '
-  /^--@ / { if (text != "" && major >= need) print text ";"; text = ""; need = $2 + 0; next }
-  /^--;$/ { if (text != "" && major >= need) print text ";"; text = ""; next }
-  /^--/ && text == "" { next }
-  { text = text $0 "\n" }
-  END { if (text != "" && major >= need) print text ";" }' "$corpus" >"$work/corpus.sql"
+awk -v major="$old_major" -f "$(dirname "$0")/corpus.awk" "$corpus" >"$work/corpus.sql"
 
 with_db() { echo "${1/dbname=postgres/dbname=$2}"; }
 psql -X -q "$old" -c "CREATE DATABASE xv_src_$suffix" >/dev/null

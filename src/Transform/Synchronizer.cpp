@@ -1,0 +1,120 @@
+#include "Transform/Synchronizer.hpp"
+
+#include "Helpers/DateTimeHelper.hpp"
+#include "Foundation/LoggingService.hpp"
+
+#include <fmt/format.h>
+
+namespace Dizezida::Dovodarud::Transform {
+
+namespace {
+
+constexpr std::string_view k_savepoint = "dizezida_sync_step";
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+} // namespace
+
+std::string Synchronizer::option(std::string_view key) const {
+    const auto found = m_options.find(key);
+    return found == m_options.end() ? std::string() : found->second;
+}
+
+std::string Synchronizer::option_key(std::string_view a, std::string_view b, std::string_view c) {
+    return fmt::format("{}|{}|{}", a, b, c);
+}
+
+void Synchronizer::record_step(bool success, const std::string& message) {
+    std::lock_guard lock(m_lock);
+    if (!m_progress)
+        return;
+    m_progress->elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+                              std::chrono::steady_clock::now() - m_started)
+                              .count();
+    m_progress->step(success);
+    if (!success)
+        m_progress->messages.push_back(Helpers::DateTimeHelper::datetime_with_ms_normal() + " " +
+                                       message);
+}
+
+void Synchronizer::finish() {
+    std::lock_guard lock(m_lock);
+    if (m_progress)
+        m_progress->state = 1;
+}
+
+void Synchronizer::handle() {
+    m_started = std::chrono::steady_clock::now();
+    const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
+    auto statements = generate();
+    if (!statements) {
+        Foundation::LoggingService::critical(nullptr, "synchronisation: %s",
+                                             statements.error().message.c_str());
+        record_step(false, statements.error().message);
+    } else if (!statements->empty()) {
+        if (!m_target)
+            record_step(false, "no target connection");
+        else
+            run_statements(*statements, go_on);
+    }
+    finish();
+}
+
+/// Whether a statement cannot run inside a transaction block on this
+/// server: new enum labels before PostgreSQL 12 (they only add, so running
+/// them first and alone is safe).
+static bool outside_transaction(std::string_view statement, std::uint32_t major) {
+    return major < 12 && statement.starts_with("ALTER TYPE ") &&
+           statement.find(" ADD VALUE ") != std::string_view::npos;
+}
+
+bool Synchronizer::run_statements(const std::vector<std::string>& statements, bool go_on) {
+    const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
+    const std::uint32_t major = m_target->get_major_version();
+    for (const std::string& statement : statements) {
+        if (!outside_transaction(statement, major))
+            continue;
+        auto done = run(statement);
+        record_step(done.has_value(), done ? std::string() : done.error().message);
+        if (!done && !go_on)
+            return false;
+    }
+    if (auto begun = m_target->transaction(); !begun) {
+        record_step(false, begun.error().message);
+        return false;
+    }
+    for (const std::string& each : statements) {
+        const std::string statement = trimmed(each);
+        if (statement.empty() || outside_transaction(statement, major))
+            continue;
+        if (go_on)
+            (void)run(fmt::format("SAVEPOINT {}", k_savepoint));
+        auto done = run(statement);
+        if (done) {
+            if (go_on)
+                (void)run(fmt::format("RELEASE SAVEPOINT {}", k_savepoint));
+            record_step(true, {});
+            continue;
+        }
+        record_step(false, done.error().message);
+        if (go_on) {
+            (void)run(fmt::format("ROLLBACK TO SAVEPOINT {}", k_savepoint));
+            continue;
+        }
+        (void)m_target->rollback();
+        return false;
+    }
+    if (auto committed = m_target->commit(); !committed) {
+        record_step(false, committed.error().message);
+        return false;
+    }
+    return true;
+}
+
+} // namespace Dizezida::Dovodarud::Transform

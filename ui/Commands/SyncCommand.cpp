@@ -1,0 +1,183 @@
+// `dizezida-postgresql sync --source SERVER --target SERVER (--structure |
+// --data) --schema NAME [--target-schema NAME] [--table NAME]... [--dry-run]
+// [--continue-on-error]`: brings a schema of the target into line with a
+// schema of the source. --dry-run prints what would run and changes
+// nothing. Otherwise the job runs on a worker thread while stderr shows the
+// steps done and failed (on a terminal), then a summary; the exit status is
+// 0 only when nothing failed.
+#include "ui/CatalogReader.hpp"
+#include "ui/FrontEnd.hpp"
+#include "ui/Session.hpp"
+
+#include "Model/MetaModel.hpp"
+#include "Transform/StructureSynchronizer.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace Dizezida::Dovodarud;
+using Transform::Synchronizer;
+using Session = std::shared_ptr<Supports::Database::ConnectionImpl>;
+
+struct SyncOptions {
+    std::string source, target, schema, target_schema;
+    std::vector<std::string> tables;
+    bool structure = false;
+    bool data = false;
+    bool dry_run = false;
+    bool continue_on_error = false;
+};
+
+/// The job's option map: both schemas, continue-on-error, and the objects
+/// that take part (the named tables, or every object of both schemas).
+Synchronizer::Options job_options(const SyncOptions& options, const std::string& source_database,
+                                  const std::string& target_database) {
+    Synchronizer::Options map;
+    map["OPTION|SOURCE|DATABASE"] = source_database;
+    map["OPTION|SOURCE|SCHEMA"] = options.schema;
+    map["OPTION|TARGET|DATABASE"] = target_database;
+    map["OPTION|TARGET|SCHEMA"] =
+        options.target_schema.empty() ? options.schema : options.target_schema;
+    map["OPTION|RESULT|CONTINUE"] = options.continue_on_error ? "true" : "false";
+    for (const std::string& table : options.tables)
+        map[Synchronizer::option_key("OPTION", "table", table)] = "";
+    return map;
+}
+
+/// Every object of a loaded schema pair takes part.
+void take_every_object(Transform::StructureSynchronizer& job, Synchronizer::Options& map) {
+    for (const auto& schema : {job.get_schema_source(), job.get_schema_target()}) {
+        const auto add = [&](const auto& list) {
+            for (const auto& object : list)
+                map[Synchronizer::option_key(
+                    "OPTION", Dizezida::Zozuvoru::Contracts::to_string(object->character()),
+                    object->get_name())] = "";
+        };
+        add(schema->get_types());
+        add(schema->get_sequences());
+        add(schema->get_functions());
+        add(schema->get_procedures());
+        add(schema->get_tables());
+        add(schema->get_views());
+        add(schema->get_miews());
+    }
+}
+
+/// Runs the job on a worker thread, redrawing its progress on a terminal;
+/// prints the summary and the failures. True when nothing failed.
+bool run_job(Synchronizer& job) {
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    std::thread worker([&job] { job.handle(); });
+    const auto progress = job.get_progress();
+    for (;;) {
+        {
+            std::lock_guard lock(job.progress_lock());
+            if (progress->state == 1)
+                break;
+            if (terminal)
+                std::cerr << "\rsync: " << progress->processed << " statements, " << progress->failed
+                          << " failed, " << progress->elapsed / 1000000.0 << " s" << std::flush;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    worker.join();
+    std::lock_guard lock(job.progress_lock());
+    if (terminal)
+        std::cerr << "\r\033[K";
+    for (const std::string& message : progress->messages)
+        std::cerr << "sync: " << message << '\n';
+    std::cerr << "sync: " << progress->succeeded << " statements done, " << progress->failed
+              << " failed in " << progress->elapsed / 1000000.0 << " s\n";
+    return progress->failed == 0;
+}
+
+int run_structure(const SyncOptions& options, const Session& source, const Session& target) {
+    const std::string database = "SELECT pg_catalog.current_database()";
+    auto map = job_options(options, Dizezida::Rezizida::scalar(*source, database, "sync"),
+                           Dizezida::Rezizida::scalar(*target, database, "sync"));
+    auto job = std::make_shared<Transform::StructureSynchronizer>(map);
+    job->set_server_source(source);
+    job->set_server_target(target);
+    job->set_progress(Contracts::ThreadProgress::create());
+    if (auto loaded = job->initialize(); !loaded) {
+        std::cerr << "sync: " << loaded.error().message << '\n';
+        return 1;
+    }
+    if (options.tables.empty()) {
+        take_every_object(*job, map);
+        auto every = std::make_shared<Transform::StructureSynchronizer>(map);
+        every->set_server_source(source);
+        every->set_server_target(target);
+        every->set_progress(job->get_progress());
+        job = every;
+    }
+    if (options.dry_run) {
+        auto statements = job->generate();
+        if (!statements) {
+            std::cerr << "sync: " << statements.error().message << '\n';
+            return 1;
+        }
+        for (const std::string& statement : *statements)
+            std::cout << statement << ";\n";
+        std::cerr << "sync: " << statements->size() << " statements (dry run, nothing changed)\n";
+        return 0;
+    }
+    return run_job(*job) ? 0 : 1;
+}
+
+int run_sync(const SyncOptions& options) {
+    if (options.structure == options.data) {
+        std::cerr << "sync: give one of --structure and --data\n";
+        return 2;
+    }
+    auto source = Dizezida::Rezizida::open_session(options.source);
+    if (!source)
+        return 1;
+    auto target = Dizezida::Rezizida::open_session(options.target);
+    if (!target) {
+        (*source)->close();
+        return 1;
+    }
+    int status = 1;
+    if (options.structure)
+        status = run_structure(options, *source, *target);
+    else
+        std::cerr << "sync: --data is not available yet\n";
+    (*source)->close();
+    (*target)->close();
+    return status;
+}
+
+void add_sync_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
+    auto options = std::make_shared<SyncOptions>();
+    CLI::App* command = app.add_subcommand(
+        "sync", "Bring a schema of the target into line with a schema of the source");
+    command->add_option("--source", options->source, Dizezida::Rezizida::k_server_help)
+        ->required();
+    command->add_option("--target", options->target, Dizezida::Rezizida::k_server_help)
+        ->required();
+    command->add_flag("--structure", options->structure, "Synchronise object definitions");
+    command->add_flag("--data", options->data, "Synchronise the rows of tables");
+    command->add_option("--schema", options->schema, "The source schema")->required();
+    command->add_option("--target-schema", options->target_schema,
+                        "The target schema (default: the source schema's name)");
+    command->add_option("--table", options->tables,
+                        "Only this table (repeatable; default: every object)");
+    command->add_flag("--dry-run", options->dry_run, "Print what would run; change nothing");
+    command->add_flag("--continue-on-error", options->continue_on_error,
+                      "Go on after a failed statement (each under its own savepoint)");
+    command->callback([&context, options] {
+        context.run = [options] { return run_sync(*options); };
+    });
+}
+
+} // namespace
+
+DIZEZIDA_FRONT_END_COMMAND(add_sync_command)
