@@ -64,6 +64,11 @@ echo "== dizezida-postgresql import: the customers as CSV into the copy made abo
 "$program" import --server "$copy" --table shop.customers "$state/customers.csv"
 "$program" query --server "$copy" "SELECT * FROM shop.customers ORDER BY id"
 
+echo "== dizezida-postgresql query -f: a script, each result in order (CSV as psql --csv writes it)"
+printf '%s\n' "SELECT count(*) AS customers FROM shop.customers;" \
+  "UPDATE shop.customers SET name = upper(name) WHERE id = 1 RETURNING *;" >"$state/report.sql"
+"$program" query --server "$copy" --format csv -f "$state/report.sql"
+
 echo "== dizezida-postgresql diff and sync: the copy gets a new column, the diff takes it back out"
 "$program" query --server "$copy" "ALTER TABLE shop.customers ADD COLUMN note text DEFAULT 'it''s new'" >/dev/null
 "$program" diff --source "$server" --target "$copy" --schema shop || true

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (only the
-# missing ones). Runs apt-get as root, or through sudo when there is one.
+# missing ones): help2man writes the man pages; dpkg-dev, fakeroot, file and
+# binutils let cpack build the Debian package with computed dependencies.
+# Runs apt-get as root, or through sudo when there is one.
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,7 @@ packages=(
   libpq-dev libglib2.0-dev nlohmann-json3-dev libxml2-dev libuchardet-dev libssl-dev
   libpcre2-dev libfmt-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   libspdlog-dev postgresql openssh-server sshpass procps iproute2 openssl
+  help2man dpkg-dev fakeroot file binutils
   chromium
 )
 # npm installs the test servers of the PostgreSQL versions Debian lacks

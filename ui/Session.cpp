@@ -105,6 +105,11 @@ open_session(const std::string& server_text) {
         return std::nullopt;
     }
     (*server)->set_uuid("cli-" + std::to_string(getpid()));
+    // The session's log lines name the server (and the saved name, if any).
+    if (const auto manager = LoggingService::get_manager())
+        manager->open((*server)->uuid())
+            ->initialize(Zozuvoru::Supports::server_endpoint(**server),
+                         (*server)->name().empty() ? "dizezida-postgresql" : (*server)->name());
     std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl> connection =
         Dovodarud::Supports::Database::PostgreSQLConnection::create();
     if (auto opened = connection->open(*server, nullptr); !opened) {

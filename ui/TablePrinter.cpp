@@ -1,8 +1,11 @@
 #include "ui/TablePrinter.hpp"
 
+#include "Helpers/StringHelper.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/TableModel.hpp"
 
+#include <fmt/format.h>
+#include <glib.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -13,143 +16,278 @@
 namespace Dizezida::Rezizida {
 namespace {
 
+using Zozuvoru::Contracts::ColumnModel;
 using Zozuvoru::Contracts::DataType;
 using Zozuvoru::Contracts::TableModel;
 
-/// Code points of a UTF-8 text (each continuation byte is not counted).
-std::size_t display_width(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+/// One line of a value as the terminal shows it, and its width in columns.
+struct DisplayLine {
+    std::string text;
+    std::size_t width = 0;
+};
+using DisplayLines = std::vector<DisplayLine>;
+
+void append_escape(DisplayLine& line, std::string escape) {
+    line.width += escape.size();
+    line.text += escape;
 }
 
-bool right_aligned(DataType type) {
-    const int code = static_cast<int>(type);
+/// A value split at its line ends, with everything that could steer the
+/// terminal escaped and wide characters counted twice (psql's rendering).
+DisplayLines display_lines(std::string_view text) {
+    DisplayLines lines(1);
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at < end) {
+        DisplayLine& line = lines.back();
+        const auto byte = static_cast<unsigned char>(*at);
+        if (byte < 0x80) {
+            ++at;
+            if (byte == '\n')
+                lines.emplace_back();
+            else if (byte == '\r')
+                append_escape(line, "\\r");
+            else if (byte == '\t')
+                do {
+                    line.text += ' ';
+                } while (++line.width % 8 != 0);
+            else if (byte < 0x20 || byte == 0x7f)
+                append_escape(line, fmt::format("\\x{:02X}", byte));
+            else {
+                line.text += static_cast<char>(byte);
+                ++line.width;
+            }
+            continue;
+        }
+        const gunichar c = g_utf8_get_char_validated(at, end - at);
+        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+            append_escape(line, fmt::format("\\x{:02X}", byte)); // not UTF-8
+            ++at;
+            continue;
+        }
+        const char* next = g_utf8_next_char(at);
+        if (c < 0xA0)
+            append_escape(line, fmt::format("\\u{:04X}", c)); // a C1 control
+        else {
+            line.text.append(at, next);
+            line.width += g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1;
+        }
+        at = next;
+    }
+    return lines;
+}
+
+std::size_t widest(const DisplayLines& lines) {
+    std::size_t width = 0;
+    for (const DisplayLine& line : lines)
+        width = std::max(width, line.width);
+    return width;
+}
+
+/// psql's choice: the number types by their type id; for tables not read
+/// from a server, the number kinds.
+bool right_aligned(const ColumnModel& column) {
+    switch (column.get_type_oid()) {
+    case 0: break;
+    case 20: case 21: case 23: case 26: case 28: case 29: // int8, int2, int4, oid, xid, cid
+    case 700: case 701: case 790: case 1700: case 5069:   // float4, float8, money, numeric, xid8
+        return true;
+    default: return false;
+    }
+    const int code = static_cast<int>(column.get_data_type());
     return (code >= static_cast<int>(DataType::TINYINT) && code <= static_cast<int>(DataType::UBIGINT)) ||
            (code >= static_cast<int>(DataType::NUMERIC) && code <= static_cast<int>(DataType::DOUBLE));
 }
 
-std::vector<std::string> split_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    lines.push_back(text.substr(start));
-    return lines;
-}
+std::string blanks(std::size_t count) { return std::string(count, ' '); }
 
-std::string padded(const std::string& text, std::size_t width, bool right) {
-    const std::string fill(width - std::min(width, display_width(text)), ' ');
-    return right ? fill + text : text + fill;
-}
-
-void print_line(std::string line, std::ostream& out) {
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    out << line << '\n';
-}
-
-std::string csv_field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string out = "\"";
-    for (const char c : text) {
-        out.push_back(c);
-        if (c == '"')
-            out.push_back('"');
-    }
-    return out + '"';
-}
-
-/// A value as JSON: booleans and whole numbers as such, the rest as text.
-nlohmann::ordered_json json_value(const TableModel& table, std::size_t r, std::size_t c) {
-    if (table.is_null_at(r, c))
-        return nullptr;
-    const std::string text = table.get_text_at(r, c);
-    switch (table.get_columns()[c]->get_data_type()) {
-    case DataType::BOOLEAN: return text == "t" || text == "true";
-    case DataType::SMALLINT:
-    case DataType::INTEGER:
-    case DataType::BIGINT:
-    case DataType::UINTEGER:
-        try {
-            return std::stoll(text);
-        } catch (...) {
-            return text;
+void print_header(const std::vector<DisplayLines>& titles, const std::vector<std::size_t>& widths,
+                  std::ostream& out) {
+    std::size_t height = 0;
+    for (const DisplayLines& title : titles)
+        height = std::max(height, title.size());
+    for (std::size_t l = 0; l < height; ++l) {
+        std::string line;
+        for (std::size_t c = 0; c < titles.size(); ++c) {
+            line += ' ';
+            if (l < titles[c].size()) {
+                const std::size_t gap = widths[c] - titles[c][l].width;
+                line += blanks(gap / 2) + titles[c][l].text + blanks((gap + 1) / 2);
+            } else {
+                line += blanks(widths[c]);
+            }
+            line += l + 1 < titles[c].size() ? '+' : ' ';
+            if (c + 1 < titles.size())
+                line += '|';
         }
-    default: return text;
+        out << line << '\n';
     }
+    std::string rule = "-";
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        rule += std::string(widths[c], '-') + (c + 1 < widths.size() ? "-+-" : "");
+    out << rule << "-\n";
+}
+
+/// One printed line of a row: line `l` of every cell.
+std::string row_line(const std::vector<DisplayLines>& cells, const std::vector<std::size_t>& widths,
+                     const std::vector<bool>& right, std::size_t l) {
+    std::string line;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        const bool last = c + 1 == cells.size();
+        const bool continues = l + 1 < cells[c].size();
+        line += ' ';
+        if (l < cells[c].size()) {
+            const DisplayLine& part = cells[c][l];
+            const std::size_t gap = widths[c] - part.width;
+            if (right[c])
+                line += blanks(gap) + part.text;
+            else
+                line += part.text + (last && !continues ? "" : blanks(gap));
+        } else if (!last) {
+            line += blanks(widths[c]);
+        }
+        if (continues)
+            line += '+';
+        else if (!last)
+            line += " |";
+    }
+    return line;
+}
+
+void append_csv_field(std::string_view text, std::string& out) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos && text != "\\.") {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    out += '"';
+}
+
+enum class JsonKind { Text, Boolean, Number };
+
+JsonKind json_kind(const ColumnModel& column) {
+    switch (column.get_type_oid()) {
+    case 0: break;
+    case 16: return JsonKind::Boolean;
+    case 20: case 21: case 23: case 26: case 28: case 29: case 5069:
+    case 700: case 701: case 1700:
+        return JsonKind::Number;
+    default: return JsonKind::Text;
+    }
+    const DataType type = column.get_data_type();
+    if (type == DataType::BOOLEAN)
+        return JsonKind::Boolean;
+    return right_aligned(column) ? JsonKind::Number : JsonKind::Text;
+}
+
+std::string json_string(std::string_view text) {
+    return nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void append_json_value(const TableModel& table, std::size_t r, std::size_t c, JsonKind kind,
+                       std::string& scratch, std::string& out) {
+    if (table.is_null_at(r, c)) {
+        out += "null";
+        return;
+    }
+    const std::string_view text = table.get_text_view_at(r, c, scratch);
+    if (kind == JsonKind::Boolean)
+        out += text == "t" || text == "true" ? "true" : "false";
+    else if (kind == JsonKind::Number && Dovodarud::Helpers::StringHelper::is_json_number(text))
+        out += text;
+    else
+        out += json_string(text);
 }
 
 } // namespace
 
-void print_aligned_table(const Zozuvoru::Contracts::TableModel& table, std::ostream& out) {
+void print_aligned_table(const TableModel& table, std::ostream& out) {
     const auto& columns = table.get_columns();
     const std::size_t rows = table.get_row_count();
-    // Every cell as its lines, and each column's width.
-    std::vector<std::vector<std::vector<std::string>>> cells(rows);
+    std::vector<DisplayLines> titles;
     std::vector<std::size_t> widths;
-    for (const auto& column : columns)
-        widths.push_back(display_width(column->get_title()));
+    std::vector<bool> right;
+    for (const auto& column : columns) {
+        titles.push_back(display_lines(column->get_title()));
+        widths.push_back(widest(titles.back()));
+        right.push_back(right_aligned(*column));
+    }
+    std::vector<std::vector<DisplayLines>> cells(rows);
+    std::string scratch;
     for (std::size_t r = 0; r < rows; ++r)
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            cells[r].push_back(split_lines(table.is_null_at(r, c) ? "" : table.get_text_at(r, c)));
-            for (const auto& line : cells[r].back())
-                widths[c] = std::max(widths[c], display_width(line));
+            cells[r].push_back(table.is_null_at(r, c)
+                                   ? DisplayLines(1)
+                                   : display_lines(table.get_text_view_at(r, c, scratch)));
+            widths[c] = std::max(widths[c], widest(cells[r].back()));
         }
 
-    if (!columns.empty()) {
-        std::string header, rule;
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            const std::string& title = columns[c]->get_title();
-            const std::size_t left = (widths[c] - display_width(title)) / 2;
-            header += (c ? "| " : " ") + std::string(left, ' ') + padded(title, widths[c] - left, false) + " ";
-            rule += (c ? "+" : "") + std::string(widths[c] + 2, '-');
-        }
-        print_line(header, out);
-        print_line(rule, out);
-    }
-    for (std::size_t r = 0; r < rows; ++r) {
+    print_header(titles, widths, out);
+    for (const auto& row : cells) {
         std::size_t height = 1;
-        for (const auto& cell : cells[r])
+        for (const DisplayLines& cell : row)
             height = std::max(height, cell.size());
-        for (std::size_t l = 0; l < height; ++l) {
-            std::string line;
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                const auto& cell = cells[r][c];
-                const std::string text = l < cell.size() ? cell[l] : "";
-                const bool continues = l + 1 < cell.size();
-                line += (c ? "|" : "") + std::string(" ") +
-                        padded(text, widths[c], right_aligned(columns[c]->get_data_type())) +
-                        (continues ? "+" : " ");
-            }
-            print_line(line, out);
-        }
+        for (std::size_t l = 0; l < height; ++l)
+            out << row_line(row, widths, right, l) << '\n';
     }
     out << '(' << rows << (rows == 1 ? " row)" : " rows)") << '\n';
 }
 
-void print_csv_table(const Zozuvoru::Contracts::TableModel& table, std::ostream& out) {
+void print_csv_table(const TableModel& table, std::ostream& out, std::string_view line_end) {
     const auto& columns = table.get_columns();
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        out << (c ? "," : "") << csv_field(columns[c]->get_title());
-    out << "\r\n";
+    std::string line;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        line += c ? "," : "";
+        append_csv_field(columns[c]->get_title(), line);
+    }
+    out << line << line_end;
+    std::string scratch;
     for (std::size_t r = 0; r < table.get_row_count(); ++r) {
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            out << (c ? "," : "") << (table.is_null_at(r, c) ? "" : csv_field(table.get_text_at(r, c)));
-        out << "\r\n";
+        line.clear();
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            line += c ? "," : "";
+            if (!table.is_null_at(r, c))
+                append_csv_field(table.get_text_view_at(r, c, scratch), line);
+        }
+        out << line << line_end;
     }
 }
 
-void print_json_table(const Zozuvoru::Contracts::TableModel& table, std::ostream& out) {
-    auto rows = nlohmann::ordered_json::array();
+void print_json_table(const TableModel& table, std::ostream& out) {
     const auto& columns = table.get_columns();
-    for (std::size_t r = 0; r < table.get_row_count(); ++r) {
-        nlohmann::ordered_json row = nlohmann::ordered_json::object();
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            row[columns[c]->get_title()] = json_value(table, r, c);
-        rows.push_back(std::move(row));
+    std::vector<std::string> keys;
+    std::vector<JsonKind> kinds;
+    for (const auto& column : columns) {
+        keys.push_back(json_string(column->get_title()));
+        kinds.push_back(json_kind(*column));
     }
-    out << rows.dump(2) << '\n';
+    const std::size_t rows = table.get_row_count();
+    if (rows == 0) {
+        out << "[]\n";
+        return;
+    }
+    // The layout of a two-space indented dump: one member a line.
+    std::string text = "[\n";
+    std::string scratch;
+    for (std::size_t r = 0; r < rows; ++r) {
+        text += columns.empty() ? "  {}" : "  {\n";
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            text += "    " + keys[c] + ": ";
+            append_json_value(table, r, c, kinds[c], scratch, text);
+            text += c + 1 < columns.size() ? ",\n" : "\n  }";
+        }
+        text += r + 1 < rows ? ",\n" : "\n";
+        if (text.size() > (1 << 16)) {
+            out << text;
+            text.clear();
+        }
+    }
+    out << text << "]\n";
 }
 
 } // namespace Dizezida::Rezizida

@@ -53,7 +53,9 @@ public:
     /// worker thread, 0 otherwise (for the caller's records; it changes nothing).
     [[nodiscard]] virtual Core::Result<std::vector<Core::ObjectPtr>>
     execute_statements(std::string_view sql, std::int32_t in_thread) = 0;
-    /// The rows of the (last) statement that returns rows; an empty table when none does.
+    /// The rows of the (last) statement that returns rows; an empty table when
+    /// none does. The table carries that statement's command tag (the last
+    /// statement's when none returns rows) and whether it returned rows.
     [[nodiscard]] virtual Core::Result<TablePtr> execute_model(std::string_view sql,
                                                                std::int32_t in_thread) = 0;
     /// The first column of the first row; a ValueNull when there is no row.

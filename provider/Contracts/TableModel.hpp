@@ -38,6 +38,16 @@ public:
     const std::string& get_name() const { return m_name; }
     void set_name(std::string name) { assign_and_notify(m_name, std::move(name), "name"); }
 
+    /// The server's command tag of the statement the rows came from ("SELECT 2",
+    /// "INSERT 0 1"), or of the last statement when none returned rows
+    /// ("CREATE TABLE"); "" for tables not read from a server.
+    const std::string& get_command_status() const { return m_command_status; }
+    void set_command_status(std::string status) { m_command_status = std::move(status); }
+    /// Whether a statement returned these rows (a query, or a command with
+    /// RETURNING), even none; false when no statement of the text returned rows.
+    bool get_returns_rows() const { return m_returns_rows; }
+    void set_returns_rows(bool returns_rows) { m_returns_rows = returns_rows; }
+
     const std::vector<ColumnPtr>& get_columns() const { return m_columns; }
     std::size_t get_column_count() const { return m_columns.size(); }
     /// Adds a column at the end; a null column is refused ("column != NULL").
@@ -78,6 +88,8 @@ private:
     RowPtr stored_row(std::size_t index) const;
 
     std::string m_name;
+    std::string m_command_status;
+    bool m_returns_rows = false;
     std::vector<ColumnPtr> m_columns;
     std::unique_ptr<TableStorage> m_storage;
     /// Rows made or appended so far, by position (empty slots not made yet).

@@ -50,4 +50,30 @@ Core::Result<Contracts::ServerPtr> server_from_conninfo(std::string_view conninf
     return server;
 }
 
+std::string server_endpoint(const Contracts::Server& server) {
+    std::string host = server.host();
+    std::string port = server.port() ? std::to_string(server.port()) : std::string();
+    std::string user = server.username();
+    std::string database = server.initial();
+    std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> defaults(PQconndefaults(),
+                                                                          PQconninfoFree);
+    for (const PQconninfoOption* option = defaults.get(); option && option->keyword; ++option) {
+        const std::string_view keyword = option->keyword;
+        const char* fallback = option->val ? option->val : option->compiled;
+        if (!fallback)
+            continue;
+        if (keyword == "host" && host.empty())
+            host = fallback;
+        else if (keyword == "port" && port.empty())
+            port = fallback;
+        else if (keyword == "user" && user.empty())
+            user = fallback;
+        else if (keyword == "dbname" && database.empty())
+            database = fallback;
+    }
+    if (database.empty())
+        database = user;
+    return user + '@' + host + ':' + port + '/' + database;
+}
+
 } // namespace Dizezida::Zozuvoru::Supports

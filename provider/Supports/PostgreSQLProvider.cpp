@@ -213,6 +213,7 @@ Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
         return Core::fail(std::move(lock).error());
     TablePtr last;
     TablePtr current;
+    std::string status; // of the statement `last` came from, else of the last one
     // Single rows wait in a batch and go into the table column by column.
     std::vector<ResultPtr> batch;
     std::vector<const PGresult*> rows;
@@ -224,12 +225,14 @@ Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
         batch.clear();
     };
     DIZEZIDA_TRY(run_text(m_session->connection, sql, k_model_single_row, [&](ResultPtr& result) {
-        const ExecStatusType status = PQresultStatus(result.get());
-        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
+        const ExecStatusType kind = PQresultStatus(result.get());
+        if (kind == PGRES_COMMAND_OK && !last)
+            status = PQcmdStatus(result.get());
+        if (kind != PGRES_SINGLE_TUPLE && kind != PGRES_TUPLES_OK)
             return;
         if (!current)
             current = table_for_result(result.get());
-        if (status == PGRES_SINGLE_TUPLE) {
+        if (kind == PGRES_SINGLE_TUPLE) {
             batch.push_back(std::move(result));
             if (batch.size() == k_row_batch)
                 flush();
@@ -239,9 +242,15 @@ Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
         append_result_rows(*current, result.get());
         for (auto& column : current->storage().columns)
             column.shrink();
+        status = PQcmdStatus(result.get());
         last = std::move(current);
     }));
-    return last ? last : Contracts::TableModel::create();
+    if (!last)
+        last = Contracts::TableModel::create();
+    else
+        last->set_returns_rows(true);
+    last->set_command_status(std::move(status));
+    return last;
 }
 
 Core::Result<Contracts::ValuePtr> PostgreSQLProvider::execute_scalar(std::string_view sql,

@@ -342,4 +342,33 @@ StringHelper::Data StringHelper::arraify_data(std::string_view text, std::string
     return data;
 }
 
+bool StringHelper::is_json_number(std::string_view text) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        return i - start;
+    };
+    if (i < text.size() && text[i] == '-')
+        ++i;
+    const std::size_t start = i;
+    const std::size_t whole = digits();
+    if (whole == 0 || (whole > 1 && text[start] == '0'))
+        return false;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        if (digits() == 0)
+            return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == text.size();
+}
+
 } // namespace Dizezida::Dovodarud::Helpers

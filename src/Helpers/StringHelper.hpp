@@ -91,6 +91,9 @@ public:
     /// delimiter is empty), each split at its first "="; empty pieces are
     /// skipped and a later key replaces an earlier one.
     static Data arraify_data(std::string_view text, std::string_view delimiter);
+    /// Whether a text is a number as JSON writes one ("-1.5e3"; not "NaN",
+    /// "+1", ".5" or "01").
+    static bool is_json_number(std::string_view text);
 };
 
 } // namespace Dizezida::Dovodarud::Helpers

@@ -32,7 +32,7 @@ protected:
 TEST_F(BrowseCommand, ListsAKindInEachFormat) {
     const CommandRun table = run_browse({"--server", m_conninfo, "views", "--schema", "shop"});
     ASSERT_EQ(table.status, 0) << table.err;
-    EXPECT_EQ(table.out, "     Name      |  Owner   | Comment\n"
+    EXPECT_EQ(table.out, "     Name      |  Owner   | Comment  \n"
                          "---------------+----------+----------\n"
                          " big, \"quoted\" | postgres | line one\n"
                          "(1 row)\n");

@@ -71,10 +71,10 @@ TEST_F(ServersCommand, AddListShowRemoveWithoutEverPrintingAPassword) {
 
     const auto list = run_command("servers", {"list"});
     EXPECT_EQ(list.status, 0) << list.err;
-    EXPECT_EQ(list.out, " Name  |    Host    | Port | User | Database | SSL | SSH | Password\n"
+    EXPECT_EQ(list.out, " Name  |    Host    | Port | User | Database | SSL | SSH | Password \n"
                         "-------+------------+------+------+----------+-----+-----+----------\n"
                         " prod  | db.example | 6543 | me   | shop     | yes | no  | saved\n"
-                        " local |            |      |      | scratch  | no  | no  |\n"
+                        " local |            |      |      | scratch  | no  | no  | \n"
                         "(2 rows)\n");
     const auto csv = run_command("servers", {"list", "--format", "csv"});
     EXPECT_EQ(csv.out, "Name,Host,Port,User,Database,SSL,SSH,Password\r\n"

@@ -1,57 +1,141 @@
-// `dizezida-postgresql query --server SERVER SQL`: runs SQL on a server
-// through a connection's asynchronous model execution on the main loop and
-// prints the rows as an aligned table followed by the row count.
+// `dizezida-postgresql query --server SERVER [SQL | -f FILE]`: runs an SQL
+// script (the argument, a file, or standard input) statement by statement,
+// each through a connection's asynchronous model execution on the main loop,
+// and prints every result in order as psql does: the rows of a statement
+// that returns rows (aligned, CSV or JSON), the command tag of one that does
+// not. The first failing statement stops the script with its number and line.
 #include "ui/FrontEnd.hpp"
 #include "ui/Session.hpp"
 #include "ui/TablePrinter.hpp"
 
+#include "Supports/Database/SqlStatements.hpp"
 #include "provider/Contracts/TableModel.hpp"
 
 #include <CLI/CLI.hpp>
 #include <glib.h>
 
+#include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 namespace {
 
 using Dizezida::Dovodarud::Contracts::Database::AsyncResultPtr;
+using Dizezida::Dovodarud::Supports::Database::ConnectionImpl;
+using Dizezida::Zozuvoru::Contracts::TableModel;
 
 struct QueryOptions {
     std::string server;
     std::string sql;
+    std::string file;
+    std::string format = "aligned";
+    bool quiet = false;
 };
 
-int run_query(const QueryOptions& options) {
-    auto connection = Dizezida::Rezizida::open_session(options.server);
-    if (!connection)
-        return 1;
+/// A script and the name messages give it.
+struct Script {
+    std::string text;
+    std::string source;
+};
+
+/// The script the options name; nothing (and a message) when it cannot be read.
+std::optional<Script> read_script(const QueryOptions& options) {
+    if (!options.sql.empty())
+        return Script{options.sql, "<argument>"};
+    std::ostringstream text;
+    if (options.file.empty() || options.file == "-") {
+        text << std::cin.rdbuf();
+        return Script{text.str(), "<stdin>"};
+    }
+    std::ifstream in(options.file, std::ios::binary);
+    if (in)
+        text << in.rdbuf();
+    if (!in || in.bad()) {
+        std::cerr << "query: cannot read " << options.file << '\n';
+        return std::nullopt;
+    }
+    return Script{text.str(), options.file};
+}
+
+Dizezida::Core::Result<Dizezida::Zozuvoru::Contracts::TablePtr>
+run_statement(ConnectionImpl& connection, std::string_view sql) {
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     AsyncResultPtr done;
-    (*connection)->execute_as_model_async(options.sql, [&](const AsyncResultPtr& result) {
+    connection.execute_as_model_async(sql, [&](const AsyncResultPtr& result) {
         done = result;
         g_main_loop_quit(loop);
     });
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
+    return connection.execute_as_model_finish(done);
+}
 
-    auto table = (*connection)->execute_as_model_finish(done);
-    (*connection)->close();
-    if (!table) {
-        std::cerr << "query: " << table.error().message << '\n';
-        return 1;
+/// A result as psql prints it: the rows, then the tag of a command that
+/// changed rows and returned them; the tag alone for a command without rows.
+/// JSON output holds rows only, one array per statement that returns rows.
+void print_result(const TableModel& table, const QueryOptions& options) {
+    const std::string& tag = table.get_command_status();
+    const bool json = options.format == "json";
+    if (table.get_returns_rows()) {
+        if (json)
+            Dizezida::Rezizida::print_json_table(table, std::cout);
+        else if (options.format == "csv")
+            Dizezida::Rezizida::print_csv_table(table, std::cout, "\n");
+        else {
+            Dizezida::Rezizida::print_aligned_table(table, std::cout);
+            std::cout << '\n';
+        }
+        const bool changed = tag.starts_with("INSERT") || tag.starts_with("UPDATE") ||
+                             tag.starts_with("DELETE") || tag.starts_with("MERGE");
+        if (!changed)
+            return;
     }
-    Dizezida::Rezizida::print_aligned_table(**table, std::cout);
+    if (!options.quiet && !json && !tag.empty())
+        std::cout << tag << '\n';
+}
+
+int run_query(const QueryOptions& options) {
+    if (!options.sql.empty() && !options.file.empty()) {
+        std::cerr << "query: give the SQL as an argument or with -f, not both\n";
+        return Dizezida::Rezizida::k_usage_error;
+    }
+    const auto script = read_script(options);
+    if (!script)
+        return 1;
+    const auto statements = Dizezida::Dovodarud::Supports::Database::split_statements(script->text);
+    auto connection = Dizezida::Rezizida::open_session(options.server);
+    if (!connection)
+        return 1;
+    int status = 0;
+    for (std::size_t i = 0; i < statements.size() && status == 0; ++i) {
+        auto table = run_statement(**connection, statements[i].text);
+        if (table) {
+            print_result(**table, options);
+            continue;
+        }
+        std::cout.flush();
+        std::cerr << "query: " << script->source << ':' << statements[i].line << ": statement "
+                  << i + 1 << " failed: " << table.error().message << '\n';
+        status = 1;
+    }
+    (*connection)->close();
     std::cout.flush();
-    return std::cout ? 0 : 1;
+    return std::cout ? status : 1;
 }
 
 void add_query_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {
     auto options = std::make_shared<QueryOptions>();
-    CLI::App* command = app.add_subcommand("query", "Run SQL on a server and print the rows");
-    command->add_option("--server", options->server,
-                        Dizezida::Rezizida::k_server_help);
-    command->add_option("sql", options->sql, "The SQL to run")->required();
+    CLI::App* command = app.add_subcommand(
+        "query", "Run SQL (a script of one or more statements) on a server and print each result");
+    command->add_option("--server", options->server, Dizezida::Rezizida::k_server_help);
+    command->add_option("sql", options->sql,
+                        "The SQL to run (without it and -f: read from standard input)");
+    command->add_option("-f,--file", options->file, "Read the SQL from FILE (- for standard input)");
+    command->add_option("--format", options->format, "aligned (psql's table), csv or json")
+        ->check(CLI::IsMember({"aligned", "csv", "json"}));
+    command->add_flag("-q,--quiet", options->quiet,
+                      "Leave out the command tags (CREATE TABLE, INSERT 0 1, ...)");
     command->callback([&context, options] {
         context.run = [options] { return run_query(*options); };
     });

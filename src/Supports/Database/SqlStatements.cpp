@@ -1,149 +1,162 @@
 #include "Supports/Database/SqlStatements.hpp"
 
+#include "Supports/Database/SqlSpans.hpp"
+
+#include <algorithm>
 #include <cctype>
+#include <strings.h>
 
 namespace Dizezida::Dovodarud::Supports::Database {
-
 namespace {
 
-bool is_word_letter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
+bool is_word_start(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
+bool is_word_char(unsigned char c) { return is_word_start(c) || std::isdigit(c) || c == '$'; }
+
+bool same_word(std::string_view word, const char* keyword) {
+    return word.size() == std::char_traits<char>::length(keyword) &&
+           strncasecmp(word.data(), keyword, word.size()) == 0;
 }
 
-/// Whether `word` (upper case) stands at `at` as a whole word, any case.
-bool word_at(std::string_view text, std::size_t at, std::string_view word) {
-    if (at + word.size() > text.size() || (at > 0 && is_word_letter(text[at - 1])))
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(text[at + i])) != word[i])
-            return false;
-    return at + word.size() == text.size() || !is_word_letter(text[at + word.size()]);
-}
+/// Walks the script's code (outside protected spans) and cuts statements.
+class StatementCutter {
+public:
+    explicit StatementCutter(std::string_view script) : m_script(script) {}
 
-/// The end (one past) of the protected span opening at `at`, or `at` when none opens there.
-std::size_t span_end(std::string_view text, std::size_t at) {
-    const char c = text[at];
-    const auto quoted = [&](std::size_t from, char quote, bool backslashes) {
-        for (std::size_t i = from; i < text.size(); ++i) {
-            if (backslashes && text[i] == '\\') {
-                ++i;
-            } else if (text[i] == quote) {
-                if (i + 1 < text.size() && text[i + 1] == quote)
-                    ++i;
-                else
-                    return i + 1;
+    /// Code between spans: [from, to).
+    void code(std::size_t from, std::size_t to) {
+        std::size_t at = from;
+        while (at < to) {
+            const auto c = static_cast<unsigned char>(m_script[at]);
+            if (std::isspace(c)) {
+                ++at;
+                continue;
+            }
+            mark_start(at);
+            if (is_word_start(c)) {
+                const std::size_t start = at;
+                while (at < to && is_word_char(static_cast<unsigned char>(m_script[at])))
+                    ++at;
+                mark_content(start);
+                word(m_script.substr(start, at - start));
+            } else if (std::isdigit(c)) { // a number, which may run into letters (1e5)
+                mark_content(at);
+                while (at < to && is_word_char(static_cast<unsigned char>(m_script[at])))
+                    ++at;
+            } else if (c == ';' && m_parens == 0 && m_begin_depth == 0) {
+                end_statement(at++); // a lone semicolon is no statement
+            } else {
+                mark_content(at);
+                ++at;
+                if (c == '(')
+                    ++m_parens;
+                else if (c == ')' && m_parens > 0)
+                    --m_parens;
             }
         }
-        return text.size();
-    };
-    if (c == '\'') {
-        const bool escapes = at > 0 && (text[at - 1] == 'E' || text[at - 1] == 'e') &&
-                             (at == 1 || !is_word_letter(text[at - 2]));
-        return quoted(at + 1, '\'', escapes);
     }
-    if (c == '"')
-        return quoted(at + 1, '"', false);
-    if (c == '-' && at + 1 < text.size() && text[at + 1] == '-') {
-        const std::size_t end = text.find('\n', at);
-        return end == std::string_view::npos ? text.size() : end + 1;
-    }
-    if (c == '/' && at + 1 < text.size() && text[at + 1] == '*') {
-        int depth = 0;
-        for (std::size_t i = at; i + 1 < text.size(); ++i) {
-            if (text[i] == '/' && text[i + 1] == '*') {
-                ++depth;
-                ++i;
-            } else if (text[i] == '*' && text[i + 1] == '/') {
-                ++i;
-                if (--depth == 0)
-                    return i + 1;
-            }
-        }
-        return text.size();
-    }
-    if (c == '$' && (at == 0 || !is_word_letter(text[at - 1]))) {
-        std::size_t close = at + 1;
-        while (close < text.size() && (is_word_letter(text[close])) &&
-               !(close == at + 1 && std::isdigit(static_cast<unsigned char>(text[close]))))
-            ++close;
-        if (close < text.size() && text[close] == '$') {
-            const std::string_view tag = text.substr(at, close - at + 1);
-            const std::size_t end = text.find(tag, close + 1);
-            return end == std::string_view::npos ? text.size() : end + tag.size();
-        }
-    }
-    return at;
-}
 
-bool only_blank_or_comments(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        if (std::isspace(static_cast<unsigned char>(text[i]))) {
-            ++i;
-            continue;
-        }
-        const std::size_t end = span_end(text, i);
-        if (end == i || (text[i] != '-' && text[i] != '/'))
-            return false;
-        i = end;
+    /// A protected span: a comment or a lone line break joining two literals
+    /// counts as white space, anything else as part of the statement.
+    void span(std::string_view text) {
+        if (text == "\n" || text == "\r")
+            return;
+        const auto at = static_cast<std::size_t>(text.data() - m_script.data());
+        mark_start(at);
+        if (!text.starts_with("--") && !text.starts_with("/*"))
+            mark_content(at);
     }
-    return true;
-}
+
+    std::vector<SqlStatement> finish() {
+        end_statement(m_script.size());
+        return std::move(m_statements);
+    }
+
+private:
+    void mark_start(std::size_t at) {
+        if (m_start == std::string_view::npos)
+            m_start = at;
+    }
+
+    void mark_content(std::size_t at) {
+        if (m_first == std::string_view::npos)
+            m_first = at;
+    }
+
+    /// CREATE [OR REPLACE] FUNCTION | PROCEDURE bodies in BEGIN ... END hold
+    /// semicolons; CASE ... END inside them nests.
+    void word(std::string_view word) {
+        if (m_header == Header::Open)
+            read_header(word);
+        if (m_header != Header::Routine || m_parens != 0)
+            return;
+        if (same_word(word, "begin"))
+            ++m_begin_depth;
+        else if (same_word(word, "case") && m_begin_depth > 0)
+            ++m_begin_depth;
+        else if (same_word(word, "end") && m_begin_depth > 0)
+            --m_begin_depth;
+    }
+
+    /// Reads the first words: CREATE [OR REPLACE] FUNCTION | PROCEDURE.
+    void read_header(std::string_view word) {
+        const bool routine = same_word(word, "function") || same_word(word, "procedure");
+        switch (++m_words) {
+        case 1: m_header = same_word(word, "create") ? Header::Open : Header::Other; break;
+        case 2:
+            m_header = routine ? Header::Routine : same_word(word, "or") ? Header::Open : Header::Other;
+            break;
+        case 3: m_header = same_word(word, "replace") ? Header::Open : Header::Other; break;
+        default: m_header = routine ? Header::Routine : Header::Other; break;
+        }
+    }
+
+    void end_statement(std::size_t end) {
+        if (m_first != std::string_view::npos) {
+            m_line += static_cast<std::size_t>(
+                std::count(m_script.begin() + static_cast<std::ptrdiff_t>(m_counted),
+                           m_script.begin() + static_cast<std::ptrdiff_t>(m_first), '\n'));
+            m_counted = m_first;
+            std::string_view text = m_script.substr(m_start, end - m_start);
+            while (std::isspace(static_cast<unsigned char>(text.back())))
+                text.remove_suffix(1);
+            m_statements.push_back({std::string(text), m_line});
+        }
+        m_start = std::string_view::npos;
+        m_first = std::string_view::npos;
+        m_parens = 0;
+        m_begin_depth = 0;
+        m_words = 0;
+        m_header = Header::Open;
+    }
+
+    std::string_view m_script;
+    std::vector<SqlStatement> m_statements;
+    std::size_t m_start = std::string_view::npos; ///< its first byte that is no white space
+    std::size_t m_first = std::string_view::npos; ///< first token of the current statement
+    std::size_t m_counted = 0;                    ///< line ends counted up to here
+    std::size_t m_line = 1;
+    int m_parens = 0;
+    int m_begin_depth = 0;
+    /// Whether the statement creates a function or procedure: Open while its
+    /// first words may still say so.
+    enum class Header { Open, Routine, Other } m_header = Header::Open;
+    std::size_t m_words = 0; ///< words read by read_header
+};
 
 } // namespace
 
 std::vector<SqlStatement> split_statements(std::string_view script) {
-    std::vector<SqlStatement> statements;
-    std::size_t start = 0;
-    std::size_t line = 1;
-    std::size_t start_line = 1;
-    int atomic = 0; // open BEGIN ATOMIC bodies and the BEGIN/CASE blocks inside them
-    const auto close = [&](std::size_t end) {
-        std::string_view text = script.substr(start, end - start);
-        if (!only_blank_or_comments(text)) {
-            std::size_t first = 0;
-            std::size_t first_line = start_line;
-            while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first]))) {
-                if (text[first] == '\n')
-                    ++first_line;
-                ++first;
-            }
-            std::size_t last = text.size();
-            while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1])))
-                --last;
-            statements.push_back({std::string(text.substr(first, last - first)), first_line});
-        }
-    };
-    for (std::size_t i = 0; i < script.size();) {
-        const std::size_t end = span_end(script, i);
-        if (end != i) {
-            for (std::size_t j = i; j < end; ++j)
-                line += script[j] == '\n';
-            i = end;
-            continue;
-        }
-        const char c = script[i];
-        if (c == '\n')
-            ++line;
-        if (word_at(script, i, "BEGIN")) {
-            std::size_t next = i + 5;
-            while (next < script.size() && std::isspace(static_cast<unsigned char>(script[next])))
-                ++next;
-            if (atomic > 0 || word_at(script, next, "ATOMIC"))
-                ++atomic;
-        } else if (atomic > 0 && word_at(script, i, "CASE")) {
-            ++atomic;
-        } else if (atomic > 0 && word_at(script, i, "END")) {
-            --atomic;
-        } else if (c == ';' && atomic == 0) {
-            close(i);
-            start = i + 1;
-            start_line = line;
-        }
-        ++i;
+    const SqlSpans scanned = split_sql(script);
+    StatementCutter cutter(script);
+    std::size_t at = 0;
+    for (const std::string_view span : scanned.spans) {
+        const auto start = static_cast<std::size_t>(span.data() - script.data());
+        cutter.code(at, start);
+        cutter.span(span);
+        at = start + span.size();
     }
-    close(script.size());
-    return statements;
+    cutter.code(at, script.size());
+    return cutter.finish();
 }
 
 } // namespace Dizezida::Dovodarud::Supports::Database

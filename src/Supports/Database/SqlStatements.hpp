@@ -1,9 +1,12 @@
-// Splits an SQL script into its statements at the semicolons that end them:
-// not inside literals (E-strings with backslash escapes too), quoted names,
-// dollar-quoted bodies, comments (nested block comments too) or the
-// BEGIN ATOMIC ... END body of a routine. Each statement keeps its text as
-// written, without the semicolon; statements holding only white space and
-// comments are left out. Stateless; safe from any thread.
+// Cuts an SQL script into the statements a client sends one by one.
+//
+// A statement ends at a semicolon outside literals (E-strings with backslash
+// escapes too), quoted names, dollar-quoted bodies, comments (nested block
+// comments too) and parentheses, and outside the BEGIN ... END body of
+// CREATE [OR REPLACE] FUNCTION / PROCEDURE (whose inner statements end in
+// semicolons too); the last one may end at the end of the script. Pieces
+// that hold nothing but white space and comments are no statements.
+// Stateless; safe from any thread.
 #pragma once
 
 #include <string>
@@ -13,10 +16,14 @@
 namespace Dizezida::Dovodarud::Supports::Database {
 
 struct SqlStatement {
-    std::string text;      ///< the statement, trimmed, without its semicolon
-    std::size_t line = 1;  ///< the line (from 1) where its first character stands
+    /// The statement as written, without its semicolon and the white space
+    /// around it (comments before its first word included).
+    std::string text;
+    /// The line (from 1) of its first word, past any comment before it.
+    std::size_t line = 1;
 };
 
+/// The statements of a script, in order.
 std::vector<SqlStatement> split_statements(std::string_view script);
 
 } // namespace Dizezida::Dovodarud::Supports::Database

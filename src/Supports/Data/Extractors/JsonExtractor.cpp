@@ -1,6 +1,7 @@
 #include "Supports/Data/Extractors/JsonExtractor.hpp"
 
 #include "Helpers/AtomicFile.hpp"
+#include "Helpers/StringHelper.hpp"
 
 #include "core/Properties.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
@@ -26,36 +27,6 @@ Core::Error json_error(std::string message) {
 
 void append_json_string(std::string& out, std::string_view text) {
     out += OrderedJson(std::string(text)).dump(-1, ' ', false, OrderedJson::error_handler_t::replace);
-}
-
-/// Whether a text is a number as JSON writes it.
-bool json_number(std::string_view text) {
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        return i - start;
-    };
-    if (i < text.size() && text[i] == '-')
-        ++i;
-    const std::size_t start = i;
-    const std::size_t whole = digits();
-    if (whole == 0 || (whole > 1 && text[start] == '0'))
-        return false;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        if (digits() == 0)
-            return false;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == text.size();
 }
 
 bool number_kind(DataType type) {
@@ -120,7 +91,7 @@ void JsonExtractor::append_row(const TableModel& model, std::size_t index, std::
             out += "true";
         else if (type == DataType::BOOLEAN && (text == "f" || text == "false"))
             out += "false";
-        else if (number_kind(type) && json_number(text))
+        else if (number_kind(type) && Helpers::StringHelper::is_json_number(text))
             out += text;
         else
             append_json_string(out, text);
