@@ -1,0 +1,311 @@
+#include "Transform/DataComparison.hpp"
+
+#include "Helpers/DatabaseHelper.hpp"
+#include "Supports/Database/DataTable.hpp"
+#include "Supports/Database/SqlText.hpp"
+#include "provider/Contracts/IDataReader.hpp"
+#include "provider/Contracts/ValueScalars.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <fmt/format.h>
+
+namespace Dizezida::Dovodarud::Transform {
+
+using Contracts::Database::IConnection;
+using Supports::Database::sql_literal;
+using Supports::Database::sql_name;
+using Supports::Database::sql_qualified;
+using Zozuvoru::Contracts::DataType;
+using Zozuvoru::Contracts::DataVersion;
+using Zozuvoru::Contracts::RowModel;
+namespace Data = Supports::Database;
+
+namespace {
+
+/// Differing keys fetched per query.
+constexpr std::size_t k_batch = 1000;
+
+Core::Error data_error(std::string message) {
+    return Core::Error{"Transform", 0, std::move(message)};
+}
+
+bool integer_kind(DataType type) {
+    return type == DataType::SMALLINT || type == DataType::INTEGER || type == DataType::BIGINT;
+}
+
+/// The quoted names of a model's columns, joined.
+std::string column_list(const TableModel& table) {
+    std::string list;
+    for (const auto& column : table.get_columns())
+        list += (list.empty() ? "" : ", ") + sql_name(column->get_name());
+    return list;
+}
+
+/// How key column `i` is selected and ordered.
+struct KeyColumn {
+    std::string name;
+    DataType type;
+    bool integer;
+    std::string select() const { return integer ? name : name + "::text"; }
+    std::string order() const { return integer ? name : name + "::text COLLATE \"C\""; }
+};
+
+std::vector<KeyColumn> key_columns(const TableModel& table) {
+    std::vector<KeyColumn> keys;
+    for (const std::size_t position : Data::data_table_key(table)) {
+        const auto& column = table.get_columns()[position];
+        keys.push_back({sql_name(column->get_name()), column->get_data_type(),
+                        integer_kind(column->get_data_type())});
+    }
+    return keys;
+}
+
+std::string order_by(const std::vector<KeyColumn>& keys) {
+    std::string order;
+    for (const auto& key : keys)
+        order += (order.empty() ? " ORDER BY " : ", ") + key.order();
+    return order;
+}
+
+/// -1, 0 or 1 as key `a` stands before, with or after key `b` in key order.
+int compare_keys(const std::vector<KeyColumn>& keys, const Zozuvoru::Contracts::IDataReader& a,
+                 const Zozuvoru::Contracts::IDataReader& b) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string_view x = a.get_text_at(i);
+        const std::string_view y = b.get_text_at(i);
+        if (keys[i].integer) {
+            std::int64_t m = 0, n = 0;
+            std::from_chars(x.data(), x.data() + x.size(), m);
+            std::from_chars(y.data(), y.data() + y.size(), n);
+            if (m != n)
+                return m < n ? -1 : 1;
+        } else if (const int order = x.compare(y); order != 0) {
+            return order < 0 ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+using Key = std::vector<std::string>;
+
+Key current_key(const Zozuvoru::Contracts::IDataReader& reader, std::size_t size) {
+    Key key;
+    for (std::size_t i = 0; i < size; ++i)
+        key.emplace_back(reader.get_text_at(i));
+    return key;
+}
+
+/// The keys only in the source, in both and different, only in the target.
+struct KeyLists {
+    std::vector<Key> append, change, remove;
+};
+
+/// A reader over (key, md5 of the row text) of a table in key order.
+Core::Result<Zozuvoru::Contracts::ReaderPtr>
+hash_reader(IConnection& connection, const TableModel& source_table, std::string_view schema,
+            const std::vector<KeyColumn>& keys) {
+    std::string select;
+    for (const auto& key : keys)
+        select += key.select() + ", ";
+    const std::string sql = fmt::format("SELECT {}pg_catalog.md5(ROW({})::text) FROM {}{}", select,
+                                        column_list(source_table),
+                                        sql_qualified(schema, source_table.get_name()),
+                                        order_by(keys));
+    return connection.execute_reader(sql);
+}
+
+Core::Result<KeyLists> differing_keys(IConnection& source, IConnection& target,
+                                      const TableModel& source_table, std::string_view target_schema,
+                                      const std::vector<KeyColumn>& keys) {
+    auto left = hash_reader(source, source_table, Data::data_table_schema(source_table), keys);
+    if (!left)
+        return Core::fail(std::move(left).error());
+    auto right = hash_reader(target, source_table, target_schema, keys);
+    if (!right)
+        return Core::fail(std::move(right).error());
+    auto& a = **left;
+    auto& b = **right;
+    KeyLists lists;
+    const std::size_t n = keys.size();
+    auto more_a = a.read();
+    auto more_b = b.read();
+    while (more_a && more_b && (*more_a || *more_b)) {
+        const int order = !*more_a ? 1 : !*more_b ? -1 : compare_keys(keys, a, b);
+        if (order < 0) {
+            lists.append.push_back(current_key(a, n));
+            more_a = a.read();
+        } else if (order > 0) {
+            lists.remove.push_back(current_key(b, n));
+            more_b = b.read();
+        } else {
+            if (a.get_text_at(n) != b.get_text_at(n))
+                lists.change.push_back(current_key(a, n));
+            more_a = a.read();
+            more_b = b.read();
+        }
+    }
+    if (!more_a)
+        return Core::fail(std::move(more_a).error());
+    if (!more_b)
+        return Core::fail(std::move(more_b).error());
+    return lists;
+}
+
+/// The key values as a row of NULLs but for its key columns.
+std::shared_ptr<RowModel> key_row(const TableModel& table, const std::vector<std::size_t>& key,
+                                  const Key& values) {
+    auto row = table.new_row();
+    for (std::size_t i = 0; i < key.size(); ++i)
+        row->set_value_at(key[i], Zozuvoru::Contracts::ValueString::create(
+                                      values[i], table.get_columns()[key[i]]->get_data_type()));
+    row->set_version(DataVersion::REMOVE);
+    return row;
+}
+
+/// Appends the source rows of `keys`, marked `version`, fetched in batches.
+Core::Result<void> fetch_rows(IConnection& source, const TableModel& source_table,
+                              const std::vector<KeyColumn>& keys, const std::vector<Key>& wanted,
+                              DataVersion version, TableModel& difference) {
+    for (std::size_t start = 0; start < wanted.size(); start += k_batch) {
+        std::string list;
+        for (std::size_t i = start; i < std::min(wanted.size(), start + k_batch); ++i) {
+            list += i == start ? "(" : ", (";
+            for (std::size_t k = 0; k < keys.size(); ++k) {
+                list += k ? ", " : "";
+                Helpers::DatabaseHelper::append_sql_text(
+                    list, static_cast<std::uint32_t>(keys[k].type), wanted[i][k]);
+            }
+            list += ')';
+        }
+        std::string names;
+        for (const auto& key : keys)
+            names += (names.empty() ? "" : ", ") + key.name;
+        const std::string sql = fmt::format(
+            "SELECT {} FROM {} WHERE ({}) IN ({}){}", column_list(source_table),
+            sql_qualified(Data::data_table_schema(source_table), source_table.get_name()),
+            keys.size() == 1 ? names : "ROW(" + names + ")", list, order_by(keys));
+        auto rows = source.execute_as_model(sql);
+        if (!rows)
+            return Core::fail(std::move(rows).error());
+        for (std::size_t i = 0; i < (*rows)->get_row_count(); ++i) {
+            auto row = std::make_shared<RowModel>((*rows)->get_row(i)->get_values());
+            row->set_version(version);
+            difference.append(row);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Core::Result<void> set_exact_texts(IConnection& connection) {
+    auto done = connection.execute_no_query(
+        "SELECT pg_catalog.set_config('extra_float_digits', '3', false), "
+        "pg_catalog.set_config('DateStyle', 'ISO, YMD', false), "
+        "pg_catalog.set_config('IntervalStyle', 'postgres', false), "
+        "pg_catalog.set_config('TimeZone', 'UTC', false), "
+        "pg_catalog.set_config('bytea_output', 'hex', false)");
+    if (!done)
+        return Core::fail(std::move(done).error());
+    return {};
+}
+
+Core::Result<TablePtr> describe_data_table(IConnection& connection, std::string_view schema,
+                                           std::string_view table) {
+    const std::string generated =
+        connection.get_major_version() >= 12 ? " AND a.attgenerated = ''" : "";
+    const std::string sql = fmt::format(
+        "SELECT a.attname::text, coalesce(pg_catalog.array_position(i.indkey::int2[], a.attnum), "
+        "0), a.attidentity = 'a' FROM pg_catalog.pg_attribute a "
+        "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+        "LEFT JOIN pg_catalog.pg_index i ON i.indrelid = c.oid AND i.indisprimary "
+        "WHERE n.nspname = {} AND c.relname = {} AND c.relkind IN ('r', 'p') AND a.attnum > 0 "
+        "AND NOT a.attisdropped{} ORDER BY a.attnum",
+        sql_literal(schema), sql_literal(table), generated);
+    auto catalog = connection.execute_as_model(sql);
+    if (!catalog)
+        return Core::fail(std::move(catalog).error());
+    const auto& rows = **catalog;
+    if (rows.get_row_count() == 0)
+        return Core::fail(
+            data_error(fmt::format("table {} does not exist", sql_qualified(schema, table))));
+    std::string names;
+    std::vector<std::pair<long, std::size_t>> key;
+    bool overriding = false;
+    for (std::size_t row = 0; row < rows.get_row_count(); ++row) {
+        names += (row ? ", " : "") + sql_name(rows.get_text_at(row, 0));
+        if (const long position = std::stol(rows.get_text_at(row, 1)); position > 0)
+            key.emplace_back(position, row);
+        overriding = overriding || rows.get_text_at(row, 2) == "t";
+    }
+    auto model = connection.execute_as_model(
+        fmt::format("SELECT {} FROM {} LIMIT 0", names, sql_qualified(schema, table)));
+    if (!model)
+        return Core::fail(std::move(model).error());
+    std::sort(key.begin(), key.end());
+    std::vector<std::size_t> positions;
+    for (const auto& [order, position] : key)
+        positions.push_back(position);
+    (*model)->set_name(std::string(table));
+    Data::set_data_table(**model, std::string(schema), std::move(positions));
+    Data::set_data_table_overriding(**model, overriding);
+    return *model;
+}
+
+Core::Result<std::vector<std::string>> list_data_tables(IConnection& connection,
+                                                        std::string_view schema) {
+    auto rows = connection.execute_as_model(
+        "SELECT c.relname::text FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON "
+        "n.oid = c.relnamespace WHERE n.nspname = " +
+        sql_literal(schema) +
+        " AND c.relkind IN ('r', 'p') AND NOT c.relispartition ORDER BY 1");
+    if (!rows)
+        return Core::fail(std::move(rows).error());
+    std::vector<std::string> names;
+    for (std::size_t row = 0; row < (*rows)->get_row_count(); ++row)
+        names.push_back((*rows)->get_text_at(row, 0));
+    return names;
+}
+
+Core::Result<TablePtr> compare_data_table(IConnection& source, IConnection& target,
+                                          const TableModel& source_table,
+                                          std::string_view target_schema) {
+    if (&source == &target)
+        return Core::fail(data_error("the source and the target must be two sessions"));
+    DIZEZIDA_TRY(Data::check_data_keys(source_table));
+    const auto keys = key_columns(source_table);
+    auto lists = differing_keys(source, target, source_table, target_schema, keys);
+    if (!lists)
+        return Core::fail(std::move(lists).error());
+    if (lists->append.empty() && lists->change.empty() && lists->remove.empty())
+        return TablePtr();
+    auto difference = TableModel::create();
+    Data::copy_data_table(source_table, *difference);
+    Data::set_data_table(*difference, std::string(target_schema),
+                         Data::data_table_key(source_table));
+    const auto key = Data::data_table_key(source_table);
+    for (const Key& values : lists->remove)
+        difference->append(key_row(source_table, key, values));
+    DIZEZIDA_TRY(fetch_rows(source, source_table, keys, lists->change, DataVersion::CHANGE,
+                            *difference));
+    DIZEZIDA_TRY(fetch_rows(source, source_table, keys, lists->append, DataVersion::APPEND,
+                            *difference));
+    return difference;
+}
+
+DataCounts count_marks(const TableModel& difference) {
+    DataCounts counts;
+    for (const auto& row : difference.get_rows()) {
+        if (row->get_version() == DataVersion::APPEND)
+            ++counts.insert;
+        else if (row->get_version() == DataVersion::CHANGE)
+            ++counts.update;
+        else if (row->get_version() == DataVersion::REMOVE)
+            ++counts.remove;
+    }
+    return counts;
+}
+
+} // namespace Dizezida::Dovodarud::Transform
