@@ -216,8 +216,9 @@ Core::Result<TablePtr> describe_data_table(IConnection& connection, std::string_
     const std::string generated =
         connection.get_major_version() >= 12 ? " AND a.attgenerated = ''" : "";
     const std::string sql = fmt::format(
-        "SELECT a.attname::text, coalesce(pg_catalog.array_position(i.indkey::int2[], a.attnum), "
-        "0), a.attidentity = 'a' FROM pg_catalog.pg_attribute a "
+        "SELECT a.attname::text, coalesce(pg_catalog.array_position(i.indkey::int2[], a.attnum) - "
+        "pg_catalog.array_lower(i.indkey::int2[], 1) + 1, 0), a.attidentity = 'a' "
+        "FROM pg_catalog.pg_attribute a "
         "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid "
         "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
         "LEFT JOIN pg_catalog.pg_index i ON i.indrelid = c.oid AND i.indisprimary "

@@ -28,9 +28,9 @@ CREATE TABLE src.families (code text, n integer, small smallint, big bigint, r r
   ip inet, net cidr, mac macaddr, bits bit varying, j json, x xml, ints int[], p point,
   m src.mood, r4 int4range, PRIMARY KEY (code, n));
 INSERT INTO src.families
-SELECT code, n, n, n * 10000000000, n / 3.0, n * 1.5, n, date '2024-02-29' + n,
+SELECT code, n, n, n * 10000000000, n / 3.0, n * 1.5, n::numeric::money, date '2024-02-29' + n,
   time '12:34:56.789' , timetz '01:02:03+05:30', timestamp '2000-01-01' + n * interval '1 hour',
-  n * interval '1 min', md5(code || n)::uuid, '10.0.0.' || n, '10.' || n || '.0.0/16',
+  n * interval '1 min', md5(code || n)::uuid, ('10.0.0.' || n)::inet, ('10.' || n || '.0.0/16')::cidr,
   '08:00:2b:01:02:03', B'1011', '{"k": "v"}', '<a>&amp;</a>', ARRAY[n, NULL], point(n, -n),
   'ok', int4range(n, n + 5)
 FROM unnest(ARRAY['O''Brien', 'é', 'z', 'A b', '"q"', '', '10', '9']) code,
