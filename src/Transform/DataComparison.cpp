@@ -3,12 +3,18 @@
 #include "Helpers/DatabaseHelper.hpp"
 #include "Supports/Database/DataTable.hpp"
 #include "Supports/Database/SqlText.hpp"
-#include "provider/Contracts/IDataReader.hpp"
+#include "Supports/Data/Extractors/BaseExtractor.hpp"
+#include "provider/Contracts/IProvider.hpp"
 #include "provider/Contracts/ValueScalars.hpp"
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <deque>
 #include <fmt/format.h>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace Dizezida::Dovodarud::Transform {
 
@@ -68,12 +74,127 @@ std::string order_by(const std::vector<KeyColumn>& keys) {
     return order;
 }
 
+/// The lines of `COPY (query) TO STDOUT`, copied by a worker thread and
+/// handed to the caller one at a time through a small queue of blocks, so
+/// that two servers stream at once and memory stays bounded.
+class CopyLines {
+public:
+    CopyLines(IConnection& connection, std::string sql) : m_provider(connection.get_provider()) {
+        m_worker = std::thread([this, sql = std::move(sql)] { produce(sql); });
+    }
+    ~CopyLines() { (void)finish(); }
+    CopyLines(const CopyLines&) = delete;
+    CopyLines& operator=(const CopyLines&) = delete;
+
+    /// The next line without its line end, valid until the next call;
+    /// nothing at the end (or after a failure, which `finish` gives).
+    std::optional<std::string_view> next() {
+        if (m_line_given) {
+            m_line.clear();
+            m_line_given = false;
+        }
+        for (;;) {
+            if (const std::size_t end = m_block.find('\n', m_at); end != std::string::npos) {
+                const std::string_view piece(m_block.data() + m_at, end - m_at);
+                m_at = end + 1;
+                if (m_line.empty())
+                    return piece;
+                m_line += piece;
+                m_line_given = true;
+                return std::string_view(m_line);
+            }
+            m_line.append(m_block, m_at);
+            std::unique_lock lock(m_mutex);
+            m_ready.wait(lock, [this] { return !m_blocks.empty() || m_done; });
+            if (m_blocks.empty())
+                return std::nullopt;
+            m_block = std::move(m_blocks.front());
+            m_blocks.pop_front();
+            m_at = 0;
+            m_room.notify_one();
+        }
+    }
+
+    /// Stops the copy if it still runs, waits for it; its failure, if any.
+    Core::Result<void> finish() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopped = true;
+            m_room.notify_one();
+        }
+        if (m_worker.joinable())
+            m_worker.join();
+        if (m_error)
+            return Core::fail(*m_error);
+        return {};
+    }
+
+private:
+    static constexpr std::size_t k_blocks = 8;
+
+    void produce(const std::string& sql) {
+        auto copied = m_provider->copy_out(sql, [this](std::string_view data) -> Core::Result<void> {
+            std::unique_lock lock(m_mutex);
+            m_room.wait(lock, [this] { return m_blocks.size() < k_blocks || m_stopped; });
+            if (m_stopped)
+                return Core::fail(data_error("the comparison stopped"));
+            m_blocks.emplace_back(data);
+            m_ready.notify_one();
+            return {};
+        });
+        std::lock_guard lock(m_mutex);
+        if (!copied && !m_stopped)
+            m_error = copied.error();
+        m_done = true;
+        m_ready.notify_one();
+    }
+
+    Zozuvoru::Contracts::ProviderPtr m_provider;
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_ready, m_room;
+    std::deque<std::string> m_blocks;
+    bool m_done = false, m_stopped = false;
+    std::optional<Core::Error> m_error;
+    std::string m_block;
+    std::size_t m_at = 0;
+    std::string m_line;
+    bool m_line_given = false;
+};
+
+/// One line of the hash stream: the key texts and the row's hash.
+struct HashLine {
+    std::vector<std::string_view> fields;
+    std::vector<Supports::Data::Extractors::Field> owned; ///< unescaped, for lines with escapes
+};
+
+/// The next line of a stream, split into its fields; false at the end.
+bool next_line(CopyLines& stream, HashLine& line) {
+    const auto text = stream.next();
+    if (!text)
+        return false;
+    line.fields.clear();
+    if (text->find('\\') == std::string_view::npos) {
+        for (std::size_t start = 0;;) {
+            const std::size_t tab = std::min(text->find('\t', start), text->size());
+            line.fields.push_back(text->substr(start, tab - start));
+            if (tab == text->size())
+                break;
+            start = tab + 1;
+        }
+        return true;
+    }
+    line.owned = Supports::Data::Extractors::read_copy_line(*text);
+    for (const auto& field : line.owned)
+        line.fields.emplace_back(field ? std::string_view(*field) : std::string_view());
+    return true;
+}
+
 /// -1, 0 or 1 as key `a` stands before, with or after key `b` in key order.
-int compare_keys(const std::vector<KeyColumn>& keys, const Zozuvoru::Contracts::IDataReader& a,
-                 const Zozuvoru::Contracts::IDataReader& b) {
+int compare_keys(const std::vector<KeyColumn>& keys, const HashLine& a, const HashLine& b) {
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string_view x = a.get_text_at(i);
-        const std::string_view y = b.get_text_at(i);
+        const std::string_view x = a.fields[i];
+        const std::string_view y = b.fields[i];
         if (keys[i].integer) {
             std::int64_t m = 0, n = 0;
             std::from_chars(x.data(), x.data() + x.size(), m);
@@ -89,11 +210,8 @@ int compare_keys(const std::vector<KeyColumn>& keys, const Zozuvoru::Contracts::
 
 using Key = std::vector<std::string>;
 
-Key current_key(const Zozuvoru::Contracts::IDataReader& reader, std::size_t size) {
-    Key key;
-    for (std::size_t i = 0; i < size; ++i)
-        key.emplace_back(reader.get_text_at(i));
-    return key;
+Key key_of(const HashLine& line, std::size_t size) {
+    return Key(line.fields.begin(), line.fields.begin() + static_cast<std::ptrdiff_t>(size));
 }
 
 /// The keys only in the source, in both and different, only in the target.
@@ -101,54 +219,56 @@ struct KeyLists {
     std::vector<Key> append, change, remove;
 };
 
-/// A reader over (key, md5 of the row text) of a table in key order.
-Core::Result<Zozuvoru::Contracts::ReaderPtr>
-hash_reader(IConnection& connection, const TableModel& source_table, std::string_view schema,
-            const std::vector<KeyColumn>& keys) {
+/// The hash of a row's text both servers can compute alike: a 64-bit hash
+/// (the one hash partitioning keeps stable) from PostgreSQL 11 on, else md5,
+/// which is slower.
+std::string hash_function(IConnection& source, IConnection& target) {
+    return std::min(source.get_major_version(), target.get_major_version()) >= 11
+               ? "pg_catalog.hashtextextended(ROW({})::text, 0)"
+               : "pg_catalog.md5(ROW({})::text)";
+}
+
+/// COPY of (key, hash of the row text) of a table in key order.
+std::string hash_query(const TableModel& source_table, std::string_view schema,
+                       const std::vector<KeyColumn>& keys, const std::string& hash) {
     std::string select;
     for (const auto& key : keys)
         select += key.select() + ", ";
-    const std::string sql = fmt::format("SELECT {}pg_catalog.md5(ROW({})::text) FROM {}{}", select,
-                                        column_list(source_table),
-                                        sql_qualified(schema, source_table.get_name()),
-                                        order_by(keys));
-    return connection.execute_reader(sql);
+    return fmt::format("COPY (SELECT {}{} FROM {}{}) TO STDOUT", select,
+                       fmt::format(fmt::runtime(hash), column_list(source_table)),
+                       sql_qualified(schema, source_table.get_name()), order_by(keys));
 }
 
 Core::Result<KeyLists> differing_keys(IConnection& source, IConnection& target,
                                       const TableModel& source_table, std::string_view target_schema,
                                       const std::vector<KeyColumn>& keys) {
-    auto left = hash_reader(source, source_table, Data::data_table_schema(source_table), keys);
-    if (!left)
-        return Core::fail(std::move(left).error());
-    auto right = hash_reader(target, source_table, target_schema, keys);
-    if (!right)
-        return Core::fail(std::move(right).error());
-    auto& a = **left;
-    auto& b = **right;
+    const std::string hash = hash_function(source, target);
+    CopyLines a(source, hash_query(source_table, Data::data_table_schema(source_table), keys, hash));
+    CopyLines b(target, hash_query(source_table, target_schema, keys, hash));
     KeyLists lists;
     const std::size_t n = keys.size();
-    auto more_a = a.read();
-    auto more_b = b.read();
-    while (more_a && more_b && (*more_a || *more_b)) {
-        const int order = !*more_a ? 1 : !*more_b ? -1 : compare_keys(keys, a, b);
+    HashLine x, y;
+    bool more_a = next_line(a, x);
+    bool more_b = next_line(b, y);
+    while (more_a || more_b) {
+        if ((more_a && x.fields.size() != n + 1) || (more_b && y.fields.size() != n + 1))
+            return Core::fail(data_error("a row hash line has the wrong number of fields"));
+        const int order = !more_a ? 1 : !more_b ? -1 : compare_keys(keys, x, y);
         if (order < 0) {
-            lists.append.push_back(current_key(a, n));
-            more_a = a.read();
+            lists.append.push_back(key_of(x, n));
+            more_a = next_line(a, x);
         } else if (order > 0) {
-            lists.remove.push_back(current_key(b, n));
-            more_b = b.read();
+            lists.remove.push_back(key_of(y, n));
+            more_b = next_line(b, y);
         } else {
-            if (a.get_text_at(n) != b.get_text_at(n))
-                lists.change.push_back(current_key(a, n));
-            more_a = a.read();
-            more_b = b.read();
+            if (x.fields[n] != y.fields[n])
+                lists.change.push_back(key_of(x, n));
+            more_a = next_line(a, x);
+            more_b = next_line(b, y);
         }
     }
-    if (!more_a)
-        return Core::fail(std::move(more_a).error());
-    if (!more_b)
-        return Core::fail(std::move(more_b).error());
+    DIZEZIDA_TRY(a.finish());
+    DIZEZIDA_TRY(b.finish());
     return lists;
 }
 

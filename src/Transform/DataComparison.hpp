@@ -1,5 +1,5 @@
 // The keyed comparison of one table's rows on two servers, made to scale:
-// both servers stream (key, md5 of the row's text) in key order, a
+// both servers stream (key, a hash of the row's text) in key order, a
 // merge-join finds the keys that differ, and only the source rows of those
 // keys are fetched. Memory grows with the differing rows, not the table.
 //
@@ -11,8 +11,9 @@
 // by its text under the "C" collation, on both servers alike, and compared
 // here the same way.
 //
-// Threads: uses both connections on the caller's thread; they must be two
-// sessions (two readers stream at once).
+// Threads: both hash streams are copied (COPY ... TO STDOUT) by a worker
+// thread each while the caller merges them; the connections must be two
+// sessions and not used by anyone else meanwhile.
 #pragma once
 
 #include "Contracts/Database/IConnection.hpp"

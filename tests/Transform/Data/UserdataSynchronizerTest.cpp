@@ -33,7 +33,8 @@ SELECT code, n, n, n * 10000000000, n / 3.0, n * 1.5, n::numeric::money, date '2
   n * interval '1 min', md5(code || n)::uuid, ('10.0.0.' || n)::inet, ('10.' || n || '.0.0/16')::cidr,
   '08:00:2b:01:02:03', B'1011', '{"k": "v"}', '<a>&amp;</a>', ARRAY[n, NULL], point(n, -n),
   'ok', int4range(n, n + 5)
-FROM unnest(ARRAY['O''Brien', 'é', 'z', 'A b', '"q"', '', '10', '9']) code,
+FROM unnest(ARRAY['O''Brien', 'é', 'z', 'A b', '"q"', '', '10', '9', E'tab\there',
+                  E'back\\slash']) code,
      generate_series(1, 3) n;
 )";
 
@@ -57,6 +58,8 @@ protected:
             "DELETE FROM dst.families WHERE code = 'O''Brien' AND n = 2;"
             "UPDATE dst.families SET x = '<b/>', p = point(0, 0) WHERE code = 'é';"
             "UPDATE dst.families SET ts = NULL WHERE code = '' AND n = 1;"
+            "UPDATE dst.families SET j = '[]' WHERE code = E'tab\\there' AND n = 3;"
+            "DELETE FROM dst.families WHERE code = E'back\\\\slash' AND n = 1;"
             "INSERT INTO dst.families (code, n) VALUES ('extra', 1);"
             // Counts every row the sync writes.
             "CREATE TABLE public.writes (tab text, op text);"
@@ -140,7 +143,7 @@ TEST_F(DataSync, HashComparisonGivesTheStatementsOfTheInMemoryComparison) {
     ASSERT_TRUE(fast.has_value()) << fast.error().message;
     const auto expected = sync->statements(reference->get_tables());
     EXPECT_EQ(sorted(*fast), sorted(expected));
-    EXPECT_EQ(fast->size(), 7u + 6u); // awkward, then families
+    EXPECT_EQ(fast->size(), 7u + 8u); // awkward, then families
     // Every statement is keyed.
     for (const auto& statement : *fast) {
         if (!statement.starts_with("INSERT")) {
@@ -155,17 +158,17 @@ TEST_F(DataSync, SyncCommandMakesTheTablesEqualTouchingOnlyDifferingRows) {
                                           "--schema", "src", "--target-schema", "dst", "--dry-run"});
     EXPECT_EQ(dry.status, 0) << dry.err;
     EXPECT_EQ(dry.out, "awkward: 2 to insert, 3 to update, 2 to delete\n"
-                       "families: 1 to insert, 4 to update, 1 to delete\n");
+                       "families: 2 to insert, 5 to update, 1 to delete\n");
     EXPECT_EQ(writes(), "");
 
     const auto done = run_command("sync", {"--source", conninfo, "--target", conninfo, "--data",
                                            "--schema", "src", "--target-schema", "dst"});
     EXPECT_EQ(done.status, 0) << done.err;
-    EXPECT_NE(done.err.find("13 rows done, 0 failed"), std::string::npos) << done.err;
+    EXPECT_NE(done.err.find("15 rows done, 0 failed"), std::string::npos) << done.err;
     EXPECT_EQ(equality("awkward", "id"), "0/0 same");
     EXPECT_EQ(equality("families", "code, n"), "0/0 same");
     EXPECT_EQ(writes(), "awkward DELETE 2, awkward INSERT 2, awkward UPDATE 3, "
-                        "families DELETE 1, families INSERT 1, families UPDATE 4");
+                        "families DELETE 1, families INSERT 2, families UPDATE 5");
 
     // A second run finds nothing and writes nothing.
     run("TRUNCATE public.writes");
