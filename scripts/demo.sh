@@ -55,10 +55,20 @@ echo "== dizezida-postgresql export: rows as INSERT statements and as a Markdown
 "$program" export --server "$server" --table shop.customers --format insert
 "$program" export --server "$server" --query "SELECT o.id, c.name, o.total FROM shop.orders o JOIN shop.customers c ON c.id = o.customer ORDER BY o.id" --format md
 
+echo "== dizezida-postgresql dictionary: the shop schema as a Markdown data dictionary"
+"$program" dictionary --server "$server" --schema shop --format md --title "Shop" -o "$state/shop.md"
+cat "$state/shop.md"
+
 echo "== dizezida-postgresql import: the customers as CSV into the copy made above"
 "$program" export --server "$server" --table shop.customers --format csv -o "$state/customers.csv"
 "$program" import --server "$copy" --table shop.customers "$state/customers.csv"
 "$program" query --server "$copy" "SELECT * FROM shop.customers ORDER BY id"
+
+echo "== dizezida-postgresql diff and sync: the copy gets a new column, the diff takes it back out"
+"$program" query --server "$copy" "ALTER TABLE shop.customers ADD COLUMN note text DEFAULT 'it''s new'" >/dev/null
+"$program" diff --source "$server" --target "$copy" --schema shop || true
+"$program" sync --source "$server" --target "$copy" --structure --schema shop
+"$program" diff --source "$server" --target "$copy" --schema shop --exit-code
 
 echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
 # The demo keeps its server list beside its cluster, not in the user's config.

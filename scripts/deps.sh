@@ -8,6 +8,7 @@ packages=(
   libpq-dev libglib2.0-dev nlohmann-json3-dev libxml2-dev libuchardet-dev libssl-dev
   libpcre2-dev libfmt-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   libspdlog-dev postgresql openssh-server sshpass procps iproute2 openssl
+  chromium
 )
 # npm installs the test servers of the PostgreSQL versions Debian lacks
 # (scripts/pg-versions.sh). A node and npm of other origin are used as they are.

@@ -20,7 +20,7 @@ public:
     DIZEZIDA_META_PROPERTY(std::string, raw_type, "raw-type") ///< as the server spells it
     DIZEZIDA_META_PROPERTY(DataType, data_type, "data-type", DataType::UNKNOWN)
     DIZEZIDA_META_PROPERTY(std::int64_t, length, "length") ///< length or precision
-    DIZEZIDA_META_PROPERTY(std::uint8_t, scale, "scale")
+    DIZEZIDA_META_PROPERTY(std::int16_t, scale, "scale") ///< numeric scale, negative from 15 on
     DIZEZIDA_META_PROPERTY(std::uint8_t, dimension, "dimension") ///< array dimensions
     DIZEZIDA_META_PROPERTY(bool, is_unsigned, "is-unsigned")
     DIZEZIDA_META_PROPERTY(bool, auto_increment, "auto-increment")

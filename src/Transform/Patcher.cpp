@@ -54,9 +54,18 @@ void strip(Json& node, const std::string& own_schema, bool compare_names) {
         strip(value, own_schema, compare_names);
         // Lists of objects compare as sets: catalog order (column positions
         // left by dropped columns, say) is not a difference.
-        if (value.is_array() && !value.empty() && value.front().is_object())
-            std::sort(value.begin(), value.end(),
-                      [](const Json& a, const Json& b) { return a.dump() < b.dump(); });
+        if (value.is_array() && !value.empty() && value.front().is_object()) {
+            std::vector<std::pair<std::string, Json>> keyed;
+            keyed.reserve(value.size());
+            for (Json& element : value)
+                keyed.emplace_back(element.dump(), std::move(element));
+            std::sort(keyed.begin(), keyed.end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+            Json sorted = Json::array();
+            for (auto& [text, element] : keyed)
+                sorted.push_back(std::move(element));
+            value = std::move(sorted);
+        }
     }
 }
 
@@ -78,8 +87,16 @@ std::string primary_key_text(const MetaTable& table) {
     return text + ")";
 }
 
-/// A deep, independent copy of an object of any meta class.
+/// A deep, independent copy of an object of any meta class: the class's own
+/// clone where it carries every list, else through the JSON form.
 template <class T> std::shared_ptr<T> copy_of(const T& object) {
+    // Every class but these has no object list besides a table's, which
+    // the table's clone copies too.
+    const DbObject kind = object.character();
+    if (kind != DbObject::SCHEMA && kind != DbObject::DATABASE &&
+        kind != DbObject::MATERIALIZED_VIEW && kind != DbObject::ROLE && kind != DbObject::USER)
+        if (auto copy = object.template clone_as<T>())
+            return copy;
     auto copy = from_json_text(to_json_text(object), object.type());
     return copy ? std::dynamic_pointer_cast<T>(*copy) : nullptr;
 }
@@ -360,8 +377,6 @@ DataVersion Patcher::diff_meta_table(const Ptr<MetaTable>& base, const Ptr<MetaT
     patched = nullptr;
     DIZEZIDA_RETURN_VAL_IF_NULL(base, DataVersion::NONE);
     DIZEZIDA_RETURN_VAL_IF_NULL(other, DataVersion::NONE);
-    if (same_structure(*base, *other, compare_names))
-        return DataVersion::EQUAL;
     auto table = MetaTable::with_names(other->get_database(), other->get_schema(), other->get_name());
     table->set_version(DataVersion::CHANGE);
     mark_table_properties(*base, *other, *table);
@@ -456,8 +471,6 @@ DataVersion Patcher::diff_meta_schema(const Ptr<MetaSchema>& source,
     patched = nullptr;
     DIZEZIDA_RETURN_VAL_IF_NULL(source, DataVersion::NONE);
     DIZEZIDA_RETURN_VAL_IF_NULL(target, DataVersion::NONE);
-    if (same_structure(*source, *target, compare_names))
-        return DataVersion::EQUAL;
     auto schema = MetaSchema::with_names(target->get_database(), target->get_name());
     schema->set_version(DataVersion::CHANGE);
     schema->set_comment(source->get_comment());
@@ -512,6 +525,16 @@ DataVersion Patcher::diff_meta_schema(const Ptr<MetaSchema>& source,
                                 schema->get_views());
     mark_schema_items<Materialized>(source->get_miews(), target->get_miews(),
                                     name_key<Materialized>, whole, schema->get_miews());
+    const auto equal = [](const auto& list) {
+        return std::all_of(list.begin(), list.end(), [](const auto& item) {
+            return item->get_version() == DataVersion::EQUAL;
+        });
+    };
+    if (schema->diff().empty() && equal(schema->get_events()) && equal(schema->get_types()) &&
+        equal(schema->get_sequences()) && equal(schema->get_functions()) &&
+        equal(schema->get_procedures()) && equal(schema->get_tables()) &&
+        equal(schema->get_views()) && equal(schema->get_miews()))
+        return DataVersion::EQUAL;
     patched = schema;
     return DataVersion::CHANGE;
 }
@@ -522,12 +545,14 @@ DataVersion Patcher::diff_meta_database(const Ptr<MetaDatabase>& source,
     patched = nullptr;
     DIZEZIDA_RETURN_VAL_IF_NULL(source, DataVersion::NONE);
     DIZEZIDA_RETURN_VAL_IF_NULL(target, DataVersion::NONE);
-    if (same_structure(*source, *target, compare_names))
-        return DataVersion::EQUAL;
     auto database = MetaDatabase::with_name(target->get_name());
     database->set_version(DataVersion::CHANGE);
     database->set_comment(source->get_comment());
     database->get_attributes() = source->get_attributes();
+    if (source->get_comment() != target->get_comment()) {
+        database->append_diff("comment", DataVersion::CHANGE);
+        database->append_slice("comment", target->get_comment());
+    }
     for (const auto& [key, value] : target->get_attributes()) {
         const auto found = source->get_attributes().find(key);
         if (found == source->get_attributes().end() || found->second != value) {
@@ -556,6 +581,8 @@ DataVersion Patcher::diff_meta_database(const Ptr<MetaDatabase>& source,
     for (const auto& schema : target->get_schemas())
         if (!seen.count(schema->get_name()))
             database->get_schemas().push_back(marked_copy(*schema, DataVersion::REMOVE));
+    if (database->diff().empty() && database->get_schemas().empty())
+        return DataVersion::EQUAL;
     patched = database;
     return DataVersion::CHANGE;
 }

@@ -90,7 +90,7 @@ TEST(MetaJson, ReadingIsLenient) {
             {"class": "DizezidaDovodarudMetaModelMetaTable", "name": "wrong"},
             "not an object",
             {"name": "plain"}],
-        "columns": [{"name": "a", "ordinal": 4294967301, "scale": -1, "not-null": 1,
+        "columns": [{"name": "a", "ordinal": 4294967301, "scale": -2, "not-null": 1,
                      "auto_increment_seed": 18446744073709551615, "data-type": 5}]
     })");
     ASSERT_TRUE(table) << table.error().message;
@@ -111,7 +111,7 @@ TEST(MetaJson, ReadingIsLenient) {
     ASSERT_EQ(t.get_columns().size(), 1u);
     const MetaColumn& column = *t.get_columns()[0];
     EXPECT_EQ(column.get_ordinal(), 5u);           // 32 bits kept
-    EXPECT_EQ(column.get_scale(), 255u);           // 8 bits kept
+    EXPECT_EQ(column.get_scale(), -2);             // a negative scale kept
     EXPECT_FALSE(column.get_not_null());           // a number is not a boolean
     EXPECT_EQ(column.get_auto_increment_seed(), UINT64_MAX);
     EXPECT_EQ(column.get_data_type(), DataType::INTEGER);

@@ -42,7 +42,7 @@ constexpr std::string_view k_relation_joins =
 
 } // namespace
 
-std::string columns(const Scope& scope, std::uint32_t major) {
+std::string columns(const Scope& scope, std::uint32_t major, bool views) {
     const std::string_view identity = newer(major, 10) ? "a.attidentity" : "''::\"char\"";
     const std::string_view generated = newer(major, 12) ? "a.attgenerated" : "''::\"char\"";
     // The identity sequence, looked up only for identity columns.
@@ -61,7 +61,9 @@ std::string columns(const Scope& scope, std::uint32_t major) {
         "SELECT c.relname AS table_name, a.attname AS column_name, a.attnum AS ordinal,"
         " CASE WHEN bt.oid IN (1042, 1043) AND tm.typmod >= 0 THEN tm.typmod - 4"
         " WHEN bt.oid IN (1560, 1562) AND tm.typmod >= 0 THEN tm.typmod END AS length,"
-        " CASE WHEN bt.oid = 1700 AND tm.typmod >= 0 THEN (tm.typmod - 4) & 65535 END AS scale,"
+        // The scale is the low 11 bits, signed (negative scales from 15 on).
+        " CASE WHEN bt.oid = 1700 AND tm.typmod >= 0 THEN (((tm.typmod - 4) & 2047) # 1024) - 1024"
+        " END AS scale,"
         " (a.attnotnull OR (t.typtype = 'd' AND t.typnotnull)) AS not_null,"
         " a.attnotnull AS own_not_null,"
         " CASE WHEN bt.typelem <> 0 AND bt.typlen = -1 THEN 'ARRAY'"
@@ -88,11 +90,12 @@ std::string columns(const Scope& scope, std::uint32_t major) {
         " LEFT JOIN (pg_catalog.pg_collation co JOIN pg_catalog.pg_namespace nco"
         " ON nco.oid = co.collnamespace) ON co.oid = a.attcollation"
         " AND (nco.nspname, co.collname) <> ('pg_catalog', 'default'){sequence}"
-        " WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN ('r', 'p', 'f') AND {filter}"
+        " WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN {kinds} AND {filter}"
         " ORDER BY c.relname, a.attnum",
         fmt::arg("type", type_text("a.atttypmod")), fmt::arg("type_joins", k_type_joins),
         fmt::arg("identity", identity), fmt::arg("generated", generated),
-        fmt::arg("sequence", sequence), fmt::arg("filter", filter(scope, "c.relname")));
+        fmt::arg("sequence", sequence), fmt::arg("filter", filter(scope, "c.relname")),
+        fmt::arg("kinds", views ? "('v')" : "('r', 'p', 'f')"));
 }
 
 std::string primary_keys(const Scope& scope) {

@@ -23,8 +23,9 @@ struct Scope {
     std::string name; ///< "" for the whole schema
 };
 
-/// Columns of tables (relkind r, p, f), in table then attribute order.
-std::string columns(const Scope& scope, std::uint32_t major);
+/// Columns of tables (relkind r, p, f), or with `views` of views (relkind v),
+/// in relation then attribute order.
+std::string columns(const Scope& scope, std::uint32_t major, bool views = false);
 /// Primary-key columns in key order.
 std::string primary_keys(const Scope& scope);
 /// Indexes that back no constraint; `by_index` filters on the index name

@@ -73,6 +73,11 @@ public:
     [[nodiscard]] Done fill_schema_table_options(const Ptr<MetaModel::MetaTable>& table);
     [[nodiscard]] Done fill_schema_table_exclude(const Ptr<MetaModel::MetaTable>& table);
 
+    /// Replaces the columns of the schema's views, derived from their
+    /// definitions (names only), by the catalog's: types, nullability,
+    /// defaults and comments in attribute order.
+    [[nodiscard]] Done fill_view_columns(MetaModel::MetaSchema& schema);
+
     /// Role memberships into "ROLES" and "MEMBERS".
     [[nodiscard]] virtual Done load_relation(const Ptr<MetaModel::MetaRelation>& account);
     /// The account's privileges on every object into its "privileges" map.

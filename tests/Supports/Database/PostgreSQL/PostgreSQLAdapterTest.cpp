@@ -283,6 +283,30 @@ TEST_F(PostgreSQLAdapterOnServer, RoutinesViewsAndMaterializedViews) {
     EXPECT_EQ(schema->get_miews()[0]->get_name(), "mv");
 }
 
+TEST_F(PostgreSQLAdapterOnServer, ViewColumnsAndSignedScalesComeFromTheCatalog) {
+    const std::string s = rich();
+    execute(*m_super, "COMMENT ON COLUMN " + s + ".v.b IS 'second'");
+    if (major() >= 15)
+        execute(*m_super, "CREATE TABLE " + s + ".cut (c numeric(5,-2), d numeric(1000,999))");
+    auto schema = deep_schema();
+    auto view = named(schema->get_views(), "v");
+    ASSERT_TRUE(view);
+    ASSERT_TRUE(adapter()->fill_view_columns(*schema).has_value());
+    ASSERT_EQ(view->get_columns().size(), 2u);
+    const MetaColumn& b = *view->get_columns()[1];
+    EXPECT_EQ(b.get_name(), "b");
+    EXPECT_EQ(b.get_raw_type(), "integer");
+    EXPECT_EQ(b.get_ordinal(), 2u);
+    EXPECT_EQ(b.get_comment(), "second");
+    EXPECT_EQ(b.get_after(), "a");
+    if (major() >= 15) {
+        auto cut = named(schema->get_tables(), "cut");
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(cut->get_columns()[0]->get_scale(), -2);
+        EXPECT_EQ(cut->get_columns()[1]->get_scale(), 999);
+    }
+}
+
 TEST_F(PostgreSQLAdapterOnServer, DeepFillEqualsFillingEachObjectAlone) {
     auto bulk = deep_schema();
     auto single = MetaSchema::with_names(m_database.name(), k_rich);
