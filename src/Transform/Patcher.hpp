@@ -19,6 +19,12 @@
 
 #include <memory>
 
+namespace Dizezida::Zozuvoru::Contracts {
+class DataSetModel;
+class RowModel;
+class TableModel;
+} // namespace Dizezida::Zozuvoru::Contracts
+
 namespace Dizezida::Dovodarud::MetaModel {
 class MetaDatabase;
 class MetaEvent;
@@ -75,6 +81,39 @@ public:
     DataVersion diff_meta_database(const Ptr<MetaModel::MetaDatabase>& source,
                                    const Ptr<MetaModel::MetaDatabase>& target, bool compare_names,
                                    Ptr<MetaModel::MetaDatabase>& patched) const;
+
+    /**
+     * The data comparisons read like the schema comparison: the target is
+     * the base (the side a script changes) and the source the state to
+     * reach. A difference row holds the source's values, each tagged with
+     * the object data "VERSION" (a DataVersion: EQUAL or CHANGE against the
+     * target's value at the same position; a position the target lacks is
+     * CHANGE); the row is marked CHANGE. EQUAL and no row when both rows
+     * hold the same values (NULL and '' differ).
+     */
+    DataVersion diff_data_row(const Ptr<Zozuvoru::Contracts::RowModel>& source,
+                              const Ptr<Zozuvoru::Contracts::RowModel>& target,
+                              Ptr<Zozuvoru::Contracts::RowModel>& patched) const;
+    /**
+     * Rows are paired by the primary key the source model is marked with
+     * (Supports/Database/DataTable.hpp), never by position. The difference
+     * table (the target's name, columns and marks) lists, in the source's
+     * row order, rows only in the source (APPEND) and changed rows (CHANGE,
+     * as diff_data_row gives them), then rows only in the target (REMOVE,
+     * the target's rows). EQUAL and no table when no row differs; NONE
+     * (and a critical message) when either side has no key or a NULL key
+     * value.
+     */
+    DataVersion diff_data_table(const Ptr<Zozuvoru::Contracts::TableModel>& source,
+                                const Ptr<Zozuvoru::Contracts::TableModel>& target,
+                                Ptr<Zozuvoru::Contracts::TableModel>& patched) const;
+    /// Tables are paired by name: the difference tables of the pairs that
+    /// differ; a table only in the source is compared with an empty one (all
+    /// APPEND). Tables only in the target take no part (the structure
+    /// decides about them). NONE when a pair cannot be compared.
+    DataVersion diff_data_set(const Ptr<Zozuvoru::Contracts::DataSetModel>& source,
+                              const Ptr<Zozuvoru::Contracts::DataSetModel>& target,
+                              Ptr<Zozuvoru::Contracts::DataSetModel>& patched) const;
 
     /// The structural text two objects are compared by.
     static std::string structure_text(const MetaModel::MetaObject& object, bool compare_names);

@@ -4,13 +4,17 @@
 // schema of the source. --dry-run prints what would run and changes
 // nothing. Otherwise the job runs on a worker thread while stderr shows the
 // steps done and failed (on a terminal), then a summary; the exit status is
-// 0 only when nothing failed.
+// 0 only when nothing failed. With --data the named tables (or every
+// table of the schema) are compared row by row by primary key; --dry-run
+// prints per table the rows to insert, update and delete.
 #include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
 #include "ui/Session.hpp"
 
 #include "Model/MetaModel.hpp"
 #include "Transform/StructureSynchronizer.hpp"
+#include "Transform/UserdataSynchronizer.hpp"
+#include "provider/Contracts/DataSetModel.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -70,9 +74,10 @@ void take_every_object(Transform::StructureSynchronizer& job, Synchronizer::Opti
     }
 }
 
-/// Runs the job on a worker thread, redrawing its progress on a terminal;
-/// prints the summary and the failures. True when nothing failed.
-bool run_job(Synchronizer& job) {
+/// Runs the job on a worker thread, redrawing its progress (in `unit`s,
+/// statements or rows) on a terminal; prints the summary and the failures.
+/// True when nothing failed.
+bool run_job(Synchronizer& job, std::string_view unit = "statements") {
     const bool terminal = isatty(STDERR_FILENO) != 0;
     std::thread worker([&job] { job.handle(); });
     const auto progress = job.get_progress();
@@ -82,7 +87,7 @@ bool run_job(Synchronizer& job) {
             if (progress->state == 1)
                 break;
             if (terminal)
-                std::cerr << "\rsync: " << progress->processed << " statements, " << progress->failed
+                std::cerr << "\rsync: " << progress->processed << ' ' << unit << ", " << progress->failed
                           << " failed, " << progress->elapsed / 1000000.0 << " s" << std::flush;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -93,7 +98,7 @@ bool run_job(Synchronizer& job) {
         std::cerr << "\r\033[K";
     for (const std::string& message : progress->messages)
         std::cerr << "sync: " << message << '\n';
-    std::cerr << "sync: " << progress->succeeded << " statements done, " << progress->failed
+    std::cerr << "sync: " << progress->succeeded << ' ' << unit << " done, " << progress->failed
               << " failed in " << progress->elapsed / 1000000.0 << " s\n";
     return progress->failed == 0;
 }
@@ -132,6 +137,40 @@ int run_structure(const SyncOptions& options, const Session& source, const Sessi
     return run_job(*job) ? 0 : 1;
 }
 
+/// The rows of the named tables, or of every table of the schema.
+int run_data(const SyncOptions& options, const Session& source, const Session& target) {
+    const std::string database = "SELECT pg_catalog.current_database()";
+    const auto map = job_options(options, Dizezida::Rezizida::scalar(*source, database, "sync"),
+                                 Dizezida::Rezizida::scalar(*target, database, "sync"));
+    Transform::UserdataSynchronizer job(map);
+    job.set_server_source(source);
+    job.set_server_target(target);
+    job.set_progress(Contracts::ThreadProgress::create());
+    if (auto loaded = job.initialize(); !loaded) {
+        std::cerr << "sync: " << loaded.error().message << '\n';
+        return 1;
+    }
+    if (!options.dry_run)
+        return run_job(job, "rows") ? 0 : 1;
+    auto differences = job.compare();
+    if (!differences) {
+        std::cerr << "sync: " << differences.error().message << '\n';
+        return 1;
+    }
+    std::size_t rows = 0;
+    for (const auto& table : job.get_dataset_source()->get_tables()) {
+        Transform::DataCounts counts;
+        for (const auto& difference : *differences)
+            if (difference->get_name() == table->get_name())
+                counts = Transform::count_marks(*difference);
+        std::cout << table->get_name() << ": " << counts.insert << " to insert, " << counts.update
+                  << " to update, " << counts.remove << " to delete\n";
+        rows += counts.insert + counts.update + counts.remove;
+    }
+    std::cerr << "sync: " << rows << " rows differ (dry run, nothing changed)\n";
+    return 0;
+}
+
 int run_sync(const SyncOptions& options) {
     if (options.structure == options.data) {
         std::cerr << "sync: give one of --structure and --data\n";
@@ -145,11 +184,8 @@ int run_sync(const SyncOptions& options) {
         (*source)->close();
         return 1;
     }
-    int status = 1;
-    if (options.structure)
-        status = run_structure(options, *source, *target);
-    else
-        std::cerr << "sync: --data is not available yet\n";
+    const int status = options.structure ? run_structure(options, *source, *target)
+                               : run_data(options, *source, *target);
     (*source)->close();
     (*target)->close();
     return status;

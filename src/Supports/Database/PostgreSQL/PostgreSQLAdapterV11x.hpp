@@ -58,6 +58,10 @@ public:
     Done fill_meta_function(const Ptr<MetaModel::MetaFunction>& function) override;
     Done fill_meta_user(const Ptr<MetaModel::MetaUser>& user) override;
     Done fill_meta_role(const Ptr<MetaModel::MetaRole>& role) override;
+    /// Appends the rows of the table a model is marked with (schema and
+    /// key, Supports/Database/DataTable.hpp) in key order: its columns when
+    /// it has some, else every column, which it then receives.
+    Done fill_data_table(const Ptr<Zozuvoru::Contracts::TableModel>& table) override;
     Done fill_meta_object(const Ptr<MetaModel::MetaObject>& meta_object) override;
     /// Every entry of the privilege table, as "KIND=PRIVILEGE,...".
     Done load_privileges(const Ptr<std::vector<std::string>>& matrix) override;

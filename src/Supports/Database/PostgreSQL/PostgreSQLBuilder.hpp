@@ -83,6 +83,15 @@ public:
     /// The script of a difference database (Transform::Patcher), in an order
     /// that runs in one go; see PostgreSQLPatchScript.cpp.
     std::string patch_script(const Ptr<MetaModel::MetaDatabase>& database) const override;
+    /**
+     * The keyed statements of a difference table (Transform::Patcher's data
+     * comparison, or the synchroniser's keyed hash comparison): DELETE ...
+     * WHERE key for REMOVE rows, UPDATE ... SET every column but the key
+     * WHERE key for CHANGE rows, INSERT for APPEND rows, in that order, one
+     * statement a line. The model must carry its schema and key
+     * (Supports/Database/DataTable.hpp); "" otherwise.
+     */
+    std::string patch_data_table(const Ptr<Zozuvoru::Contracts::TableModel>& model) const override;
     /// A role or user edited in place, from its diff and slice maps.
     std::string patch_role_with_user(const Ptr<MetaModel::MetaObject>& role) const;
 

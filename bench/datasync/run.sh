@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Times `sync --data` of one table of mixed columns whose target copy
+# differs in 1% of its rows (a third changed, a third missing, a third
+# extra), against copying the whole table with `pg_dump | psql`, on a
+# private cluster:
+#   bash bench/datasync/run.sh [BUILD_DIR] [ROWS]      (default: 1000000)
+# Each command runs 3 times on a fresh copy of the target database; prints
+# the median wall time, source rows per second and the peak memory, and
+# checks that the synchronised target equals the source.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build}
+rows=${2:-1000000}
+cli="$build/launcher/dizezida-postgresql"
+[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
+command -v pg_dump >/dev/null || { echo "pg_dump is missing (Debian package postgresql-client)" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
+
+state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
+out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
+trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
+bash "$root/scripts/pg-cluster.sh" start "$state"
+conninfo=$(cat "$state/conninfo")
+on() { local db=$1; shift; psql "$conninfo dbname=$db" -q -X -v ON_ERROR_STOP=1 "$@"; }
+
+table='CREATE TABLE mixed (
+  id integer PRIMARY KEY, qty smallint, big bigint, price numeric(12,2), ratio double precision,
+  name text, at timestamptz, flag boolean, day date, blob bytea);'
+on postgres -c "CREATE DATABASE src"
+on src <<SQL >/dev/null
+$table
+INSERT INTO mixed
+SELECT g, (g % 30000)::smallint, g::bigint * 1000003, (g % 100000) / 100.0, g / 7.0,
+       CASE WHEN g % 10 = 0 THEN NULL ELSE 'name ' || g || ' O''Neil' END,
+       timestamptz '2024-01-01 00:00:00+00' + g * interval '1 second', g % 2 = 0,
+       date '2020-01-01' + g % 1000, decode(md5(g::text), 'hex')
+FROM generate_series(1, $rows) g;
+VACUUM ANALYZE mixed;
+SQL
+on postgres -c "CREATE DATABASE want TEMPLATE src"
+# 1% of the rows differ: every 300th row changed, every 300th (offset 100)
+# missing, and as many extra rows.
+on want <<SQL >/dev/null
+UPDATE mixed SET name = coalesce(name, '') || ' changed', price = price + 1 WHERE id % 300 = 0;
+DELETE FROM mixed WHERE id % 300 = 100;
+INSERT INTO mixed (id, name) SELECT $rows + g, 'extra' FROM generate_series(1, $rows / 300) g;
+VACUUM ANALYZE mixed;
+SQL
+differing=$(on want -At -c "SELECT count(*) FROM mixed WHERE id % 300 = 0 OR id > $rows")
+differing=$((differing + $(on src -At -c "SELECT count(*) FROM mixed WHERE id % 300 = 100")))
+
+fresh_target() {
+  on postgres -c "DROP DATABASE IF EXISTS dst" -c "CREATE DATABASE dst TEMPLATE want" >/dev/null
+}
+# Median wall seconds and peak kilobytes of three runs, each on a fresh target.
+measure() {
+  local runs=() peak=0
+  for _ in 1 2 3; do
+    fresh_target
+    /usr/bin/time -f "%e %M" -o "$out/time" bash -c "$1" >"$out/stdout" 2>"$out/stderr" ||
+      { cat "$out/stderr" >&2; exit 1; }
+    read -r seconds kilobytes <"$out/time"
+    runs+=("$seconds")
+    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
+  done
+  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
+}
+
+echo "$rows rows, $differing differing"
+printf '%-34s %10s %12s %12s\n' command seconds rows/s peak
+report() {
+  printf '%-34s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"
+}
+src="$conninfo dbname=src"
+dst="$conninfo dbname=dst"
+read -r s kb < <(measure "pg_dump -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst' -c 'DROP TABLE mixed' -f -")
+report "pg_dump | psql (whole table)" "$s" "$kb"
+read -r s kb < <(measure "'$cli' sync --source '$src' --target '$dst' --data --schema public --dry-run")
+report "sync --data --dry-run" "$s" "$kb"
+read -r s kb < <(measure "'$cli' sync --source '$src' --target '$dst' --data --schema public")
+report "sync --data" "$s" "$kb"
+tail -1 "$out/stderr"
+# The last sync left the target equal to the source.
+src_hash=$(on src -At -c "SELECT md5(string_agg(md5(t::text), '' ORDER BY id)) FROM mixed t")
+dst_hash=$(on dst -At -c "SELECT md5(string_agg(md5(t::text), '' ORDER BY id)) FROM mixed t")
+[ "$src_hash" = "$dst_hash" ] && echo "target equals source after sync" ||
+  { echo "target differs from source after sync" >&2; exit 1; }

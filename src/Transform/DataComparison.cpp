@@ -1,0 +1,432 @@
+#include "Transform/DataComparison.hpp"
+
+#include "Helpers/DatabaseHelper.hpp"
+#include "Supports/Database/DataTable.hpp"
+#include "Supports/Database/SqlText.hpp"
+#include "Supports/Data/Extractors/BaseExtractor.hpp"
+#include "provider/Contracts/IProvider.hpp"
+#include "provider/Contracts/ValueScalars.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <condition_variable>
+#include <deque>
+#include <fmt/format.h>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace Dizezida::Dovodarud::Transform {
+
+using Contracts::Database::IConnection;
+using Supports::Database::sql_literal;
+using Supports::Database::sql_name;
+using Supports::Database::sql_qualified;
+using Zozuvoru::Contracts::DataType;
+using Zozuvoru::Contracts::DataVersion;
+using Zozuvoru::Contracts::RowModel;
+namespace Data = Supports::Database;
+
+namespace {
+
+/// Differing keys fetched per query.
+constexpr std::size_t k_batch = 1000;
+
+Core::Error data_error(std::string message) {
+    return Core::Error{"Transform", 0, std::move(message)};
+}
+
+bool integer_kind(DataType type) {
+    return type == DataType::SMALLINT || type == DataType::INTEGER || type == DataType::BIGINT;
+}
+
+/// The quoted names of a model's columns, joined.
+std::string column_list(const TableModel& table) {
+    std::string list;
+    for (const auto& column : table.get_columns())
+        list += (list.empty() ? "" : ", ") + sql_name(column->get_name());
+    return list;
+}
+
+/// How key column `i` is selected and ordered.
+struct KeyColumn {
+    std::string name;
+    DataType type;
+    bool integer;
+    std::string select() const { return integer ? name : name + "::text"; }
+    std::string order() const { return integer ? name : name + "::text COLLATE \"C\""; }
+};
+
+std::vector<KeyColumn> key_columns(const TableModel& table) {
+    std::vector<KeyColumn> keys;
+    for (const std::size_t position : Data::data_table_key(table)) {
+        const auto& column = table.get_columns()[position];
+        keys.push_back({sql_name(column->get_name()), column->get_data_type(),
+                        integer_kind(column->get_data_type())});
+    }
+    return keys;
+}
+
+std::string order_by(const std::vector<KeyColumn>& keys) {
+    std::string order;
+    for (const auto& key : keys)
+        order += (order.empty() ? " ORDER BY " : ", ") + key.order();
+    return order;
+}
+
+/// The lines of `COPY (query) TO STDOUT`, copied by a worker thread and
+/// handed to the caller one at a time through a small queue of blocks, so
+/// that two servers stream at once and memory stays bounded.
+class CopyLines {
+public:
+    CopyLines(IConnection& connection, std::string sql) : m_provider(connection.get_provider()) {
+        m_worker = std::thread([this, sql = std::move(sql)] { produce(sql); });
+    }
+    ~CopyLines() { (void)finish(); }
+    CopyLines(const CopyLines&) = delete;
+    CopyLines& operator=(const CopyLines&) = delete;
+
+    /// The next line without its line end, valid until the next call;
+    /// nothing at the end (or after a failure, which `finish` gives).
+    std::optional<std::string_view> next() {
+        if (m_line_given) {
+            m_line.clear();
+            m_line_given = false;
+        }
+        for (;;) {
+            if (const std::size_t end = m_block.find('\n', m_at); end != std::string::npos) {
+                const std::string_view piece(m_block.data() + m_at, end - m_at);
+                m_at = end + 1;
+                if (m_line.empty())
+                    return piece;
+                m_line += piece;
+                m_line_given = true;
+                return std::string_view(m_line);
+            }
+            m_line.append(m_block, m_at);
+            std::unique_lock lock(m_mutex);
+            m_ready.wait(lock, [this] { return !m_blocks.empty() || m_done; });
+            if (m_blocks.empty())
+                return std::nullopt;
+            m_block = std::move(m_blocks.front());
+            m_blocks.pop_front();
+            m_at = 0;
+            m_room.notify_one();
+        }
+    }
+
+    /// Stops the copy if it still runs, waits for it; its failure, if any.
+    Core::Result<void> finish() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopped = true;
+            m_room.notify_one();
+        }
+        if (m_worker.joinable())
+            m_worker.join();
+        if (m_error)
+            return Core::fail(*m_error);
+        return {};
+    }
+
+private:
+    static constexpr std::size_t k_blocks = 8;
+
+    void produce(const std::string& sql) {
+        auto copied = m_provider->copy_out(sql, [this](std::string_view data) -> Core::Result<void> {
+            std::unique_lock lock(m_mutex);
+            m_room.wait(lock, [this] { return m_blocks.size() < k_blocks || m_stopped; });
+            if (m_stopped)
+                return Core::fail(data_error("the comparison stopped"));
+            m_blocks.emplace_back(data);
+            m_ready.notify_one();
+            return {};
+        });
+        std::lock_guard lock(m_mutex);
+        if (!copied && !m_stopped)
+            m_error = copied.error();
+        m_done = true;
+        m_ready.notify_one();
+    }
+
+    Zozuvoru::Contracts::ProviderPtr m_provider;
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_ready, m_room;
+    std::deque<std::string> m_blocks;
+    bool m_done = false, m_stopped = false;
+    std::optional<Core::Error> m_error;
+    std::string m_block;
+    std::size_t m_at = 0;
+    std::string m_line;
+    bool m_line_given = false;
+};
+
+/// One line of the hash stream: the key texts and the row's hash.
+struct HashLine {
+    std::vector<std::string_view> fields;
+    std::vector<Supports::Data::Extractors::Field> owned; ///< unescaped, for lines with escapes
+};
+
+/// The next line of a stream, split into its fields; false at the end.
+bool next_line(CopyLines& stream, HashLine& line) {
+    const auto text = stream.next();
+    if (!text)
+        return false;
+    line.fields.clear();
+    if (text->find('\\') == std::string_view::npos) {
+        for (std::size_t start = 0;;) {
+            const std::size_t tab = std::min(text->find('\t', start), text->size());
+            line.fields.push_back(text->substr(start, tab - start));
+            if (tab == text->size())
+                break;
+            start = tab + 1;
+        }
+        return true;
+    }
+    line.owned = Supports::Data::Extractors::read_copy_line(*text);
+    for (const auto& field : line.owned)
+        line.fields.emplace_back(field ? std::string_view(*field) : std::string_view());
+    return true;
+}
+
+/// -1, 0 or 1 as key `a` stands before, with or after key `b` in key order.
+int compare_keys(const std::vector<KeyColumn>& keys, const HashLine& a, const HashLine& b) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string_view x = a.fields[i];
+        const std::string_view y = b.fields[i];
+        if (keys[i].integer) {
+            std::int64_t m = 0, n = 0;
+            std::from_chars(x.data(), x.data() + x.size(), m);
+            std::from_chars(y.data(), y.data() + y.size(), n);
+            if (m != n)
+                return m < n ? -1 : 1;
+        } else if (const int order = x.compare(y); order != 0) {
+            return order < 0 ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+using Key = std::vector<std::string>;
+
+Key key_of(const HashLine& line, std::size_t size) {
+    return Key(line.fields.begin(), line.fields.begin() + static_cast<std::ptrdiff_t>(size));
+}
+
+/// The keys only in the source, in both and different, only in the target.
+struct KeyLists {
+    std::vector<Key> append, change, remove;
+};
+
+/// The hash of a row's text both servers can compute alike: a 64-bit hash
+/// (the one hash partitioning keeps stable) from PostgreSQL 11 on, else md5,
+/// which is slower.
+std::string hash_function(IConnection& source, IConnection& target) {
+    return std::min(source.get_major_version(), target.get_major_version()) >= 11
+               ? "pg_catalog.hashtextextended(ROW({})::text, 0)"
+               : "pg_catalog.md5(ROW({})::text)";
+}
+
+/// COPY of (key, hash of the row text) of a table in key order.
+std::string hash_query(const TableModel& source_table, std::string_view schema,
+                       const std::vector<KeyColumn>& keys, const std::string& hash) {
+    std::string select;
+    for (const auto& key : keys)
+        select += key.select() + ", ";
+    return fmt::format("COPY (SELECT {}{} FROM {}{}) TO STDOUT", select,
+                       fmt::format(fmt::runtime(hash), column_list(source_table)),
+                       sql_qualified(schema, source_table.get_name()), order_by(keys));
+}
+
+Core::Result<KeyLists> differing_keys(IConnection& source, IConnection& target,
+                                      const TableModel& source_table, std::string_view target_schema,
+                                      const std::vector<KeyColumn>& keys) {
+    const std::string hash = hash_function(source, target);
+    CopyLines a(source, hash_query(source_table, Data::data_table_schema(source_table), keys, hash));
+    CopyLines b(target, hash_query(source_table, target_schema, keys, hash));
+    KeyLists lists;
+    const std::size_t n = keys.size();
+    HashLine x, y;
+    bool more_a = next_line(a, x);
+    bool more_b = next_line(b, y);
+    while (more_a || more_b) {
+        if ((more_a && x.fields.size() != n + 1) || (more_b && y.fields.size() != n + 1))
+            return Core::fail(data_error("a row hash line has the wrong number of fields"));
+        const int order = !more_a ? 1 : !more_b ? -1 : compare_keys(keys, x, y);
+        if (order < 0) {
+            lists.append.push_back(key_of(x, n));
+            more_a = next_line(a, x);
+        } else if (order > 0) {
+            lists.remove.push_back(key_of(y, n));
+            more_b = next_line(b, y);
+        } else {
+            if (x.fields[n] != y.fields[n])
+                lists.change.push_back(key_of(x, n));
+            more_a = next_line(a, x);
+            more_b = next_line(b, y);
+        }
+    }
+    DIZEZIDA_TRY(a.finish());
+    DIZEZIDA_TRY(b.finish());
+    return lists;
+}
+
+/// The key values as a row of NULLs but for its key columns.
+std::shared_ptr<RowModel> key_row(const TableModel& table, const std::vector<std::size_t>& key,
+                                  const Key& values) {
+    auto row = table.new_row();
+    for (std::size_t i = 0; i < key.size(); ++i)
+        row->set_value_at(key[i], Zozuvoru::Contracts::ValueString::create(
+                                      values[i], table.get_columns()[key[i]]->get_data_type()));
+    row->set_version(DataVersion::REMOVE);
+    return row;
+}
+
+/// Appends the source rows of `keys`, marked `version`, fetched in batches.
+Core::Result<void> fetch_rows(IConnection& source, const TableModel& source_table,
+                              const std::vector<KeyColumn>& keys, const std::vector<Key>& wanted,
+                              DataVersion version, TableModel& difference) {
+    for (std::size_t start = 0; start < wanted.size(); start += k_batch) {
+        std::string list;
+        for (std::size_t i = start; i < std::min(wanted.size(), start + k_batch); ++i) {
+            list += i == start ? "(" : ", (";
+            for (std::size_t k = 0; k < keys.size(); ++k) {
+                list += k ? ", " : "";
+                Helpers::DatabaseHelper::append_sql_text(
+                    list, static_cast<std::uint32_t>(keys[k].type), wanted[i][k]);
+            }
+            list += ')';
+        }
+        std::string names;
+        for (const auto& key : keys)
+            names += (names.empty() ? "" : ", ") + key.name;
+        const std::string sql = fmt::format(
+            "SELECT {} FROM {} WHERE ({}) IN ({}){}", column_list(source_table),
+            sql_qualified(Data::data_table_schema(source_table), source_table.get_name()),
+            keys.size() == 1 ? names : "ROW(" + names + ")", list, order_by(keys));
+        auto rows = source.execute_as_model(sql);
+        if (!rows)
+            return Core::fail(std::move(rows).error());
+        for (std::size_t i = 0; i < (*rows)->get_row_count(); ++i) {
+            auto row = std::make_shared<RowModel>((*rows)->get_row(i)->get_values());
+            row->set_version(version);
+            difference.append(row);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Core::Result<void> set_exact_texts(IConnection& connection) {
+    auto done = connection.execute_no_query(
+        "SELECT pg_catalog.set_config('extra_float_digits', '3', false), "
+        "pg_catalog.set_config('DateStyle', 'ISO, YMD', false), "
+        "pg_catalog.set_config('IntervalStyle', 'postgres', false), "
+        "pg_catalog.set_config('TimeZone', 'UTC', false), "
+        "pg_catalog.set_config('bytea_output', 'hex', false)");
+    if (!done)
+        return Core::fail(std::move(done).error());
+    return {};
+}
+
+Core::Result<TablePtr> describe_data_table(IConnection& connection, std::string_view schema,
+                                           std::string_view table) {
+    const std::string generated =
+        connection.get_major_version() >= 12 ? " AND a.attgenerated = ''" : "";
+    const std::string sql = fmt::format(
+        "SELECT a.attname::text, coalesce(pg_catalog.array_position(i.indkey::int2[], a.attnum) - "
+        "pg_catalog.array_lower(i.indkey::int2[], 1) + 1, 0), a.attidentity = 'a' "
+        "FROM pg_catalog.pg_attribute a "
+        "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+        "LEFT JOIN pg_catalog.pg_index i ON i.indrelid = c.oid AND i.indisprimary "
+        "WHERE n.nspname = {} AND c.relname = {} AND c.relkind IN ('r', 'p') AND a.attnum > 0 "
+        "AND NOT a.attisdropped{} ORDER BY a.attnum",
+        sql_literal(schema), sql_literal(table), generated);
+    auto catalog = connection.execute_as_model(sql);
+    if (!catalog)
+        return Core::fail(std::move(catalog).error());
+    const auto& rows = **catalog;
+    if (rows.get_row_count() == 0)
+        return Core::fail(
+            data_error(fmt::format("table {} does not exist", sql_qualified(schema, table))));
+    std::string names;
+    std::vector<std::pair<long, std::size_t>> key;
+    bool overriding = false;
+    for (std::size_t row = 0; row < rows.get_row_count(); ++row) {
+        names += (row ? ", " : "") + sql_name(rows.get_text_at(row, 0));
+        if (const long position = std::stol(rows.get_text_at(row, 1)); position > 0)
+            key.emplace_back(position, row);
+        overriding = overriding || rows.get_text_at(row, 2) == "t";
+    }
+    auto model = connection.execute_as_model(
+        fmt::format("SELECT {} FROM {} LIMIT 0", names, sql_qualified(schema, table)));
+    if (!model)
+        return Core::fail(std::move(model).error());
+    std::sort(key.begin(), key.end());
+    std::vector<std::size_t> positions;
+    for (const auto& [order, position] : key)
+        positions.push_back(position);
+    (*model)->set_name(std::string(table));
+    Data::set_data_table(**model, std::string(schema), std::move(positions));
+    Data::set_data_table_overriding(**model, overriding);
+    return *model;
+}
+
+Core::Result<std::vector<std::string>> list_data_tables(IConnection& connection,
+                                                        std::string_view schema) {
+    auto rows = connection.execute_as_model(
+        "SELECT c.relname::text FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON "
+        "n.oid = c.relnamespace WHERE n.nspname = " +
+        sql_literal(schema) +
+        " AND c.relkind IN ('r', 'p') AND NOT c.relispartition ORDER BY 1");
+    if (!rows)
+        return Core::fail(std::move(rows).error());
+    std::vector<std::string> names;
+    for (std::size_t row = 0; row < (*rows)->get_row_count(); ++row)
+        names.push_back((*rows)->get_text_at(row, 0));
+    return names;
+}
+
+Core::Result<TablePtr> compare_data_table(IConnection& source, IConnection& target,
+                                          const TableModel& source_table,
+                                          std::string_view target_schema) {
+    if (&source == &target)
+        return Core::fail(data_error("the source and the target must be two sessions"));
+    DIZEZIDA_TRY(Data::check_data_keys(source_table));
+    const auto keys = key_columns(source_table);
+    auto lists = differing_keys(source, target, source_table, target_schema, keys);
+    if (!lists)
+        return Core::fail(std::move(lists).error());
+    if (lists->append.empty() && lists->change.empty() && lists->remove.empty())
+        return TablePtr();
+    auto difference = TableModel::create();
+    Data::copy_data_table(source_table, *difference);
+    Data::set_data_table(*difference, std::string(target_schema),
+                         Data::data_table_key(source_table));
+    const auto key = Data::data_table_key(source_table);
+    for (const Key& values : lists->remove)
+        difference->append(key_row(source_table, key, values));
+    DIZEZIDA_TRY(fetch_rows(source, source_table, keys, lists->change, DataVersion::CHANGE,
+                            *difference));
+    DIZEZIDA_TRY(fetch_rows(source, source_table, keys, lists->append, DataVersion::APPEND,
+                            *difference));
+    return difference;
+}
+
+DataCounts count_marks(const TableModel& difference) {
+    DataCounts counts;
+    for (const auto& row : difference.get_rows()) {
+        if (row->get_version() == DataVersion::APPEND)
+            ++counts.insert;
+        else if (row->get_version() == DataVersion::CHANGE)
+            ++counts.update;
+        else if (row->get_version() == DataVersion::REMOVE)
+            ++counts.remove;
+    }
+    return counts;
+}
+
+} // namespace Dizezida::Dovodarud::Transform

@@ -1,0 +1,58 @@
+// Brings the rows of tables of a target schema into line with the same
+// tables of a source schema: rows only in the source are inserted, rows
+// whose values differ updated, rows only in the target deleted, each by its
+// primary key; equal rows are not touched.
+//
+// Options: "OPTION|SOURCE|DATABASE", "OPTION|SOURCE|SCHEMA",
+// "OPTION|TARGET|DATABASE", "OPTION|TARGET|SCHEMA", "OPTION|RESULT|CONTINUE",
+// and "OPTION|table|<name>" for each table that takes part; without any,
+// every table of the source schema does.
+//
+// `initialize` describes the tables on both sides (columns, key) and refuses
+// a table without a primary key, or whose key differs between the sides.
+// `preview` loads every row into the data sets and compares them in memory
+// (Patcher::diff_data_set, the reference); `generate` compares by streamed
+// row hashes in key order (DataComparison.hpp), which scales, and gives one
+// statement per differing row.
+#pragma once
+
+#include "Transform/DataComparison.hpp"
+#include "Transform/Patcher.hpp"
+#include "Transform/Synchronizer.hpp"
+
+namespace Dizezida::Zozuvoru::Contracts {
+class DataSetModel;
+}
+
+namespace Dizezida::Dovodarud::Transform {
+
+class UserdataSynchronizer : public Synchronizer {
+public:
+    using DataSetPtr = std::shared_ptr<Zozuvoru::Contracts::DataSetModel>;
+
+    explicit UserdataSynchronizer(Options options);
+
+    [[nodiscard]] Core::Result<void> initialize() override;
+    /// The difference data set of every row of both sides, compared in
+    /// memory (nullptr when equal); the data sets hold the rows afterwards.
+    [[nodiscard]] Core::Result<Core::ObjectPtr> preview() override;
+    [[nodiscard]] Core::Result<std::vector<std::string>> generate() override;
+
+    /// The difference table of each table whose rows differ, by the keyed
+    /// hash comparison.
+    [[nodiscard]] Core::Result<std::vector<TablePtr>> compare();
+    /// The statements of difference tables, by the target's builder.
+    std::vector<std::string> statements(const std::vector<TablePtr>& differences) const;
+
+    DataSetPtr get_dataset_source() const { return m_dataset_source; }
+    DataSetPtr get_dataset_target() const { return m_dataset_target; }
+
+private:
+    [[nodiscard]] Core::Result<std::vector<std::string>> chosen_tables() const;
+
+    Patcher m_patcher;
+    DataSetPtr m_dataset_source;
+    DataSetPtr m_dataset_target;
+};
+
+} // namespace Dizezida::Dovodarud::Transform

@@ -1,0 +1,241 @@
+// Data synchronisation on a real server: one scratch database, the source
+// rows in schema src, the target rows in schema dst, a session for each.
+#include "Transform/UserdataSynchronizer.hpp"
+
+#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
+#include "provider/Contracts/DataSetModel.hpp"
+#include "tests/support/AwkwardValues.hpp"
+#include "tests/support/ProviderTesting.hpp"
+#include "tests/support/TestServer.hpp"
+#include "tests/ui/CommandRun.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+using namespace Dizezida;
+using namespace Dizezida::Testing;
+using Dovodarud::Transform::UserdataSynchronizer;
+
+/// A table of every type family, keyed by text and number together.
+constexpr const char* k_families = R"(
+CREATE TYPE src.mood AS ENUM ('sad', 'ok', 'happy');
+CREATE TABLE src.families (code text, n integer, small smallint, big bigint, r real,
+  num numeric, money_ money, d date, t time, tz timetz, ts timestamp, iv interval, u uuid,
+  ip inet, net cidr, mac macaddr, bits bit varying, j json, x xml, ints int[], p point,
+  m src.mood, r4 int4range, PRIMARY KEY (code, n));
+INSERT INTO src.families
+SELECT code, n, n, n * 10000000000, n / 3.0, n * 1.5, n::numeric::money, date '2024-02-29' + n,
+  time '12:34:56.789' , timetz '01:02:03+05:30', timestamp '2000-01-01' + n * interval '1 hour',
+  n * interval '1 min', md5(code || n)::uuid, ('10.0.0.' || n)::inet, ('10.' || n || '.0.0/16')::cidr,
+  '08:00:2b:01:02:03', B'1011', '{"k": "v"}', '<a>&amp;</a>', ARRAY[n, NULL], point(n, -n),
+  'ok', int4range(n, n + 5)
+FROM unnest(ARRAY['O''Brien', 'é', 'z', 'A b', '"q"', '', '10', '9', E'tab\there',
+                  E'back\\slash']) code,
+     generate_series(1, 3) n;
+)";
+
+class DataSync : public ::testing::Test {
+protected:
+    void SetUp() override {
+        run("CREATE SCHEMA src; CREATE SCHEMA dst;");
+        run(awkward_table_sql("src.awkward"));
+        run(k_families);
+        run("CREATE TABLE dst.awkward (LIKE src.awkward INCLUDING ALL);"
+            "CREATE TABLE dst.families (LIKE src.families INCLUDING ALL);"
+            // The target's rows stand in the other order.
+            "INSERT INTO dst.awkward SELECT * FROM src.awkward ORDER BY id DESC;"
+            "INSERT INTO dst.families SELECT * FROM src.families ORDER BY code DESC, n DESC;"
+            // Deleted, changed (NULL to '' and back, bytes, JSON), added.
+            "DELETE FROM dst.awkward WHERE id IN (5, 20);"
+            "UPDATE dst.awkward SET label = '' WHERE id = 1;"
+            "UPDATE dst.awkward SET label = NULL WHERE id = 2;"
+            "UPDATE dst.awkward SET data = '\\x00'::bytea, doc = '{}' WHERE id = 7;"
+            "INSERT INTO dst.awkward (id, label) VALUES (100, 'only here'), (101, NULL);"
+            "DELETE FROM dst.families WHERE code = 'O''Brien' AND n = 2;"
+            "UPDATE dst.families SET x = '<b/>', p = point(0, 0) WHERE code = 'é';"
+            "UPDATE dst.families SET ts = NULL WHERE code = '' AND n = 1;"
+            "UPDATE dst.families SET j = '[]' WHERE code = E'tab\\there' AND n = 3;"
+            "DELETE FROM dst.families WHERE code = E'back\\\\slash' AND n = 1;"
+            "INSERT INTO dst.families (code, n) VALUES ('extra', 1);"
+            // Counts every row the sync writes.
+            "CREATE TABLE public.writes (tab text, op text);"
+            "CREATE FUNCTION public.count_write() RETURNS trigger LANGUAGE plpgsql AS "
+            "$$BEGIN INSERT INTO public.writes VALUES (TG_TABLE_NAME, TG_OP); RETURN NULL; END$$;"
+            "CREATE TRIGGER counted AFTER INSERT OR UPDATE OR DELETE ON dst.awkward "
+            "FOR EACH ROW EXECUTE PROCEDURE public.count_write();"
+            "CREATE TRIGGER counted AFTER INSERT OR UPDATE OR DELETE ON dst.families "
+            "FOR EACH ROW EXECUTE PROCEDURE public.count_write();");
+        m_source = open();
+        m_target = open();
+    }
+    void TearDown() override {
+        m_source->close();
+        m_target->close();
+    }
+
+    std::string run(const std::string& sql) { return run_sql_on(m_database.conninfo(), sql); }
+
+    std::shared_ptr<Dovodarud::Supports::Database::PostgreSQLConnection> open() {
+        auto server = server_from_conninfo(m_database.conninfo());
+        server->set_uuid(unique_name("datasync"));
+        auto connection = Dovodarud::Supports::Database::PostgreSQLConnection::create();
+        const auto opened = connection->open(server, nullptr);
+        EXPECT_TRUE(opened.has_value()) << (opened ? "" : opened.error().message);
+        return connection;
+    }
+
+    std::unique_ptr<UserdataSynchronizer> job(std::vector<std::string> tables, bool go_on = false) {
+        UserdataSynchronizer::Options options{{"OPTION|SOURCE|SCHEMA", "src"},
+                                              {"OPTION|TARGET|SCHEMA", "dst"},
+                                              {"OPTION|RESULT|CONTINUE", go_on ? "true" : "false"}};
+        for (const auto& table : tables)
+            options[UserdataSynchronizer::option_key("OPTION", "table", table)] = "";
+        auto made = std::make_unique<UserdataSynchronizer>(options);
+        made->set_server_source(m_source);
+        made->set_server_target(m_target);
+        made->set_progress(Dovodarud::Contracts::ThreadProgress::create());
+        return made;
+    }
+
+    /// Rows of src.T missing from dst.T and back (compared as row texts,
+    /// since not every type has an equality), and whether the rows' hashes
+    /// in key order agree: "0/0 same" when the tables are equal.
+    std::string equality(const std::string& table, const std::string& order) {
+        const auto rows = [&](const std::string& schema) {
+            return "SELECT t::text FROM " + schema + "." + table + " t";
+        };
+        const auto hashes = [&](const std::string& schema) {
+            return "(SELECT string_agg(md5(t::text), ',' ORDER BY " + order + ") FROM " + schema +
+                   "." + table + " t)";
+        };
+        return run("SELECT (SELECT count(*) FROM (" + rows("src") + " EXCEPT ALL " + rows("dst") +
+                   ") x) || '/' || (SELECT count(*) FROM (" + rows("dst") + " EXCEPT ALL " +
+                   rows("src") + ") y) || CASE WHEN " + hashes("src") + " = " + hashes("dst") +
+                   " THEN ' same' ELSE ' differ' END");
+    }
+
+    std::string writes() {
+        return run("SELECT coalesce(string_agg(tab || ' ' || op || ' ' || n, ', ' ORDER BY tab, op), '') "
+                   "FROM (SELECT tab, op, count(*) n FROM public.writes GROUP BY 1, 2) w");
+    }
+
+    ScratchDatabase m_database{"datasync"};
+    std::shared_ptr<Dovodarud::Supports::Database::PostgreSQLConnection> m_source, m_target;
+};
+
+std::vector<std::string> sorted(std::vector<std::string> list) {
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+TEST_F(DataSync, HashComparisonGivesTheStatementsOfTheInMemoryComparison) {
+    auto sync = job({});
+    ASSERT_TRUE(sync->initialize().has_value());
+    auto preview = sync->preview();
+    ASSERT_TRUE(preview.has_value()) << preview.error().message;
+    const auto reference = std::static_pointer_cast<Zozuvoru::Contracts::DataSetModel>(*preview);
+    ASSERT_TRUE(reference);
+    auto fast = sync->generate();
+    ASSERT_TRUE(fast.has_value()) << fast.error().message;
+    const auto expected = sync->statements(reference->get_tables());
+    EXPECT_EQ(sorted(*fast), sorted(expected));
+    EXPECT_EQ(fast->size(), 7u + 8u); // awkward, then families
+    // Every statement is keyed.
+    for (const auto& statement : *fast) {
+        if (!statement.starts_with("INSERT")) {
+            EXPECT_NE(statement.find(" WHERE "), std::string::npos) << statement;
+        }
+    }
+}
+
+TEST_F(DataSync, SyncCommandMakesTheTablesEqualTouchingOnlyDifferingRows) {
+    const std::string conninfo = m_database.conninfo();
+    const auto dry = run_command("sync", {"--source", conninfo, "--target", conninfo, "--data",
+                                          "--schema", "src", "--target-schema", "dst", "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, "awkward: 2 to insert, 3 to update, 2 to delete\n"
+                       "families: 2 to insert, 5 to update, 1 to delete\n");
+    EXPECT_EQ(writes(), "");
+
+    const auto done = run_command("sync", {"--source", conninfo, "--target", conninfo, "--data",
+                                           "--schema", "src", "--target-schema", "dst"});
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_NE(done.err.find("15 rows done, 0 failed"), std::string::npos) << done.err;
+    EXPECT_EQ(equality("awkward", "id"), "0/0 same");
+    EXPECT_EQ(equality("families", "code, n"), "0/0 same");
+    EXPECT_EQ(writes(), "awkward DELETE 2, awkward INSERT 2, awkward UPDATE 3, "
+                        "families DELETE 1, families INSERT 2, families UPDATE 5");
+
+    // A second run finds nothing and writes nothing.
+    run("TRUNCATE public.writes");
+    const auto again = run_command("sync", {"--source", conninfo, "--target", conninfo, "--data",
+                                            "--schema", "src", "--target-schema", "dst"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(writes(), "");
+}
+
+TEST_F(DataSync, RefusesATableWithoutAPrimaryKey) {
+    run("CREATE TABLE src.loose (a int, b text); CREATE TABLE dst.loose (a int, b text);"
+        "INSERT INTO src.loose VALUES (1, 'x');");
+    const std::string conninfo = m_database.conninfo();
+    const auto refused = run_command("sync", {"--source", conninfo, "--target", conninfo, "--data",
+                                              "--schema", "src", "--target-schema", "dst",
+                                              "--table", "loose"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("\"src\".\"loose\" has no primary key"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(run("SELECT count(*) FROM dst.loose"), "0");
+    // A key on other columns on the target is refused too.
+    run("ALTER TABLE src.loose ADD PRIMARY KEY (a); ALTER TABLE dst.loose ADD PRIMARY KEY (b)");
+    auto sync = job({"loose"});
+    const auto initialized = sync->initialize();
+    ASSERT_FALSE(initialized);
+    EXPECT_NE(initialized.error().message.find("another primary key"), std::string::npos);
+}
+
+TEST_F(DataSync, ProgressCountsEveryRowAndTheJobAlwaysEnds) {
+    // The target refuses one of the source's rows (the one labelled "bell").
+    run("DELETE FROM dst.awkward WHERE id = 17;"
+        "ALTER TABLE dst.awkward ADD CONSTRAINT no_bell CHECK (label NOT LIKE 'bell%')");
+    for (const bool go_on : {false, true}) {
+        run("TRUNCATE public.writes");
+        auto sync = job({"awkward"}, go_on);
+        ASSERT_TRUE(sync->initialize().has_value());
+        const auto progress = sync->get_progress();
+        bool consistent = true;
+        std::thread worker([&] { sync->handle(); });
+        for (bool ended = false; !ended;) {
+            {
+                std::lock_guard lock(sync->progress_lock());
+                consistent =
+                    consistent && progress->processed == progress->succeeded + progress->failed;
+                ended = progress->state == 1;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        worker.join();
+        EXPECT_TRUE(consistent);
+        EXPECT_EQ(progress->failed, 1u);
+        ASSERT_EQ(progress->messages.size(), 1u);
+        EXPECT_NE(progress->messages[0].find("no_bell"), std::string::npos);
+        if (go_on) {
+            // The other rows are written; only the refused one differs.
+            EXPECT_EQ(progress->processed, 8u);
+            EXPECT_EQ(equality("awkward", "id"), "1/0 differ");
+        } else {
+            EXPECT_EQ(writes(), ""); // all or nothing
+        }
+    }
+    // A job that cannot compare still ends, with its failure counted.
+    run("DROP TABLE dst.awkward");
+    auto broken = job({"awkward"});
+    broken->handle();
+    EXPECT_EQ(broken->get_progress()->state, 1u);
+    EXPECT_EQ(broken->get_progress()->failed, 1u);
+}
+
+} // namespace
