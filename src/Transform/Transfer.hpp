@@ -102,6 +102,8 @@ private:
     bool write_page(std::size_t index, const std::string& copy_in, const std::string& page,
                     std::size_t rows, bool go_on);
     bool empty_existing_tables(bool go_on);
+    /// Waits until the target has flushed every page written.
+    bool flush_target();
     bool set_sequences(const MetaModel::MetaDatabase& database, bool go_on);
     /// Sets the target's sequence to the source's state; the setval run
     /// ("" when a looked-up column has no sequence).

@@ -50,6 +50,9 @@ bool Transfer::copy_rows(bool go_on) {
     // go in, where the role may do so (new tables get theirs afterwards).
     if (auto quiet = m_target->execute_no_query("SET session_replication_role = replica", 0); !quiet)
         TRANSFER_LOG("Triggers stay on: %s", quiet.error().message.c_str());
+    // Pages commit without waiting for their flush; one flushed commit at
+    // the end makes every page durable before the job says it is done.
+    (void)m_target->execute_no_query("SET synchronous_commit = off", 0);
     auto begun = m_source->execute_no_query(
         "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY", 0);
     if (!begun) {
@@ -62,8 +65,22 @@ bool Transfer::copy_rows(bool go_on) {
         going = copy_table(i, go_on) || go_on;
     (void)m_source->execute_no_query("COMMIT", 0);
     (void)m_target->execute_no_query("SET session_replication_role = DEFAULT", 0);
+    if (!flush_target()) {
+        record_step(false, "transfer data......the target did not confirm its writes");
+        going = false;
+    }
     TRANSFER_LOG("Call transfer_user_data...[done]");
     return going;
+}
+
+bool Transfer::flush_target() {
+    // A transaction with an id commits with a flush of the log up to it,
+    // and so of every page before it.
+    bool flushed = m_target->execute_no_query("SET synchronous_commit = on", 0) &&
+                   m_target->execute_no_query("BEGIN", 0) &&
+                   m_target->execute_no_query("SELECT pg_catalog.txid_current()", 0);
+    flushed = m_target->execute_no_query(flushed ? "COMMIT" : "ROLLBACK", 0) && flushed;
+    return flushed;
 }
 
 bool Transfer::empty_existing_tables(bool go_on) {

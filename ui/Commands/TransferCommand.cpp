@@ -38,7 +38,9 @@ using Dizezida::Zozuvoru::Contracts::DbObject;
 struct TransferOptions {
     std::string source, target;
     std::vector<std::string> schemas, tables, columns, wheres;
-    int batch = static_cast<int>(Transfer::k_default_batch);
+    /// Ten times the job's own default: a page is one COPY and one
+    /// transaction, and smaller pages spend more on starting and committing.
+    int batch = 10000;
     bool drop = false;
     bool continue_on_error = false;
 };
@@ -137,18 +139,23 @@ Transfer::Options job_options(const TransferOptions& options,
         schemas_with_tables.insert(parts[0]);
         schema_names.try_emplace(parts[0], parts[0]);
     }
-    if (schema_names.empty()) {
-        const std::string every = Dizezida::Rezizida::scalar(
-            source,
-            "SELECT pg_catalog.string_agg(nspname, E'\\x01' ORDER BY nspname) FROM "
-            "pg_catalog.pg_namespace WHERE nspname !~ '^pg_' AND nspname <> 'information_schema'",
-            "transfer");
-        for (std::size_t start = 0; start < every.size();) {
-            const std::size_t end = std::min(every.find('\x01', start), every.size());
-            schema_names.emplace(every.substr(start, end - start), every.substr(start, end - start));
-            start = end + 1;
-        }
+    const std::string every = Dizezida::Rezizida::scalar(
+        source,
+        "SELECT pg_catalog.string_agg(nspname, E'\\x01' ORDER BY nspname) FROM "
+        "pg_catalog.pg_namespace WHERE nspname !~ '^pg_' AND nspname <> 'information_schema'",
+        "transfer");
+    std::set<std::string> source_schemas;
+    for (std::size_t start = 0; start < every.size();) {
+        const std::size_t end = std::min(every.find('\x01', start), every.size());
+        source_schemas.insert(every.substr(start, end - start));
+        start = end + 1;
     }
+    for (const auto& [schema, target] : schema_names)
+        if (!source_schemas.count(schema))
+            throw BadArgument{"the source has no schema " + schema};
+    if (schema_names.empty())
+        for (const std::string& schema : source_schemas)
+            schema_names.emplace(schema, schema);
     std::map<std::string, std::string> fields, records;
     for (const std::string& item : options.columns) {
         const auto [name, map_text] = cut(item, ':');
@@ -296,7 +303,7 @@ void add_transfer_command(CLI::App& app, Dizezida::Rezizida::CommandContext& con
                         "SCHEMA.TABLE:SRC=DST,...: copy only these columns, SRC renamed to DST");
     command->add_option("--where", options->wheres,
                         "SCHEMA.TABLE:CONDITION: copy only the rows meeting CONDITION (repeatable)");
-    command->add_option("--batch", options->batch, "Rows per page (default 1000)");
+    command->add_option("--batch", options->batch, "Rows per page, each written in one transaction (default 10000; below 1: 1000)");
     command->add_flag("--drop", options->drop, "Drop the target schemas first (CASCADE)");
     command->add_flag("--continue-on-error", options->continue_on_error,
                       "Go on after failed statements and rows (each is reported)");
