@@ -97,9 +97,11 @@ private:
     bool copy_rows(bool go_on);
     /// Copies the rows of table `index`; false when it failed.
     bool copy_table(std::size_t index, bool go_on);
-    /// Writes one page of COPY text lines; false when rows failed (each
-    /// counted and reported).
-    bool write_page(std::size_t index, const std::string& copy_in, const std::string& page,
+    /// How a page went: written whole, some rows rejected (each counted and
+    /// reported), or the table cannot take rows at all.
+    enum class Page { written, rows_failed, broken };
+    /// Writes one page of COPY text lines.
+    Page write_page(std::size_t index, const std::string& copy_in, const std::string& page,
                     std::size_t rows, bool go_on);
     bool empty_existing_tables(bool go_on);
     /// Waits until the target has flushed every page written.

@@ -25,6 +25,17 @@ std::string quoted_list(const std::vector<std::string>& names) {
     return list;
 }
 
+/// Whether an error is about the rows written (bad data, a broken
+/// constraint), so that writing them one by one finds the bad ones; any
+/// other error (a missing table, a lost connection) fails the table whole.
+bool row_error(const Core::Error& error) {
+    const std::size_t at = error.message.find("(SQLSTATE ");
+    if (at == std::string::npos)
+        return false;
+    const std::string_view state = std::string_view(error.message).substr(at + 10, 2);
+    return state == "22" || state == "23";
+}
+
 /// A row as the failure message shows it: its COPY text, cut when long.
 std::string row_text(std::string_view line) {
     constexpr std::size_t k_shown = 300;
@@ -138,26 +149,34 @@ bool Transfer::copy_table(std::size_t index, bool go_on) {
         CopyLines lines(*m_source, "COPY (" + query + ") TO STDOUT");
         std::string page;
         std::size_t rows = 0;
+        Page outcome = Page::written;
         const auto flush = [&] {
-            const bool written = write_page(index, copy_in, page, rows, go_on);
+            outcome = write_page(index, copy_in, page, rows, go_on);
+            clean = clean && outcome == Page::written;
             page.clear();
             rows = 0;
-            return written;
+            return outcome == Page::written || (outcome == Page::rows_failed && go_on);
         };
-        while (const auto line = lines.next()) {
+        bool going = true;
+        while (going) {
+            const auto line = lines.next();
+            if (!line)
+                break;
             page.append(*line).push_back('\n');
-            if (++rows == table.batch && !flush()) {
-                clean = false;
-                if (!go_on)
-                    break;
-            }
+            if (++rows == table.batch)
+                going = flush();
         }
-        if (clean || go_on)
-            if (rows != 0 && !flush())
-                clean = false;
-        if (auto read = lines.finish(); !read)
+        if (going && rows != 0)
+            going = flush();
+        if (auto read = lines.finish(); !read && going)
             return fail_table(read.error().message);
-        if (!clean && !go_on)
+        if (outcome == Page::broken) {
+            std::lock_guard lock(m_lock);
+            const std::string why = m_tables[index].message;
+            m_tables[index].message.clear();
+            return fail_table(why);
+        }
+        if (!going)
             break;
     }
     std::lock_guard lock(m_lock);
@@ -169,16 +188,26 @@ bool Transfer::copy_table(std::size_t index, bool go_on) {
     return result.done;
 }
 
-bool Transfer::write_page(std::size_t index, const std::string& copy_in, const std::string& page,
+Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_in, const std::string& page,
                           std::size_t rows, bool go_on) {
     auto provider = m_target->get_provider();
-    if (auto written = provider->copy_in(copy_in, page); written) {
+    auto written = provider->copy_in(copy_in, page);
+    if (written) {
         {
             std::lock_guard lock(m_lock);
             m_tables[index].copied += rows;
         }
         record_steps(rows, 0, {});
-        return true;
+        return Page::written;
+    }
+    if (!row_error(written.error())) {
+        {
+            std::lock_guard lock(m_lock);
+            m_tables[index].failed += rows;
+            m_tables[index].message = written.error().message;
+        }
+        record_steps(0, rows, {});
+        return Page::broken;
     }
     // Again row by row, so that exactly the rows the target rejects fail.
     const std::string target = [&] {
@@ -187,7 +216,7 @@ bool Transfer::write_page(std::size_t index, const std::string& copy_in, const s
     }();
     if (auto begun = m_target->execute_no_query("BEGIN", 0); !begun) {
         record_steps(0, rows, "transfer data " + target + "......" + begun.error().message);
-        return false;
+        return Page::broken;
     }
     std::uint64_t good = 0, bad = 0;
     for (std::size_t start = 0; start < page.size();) {
@@ -209,7 +238,7 @@ bool Transfer::write_page(std::size_t index, const std::string& copy_in, const s
             (void)m_target->execute_no_query("ROLLBACK", 0);
             std::lock_guard lock(m_lock);
             m_tables[index].failed += bad;
-            return false;
+            return Page::rows_failed;
         }
     }
     auto committed = m_target->execute_no_query("COMMIT", 0);
@@ -217,12 +246,12 @@ bool Transfer::write_page(std::size_t index, const std::string& copy_in, const s
     if (!committed) {
         m_tables[index].failed += good + bad;
         record_steps(0, good, "transfer data " + target + "......" + committed.error().message);
-        return false;
+        return Page::broken;
     }
     m_tables[index].copied += good;
     m_tables[index].failed += bad;
     record_steps(good, 0, {});
-    return bad == 0;
+    return bad == 0 ? Page::written : Page::rows_failed;
 }
 
 } // namespace Dizezida::Dovodarud::Transform
