@@ -252,6 +252,9 @@ bool run_job(Transfer& job) {
     for (const auto& table : job.table_results()) {
         std::cout << table.target_schema << '.' << table.target_table << '\t' << table.copied << '\t'
                   << table.failed << '\t' << (table.done ? "done" : "failed") << '\n';
+        if (!table.done)
+            std::cerr << "transfer: " << table.target_schema << '.' << table.target_table << ": "
+                      << (table.message.empty() ? std::string("not copied") : table.message) << '\n';
         copied += table.copied;
         failed += table.failed;
         complete = complete && table.done;
