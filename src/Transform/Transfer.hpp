@@ -91,6 +91,11 @@ private:
     void trim_views(MetaModel::MetaSchema& schema, const std::string& source_schema);
     /// Leaves out what exists on the target already (by final name).
     Core::Result<void> keep_existing(MetaModel::MetaDatabase& database);
+    /// Within one database: refuses tables copied onto themselves, and
+    /// dropping a schema that is also a source.
+    Core::Result<void> refuse_self_copies(MetaModel::MetaDatabase& database);
+    /// Sequences owned by tables taken out of the model are owned by nothing there.
+    void release_sequences(MetaModel::MetaDatabase& database);
 
     /// Runs each statement of `script` whole; false when the run must stop.
     bool run_script(const std::string& script, std::string_view what, bool go_on);

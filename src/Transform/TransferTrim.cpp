@@ -236,8 +236,9 @@ void Transfer::trim_tables(MetaSchema& schema, const std::string& source_schema)
         for (const auto& [from, to] : map) {
             const auto column = table.get_column(from);
             if (!column) {
-                TRANSFER_LOG("Column %s of %s.%s does not exist; left out", from.c_str(),
-                             source_schema.c_str(), name.c_str());
+                // Copying the other columns would leave this one empty on the target.
+                plan.message = fmt::format("the source table has no column {}",
+                                           Supports::Database::sql_name(from));
                 continue;
             }
             if (from != to)
@@ -252,8 +253,12 @@ void Transfer::trim_tables(MetaSchema& schema, const std::string& source_schema)
         record_step(true, {});
         TRANSFER_LOG("tidy table: %s.%s.%s......[done]", table.get_database().c_str(),
                      source_schema.c_str(), name.c_str());
+        const bool refused = !plan.message.empty();
         plans.push_back(std::move(plan));
-        ++it;
+        if (refused)
+            it = decltype(it)(tables.erase(std::next(it).base())); // neither built nor filled
+        else
+            ++it;
     }
     std::lock_guard lock(m_lock);
     m_tables.insert(m_tables.end(), std::make_move_iterator(plans.rbegin()),
@@ -363,9 +368,82 @@ template <class List> void erase_named(List& list, const std::string& name) {
 
 } // namespace
 
-Core::Result<void> Transfer::keep_existing(MetaDatabase& database) {
-    if (option("OPTION|RESULT|DROP_OBJECT") == "true")
+namespace {
+
+MetaSchema* schema_in(MetaDatabase& database, const std::string& name) {
+    for (const auto& schema : database.get_schemas())
+        if (schema->get_name() == name)
+            return schema.get();
+    return nullptr;
+}
+
+/// What tells one database apart from every other: its name and oid, and
+/// the start time of its server.
+Core::Result<std::string> database_identity(Contracts::Database::IConnection& connection) {
+    auto value = connection.execute_as_scalar(
+        "SELECT d.datname || ':' || d.oid || ':' || pg_catalog.pg_postmaster_start_time() "
+        "FROM pg_catalog.pg_database d WHERE d.datname = pg_catalog.current_database()",
+        0);
+    if (!value)
+        return Core::fail(std::move(value).error());
+    return *value ? (*value)->to_string() : std::string();
+}
+
+} // namespace
+
+Core::Result<void> Transfer::refuse_self_copies(MetaDatabase& database) {
+    auto source = database_identity(*m_source);
+    if (!source)
+        return Core::fail(std::move(source).error());
+    auto target = database_identity(*m_target);
+    if (!target)
+        return Core::fail(std::move(target).error());
+    if (*source != *target)
         return {};
+    const bool drop = option("OPTION|RESULT|DROP_OBJECT") == "true";
+    for (const auto& [from, to] : m_schema_names)
+        if (drop && schema_in(database, to) && m_schema_names.count(to))
+            return Core::fail(Core::Error{
+                "Transform", 0,
+                fmt::format("the target schema {} is a source schema of the same database; "
+                            "it is not dropped",
+                            Supports::Database::sql_name(to))});
+    std::lock_guard lock(m_lock);
+    for (TransferTable& table : m_tables)
+        if (table.source_schema == table.target_schema && table.source_table == table.target_table &&
+            table.message.empty()) {
+            table.message = "the source and the target are the same table; it is not copied";
+            if (MetaSchema* schema = schema_in(database, table.target_schema))
+                erase_named(schema->get_tables(), table.copy_table);
+        }
+    return {};
+}
+
+void Transfer::release_sequences(MetaDatabase& database) {
+    std::lock_guard lock(m_lock);
+    const auto schema_named = [&](const std::string& name) { return schema_in(database, name); };
+    // Tables taken out of the model own no sequence there (one that exists
+    // keeps its ownership; a new one is owned by nothing).
+    for (const TransferTable& table : m_tables)
+        if (table.existing || !table.message.empty())
+            if (MetaSchema* schema = schema_named(table.target_schema))
+                for (const auto& sequence : schema->get_sequences())
+                    if ((sequence->get_owned_table() == table.source_table ||
+                         sequence->get_owned_table() == table.target_table) &&
+                        (sequence->get_owned_schema().empty() ||
+                         sequence->get_owned_schema() == table.target_schema)) {
+                        sequence->set_owned_schema({});
+                        sequence->set_owned_table({});
+                        sequence->set_owned_column({});
+                    }
+}
+
+Core::Result<void> Transfer::keep_existing(MetaDatabase& database) {
+    DIZEZIDA_TRY(refuse_self_copies(database));
+    if (option("OPTION|RESULT|DROP_OBJECT") == "true") {
+        release_sequences(database);
+        return {};
+    }
     std::vector<std::string> schemas;
     for (const auto& schema : database.get_schemas())
         schemas.push_back(schema->get_name());
@@ -450,6 +528,7 @@ Core::Result<void> Transfer::keep_existing(MetaDatabase& database) {
             return types.count({name, type->get_name()}) != 0;
         });
     }
+    release_sequences(database);
     return {};
 }
 

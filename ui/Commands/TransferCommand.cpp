@@ -111,6 +111,29 @@ std::vector<Relation> source_relations(Supports::Database::ConnectionImpl& sourc
     return relations;
 }
 
+/// The column names of a source table given as "schema.table" (none when
+/// there is no such table).
+std::set<std::string> source_columns(Supports::Database::ConnectionImpl& source,
+                                     const std::string& key) {
+    const std::size_t point = key.find('.');
+    const std::string text = Dizezida::Rezizida::scalar(
+        source,
+        "SELECT pg_catalog.string_agg(a.attname, E'\\x01') FROM pg_catalog.pg_attribute a "
+        "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid JOIN pg_catalog.pg_namespace n ON "
+        "n.oid = c.relnamespace WHERE n.nspname = " +
+            Supports::Database::sql_literal(key.substr(0, point)) + " AND c.relname = " +
+            Supports::Database::sql_literal(key.substr(point + 1)) +
+            " AND a.attnum > 0 AND NOT a.attisdropped",
+        "transfer");
+    std::set<std::string> columns;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\x01', start), text.size());
+        columns.insert(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return columns;
+}
+
 /// The job's option map from the flags.
 Transfer::Options job_options(const TransferOptions& options,
                               Supports::Database::ConnectionImpl& source) {
@@ -161,16 +184,21 @@ Transfer::Options job_options(const TransferOptions& options,
         const auto [name, map_text] = cut(item, ':');
         if (!map_text || map_text->empty())
             throw BadArgument{"--columns takes SCHEMA.TABLE:SRC=DST,..., not \"" + item + "\""};
+        const std::string key = table_key(name, "--columns");
+        const std::set<std::string> columns = source_columns(source, key);
         std::string list;
         for (std::size_t start = 0; start <= map_text->size();) {
             const std::size_t end = std::min(map_text->find(',', start), map_text->size());
             const auto [from, to] = cut(map_text->substr(start, end - start), '=');
             const std::string source_name = names(from, 1, "--columns")[0];
+            if (!columns.count(source_name))
+                throw BadArgument{"--columns: the source table " + key + " has no column " +
+                                  source_name};
             list += (list.empty() ? "" : ";") + source_name + "=" +
                     (to ? names(*to, 1, "--columns")[0] : source_name);
             start = end + 1;
         }
-        fields[table_key(name, "--columns")] = list;
+        fields[key] = list;
     }
     for (const std::string& item : options.wheres) {
         const auto [name, condition] = cut(item, ':');
