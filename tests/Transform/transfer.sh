@@ -239,7 +239,7 @@ check "renamed columns" same 'id,title,price' \
   "$(value "$dst" "SELECT string_agg(attname, ',' ORDER BY attnum) FROM pg_attribute WHERE attrelid = 'store.goods'::regclass AND attnum > 0 AND NOT attisdropped")"
 check "the foreign key, index and check follow the renames" same \
   "$(printf '%s\n' store.goods 'CREATE INDEX item_name ON store.goods USING btree (title)' "CHECK ((title <> ''::text))")" \
-  "$(value "$dst" "SELECT confrelid::regclass FROM pg_constraint WHERE conrelid = 'store.line'::regclass AND contype = 'f'
+  "$(value "$dst" "SELECT confrelid::regclass::text FROM pg_constraint WHERE conrelid = 'store.line'::regclass AND contype = 'f'
                    UNION ALL SELECT indexdef FROM pg_indexes WHERE schemaname = 'store' AND indexname = 'item_name'
                    UNION ALL SELECT pg_get_constraintdef(oid) FROM pg_constraint WHERE conrelid = 'store.goods'::regclass AND contype = 'c'")"
 check "the serial's sequence follows the schema's rename" renamed_sequence
@@ -268,6 +268,50 @@ check "--batch 0 copies a table without a key" rows_equal "$S.bulk_nokey" "$side
 check "a quoted name with a dot renamed" rows_equal "$odd" "$side" "$S.plain"
 check "a quoted name with a dot reported" reported batch "Träns Fer.plain" 2 0 done
 
+# The whole schema renamed: views, triggers, defaults, constraints and
+# routines follow the new name.
+transfer whole --schema "$S=renamed" --drop
+renamed_relations_equal() {
+  hash_rows "$src" | grep -F "$S." | sed "s/^$S\./renamed./" >"$work/whole-src.txt"
+  hash_rows "$side" | grep '^renamed\.' >"$work/whole-dst.txt"
+  cmp -s "$work/whole-src.txt" "$work/whole-dst.txt" ||
+    { echo "    differing: $(diff "$work/whole-src.txt" "$work/whole-dst.txt" | sed -n 's/^[<>] //p' | cut -f1 | sort -u | tr '\n' ' ')"; return 1; }
+}
+old_name_left() {
+  value "$side" "
+    SELECT 'view ' || c.relname FROM pg_class c WHERE c.relnamespace = 'renamed'::regnamespace AND c.relkind = 'v' AND pg_get_viewdef(c.oid) LIKE '%Träns%'
+    UNION ALL SELECT 'default ' || d.adrelid::regclass FROM pg_attrdef d JOIN pg_class c ON c.oid = d.adrelid
+     WHERE c.relnamespace = 'renamed'::regnamespace AND pg_get_expr(d.adbin, d.adrelid) LIKE '%Träns%'
+    UNION ALL SELECT 'constraint ' || k.conname FROM pg_constraint k JOIN pg_class c ON c.oid = k.conrelid
+     WHERE c.relnamespace = 'renamed'::regnamespace AND pg_get_constraintdef(k.oid) LIKE '%Träns%'
+    UNION ALL SELECT 'trigger ' || t.tgname FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid
+     WHERE c.relnamespace = 'renamed'::regnamespace AND pg_get_triggerdef(t.oid) LIKE '%Träns%'"
+}
+check "a renamed schema succeeds" same 0 "$(exit_status whole)"
+check "a renamed schema holds the source's rows in every table and view" renamed_relations_equal
+check "views, defaults, constraints and triggers name the new schema" same '' "$(old_name_left)"
+check "the audit trigger works in the renamed schema" next_above "$side" renamed.audit_log id \
+  "INSERT INTO renamed.orders (id, label, qty) VALUES (1000, 'new', 1); SELECT max(id) FROM renamed.audit_log"
+check "the sequences of the renamed schema continue" next_above "$side" renamed.counter ticket \
+  "INSERT INTO renamed.counter (label) VALUES ('new') RETURNING ticket"
+
+# Arguments that make no sense are refused before anything runs.
+bad_arguments() {
+  local args status=0
+  for args in "--batch x" "--table nothing" "--columns shop.item" "--where shop.item" "--table shop.item=a.b"; do
+    # shellcheck disable=SC2086 # each case is a list of words
+    timeout 30 "$cli" transfer --source "$src" --target "$side" $args >/dev/null 2>&1 || status=$?
+    [ "$status" = 2 ] || { echo "    $args: exit $status"; return 1; }
+  done
+}
+check "bad arguments: exit status 2" bad_arguments
+# A column map naming a column the source table lacks copies nothing: it
+# is refused like a table the source lacks, and the target keeps its rows.
+to=$side
+transfer unknown-column --table "$S.bulk" --columns "$S.bulk:id=id,nosuch=label"
+check "a column the source lacks: exit status 2" same 2 "$(exit_status unknown-column)"
+check "a column the source lacks: the target keeps its rows" rows_equal "$S.bulk" "$side" "$S.bulk"
+
 # A row the target's stricter check rejects.
 to=$dst
 sql -d "$dst" -c "DROP SCHEMA strict CASCADE" -c "CREATE SCHEMA strict" \
@@ -283,6 +327,12 @@ transfer stop --schema strict
 check "without --continue-on-error: exit status 1" same 1 "$(exit_status stop)"
 check "without --continue-on-error: the row's message on stderr" grep -q '^transfer: .*v_not_negative' "$work/stop.err"
 check "without --continue-on-error: the table not reported done" not_done stop
+
+# The source as its own target: reading a table and emptying it as the
+# target must not lose its rows.
+from=$side to=$side
+transfer itself --table "$S.bulk"
+check "a table copied onto itself keeps its rows" rows_equal "$S.bulk" "$side" "$S.bulk"
 
 if [ "$failures" -gt 0 ]; then
   echo "transfer: $failures checks failed" >&2
