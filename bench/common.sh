@@ -38,3 +38,8 @@ bench_median() {
   done
   printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
 }
+
+# The table of results of a benchmark over $rows rows: bench_header, then
+# bench_row NAME SECONDS KILOBYTES for each command.
+bench_header() { printf '%-40s %10s %12s %12s\n' command seconds rows/s peak; }
+bench_row() { printf '%-40s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"; }

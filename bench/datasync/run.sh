@@ -46,18 +46,15 @@ fresh_target() {
 }
 
 echo "$rows rows, $differing differing"
-printf '%-34s %10s %12s %12s\n' command seconds rows/s peak
-report() {
-  printf '%-34s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"
-}
+bench_header
 src="$conninfo dbname=src"
 dst="$conninfo dbname=dst"
 read -r s kb < <(bench_median fresh_target bash -c "pg_dump -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst' -c 'DROP TABLE mixed' -f -")
-report "pg_dump | psql (whole table)" "$s" "$kb"
+bench_row "pg_dump | psql (whole table)" "$s" "$kb"
 read -r s kb < <(bench_median fresh_target bash -c "'$cli' sync --source '$src' --target '$dst' --data --schema public --dry-run")
-report "sync --data --dry-run" "$s" "$kb"
+bench_row "sync --data --dry-run" "$s" "$kb"
 read -r s kb < <(bench_median fresh_target bash -c "'$cli' sync --source '$src' --target '$dst' --data --schema public")
-report "sync --data" "$s" "$kb"
+bench_row "sync --data" "$s" "$kb"
 tail -1 "$out/stderr"
 # The last sync left the target equal to the source.
 src_hash=$(on src -At -c "SELECT md5(string_agg(md5(t::text), '' ORDER BY id)) FROM mixed t")

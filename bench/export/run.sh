@@ -26,17 +26,14 @@ VACUUM ANALYZE mixed;
 SQL
 
 
-printf '%-28s %10s %12s %12s\n' command seconds rows/s peak
-report() {
-  printf '%-28s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"
-}
+bench_header
 read -r s kb < <(bench_median : pg_dump --data-only --inserts -t mixed -d "$conninfo" -f "$out/dump.sql")
-report "pg_dump --data-only --inserts" "$s" "$kb"
+bench_row "pg_dump --data-only --inserts" "$s" "$kb"
 read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format insert -o "$out/insert.sql")
-report "export --format insert" "$s" "$kb"
+bench_row "export --format insert" "$s" "$kb"
 read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format html -o "$out/page.html")
-report "export --format html" "$s" "$kb"
+bench_row "export --format html" "$s" "$kb"
 read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format update -o "$out/update.sql")
-report "export --format update" "$s" "$kb"
+bench_row "export --format update" "$s" "$kb"
 read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format md -o "$out/table.md")
-report "export --format md" "$s" "$kb"
+bench_row "export --format md" "$s" "$kb"

@@ -47,21 +47,18 @@ measure() {
 }
 
 echo "$rows rows; every target checked equal to the source (count and hash)"
-printf '%-40s %10s %12s %12s\n' command seconds rows/s peak
-report() {
-  printf '%-40s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"
-}
+bench_header
 src="$conninfo dbname=src"
 dst="$conninfo dbname=dst"
 read -r s kb < <(measure empty_copy "pg_dump --data-only -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst'")
-report "pg_dump --data-only | psql" "$s" "$kb"
+bench_row "pg_dump --data-only | psql" "$s" "$kb"
 transfer="'$cli' transfer --source '$src' --target '$dst' --schema public"
 read -r s kb < <(measure empty_copy "$transfer")
-report "transfer" "$s" "$kb"
+bench_row "transfer" "$s" "$kb"
 for batch in 1000 10000 100000; do
   read -r s kb < <(measure empty_copy "$transfer --batch $batch")
-  report "transfer --batch $batch" "$s" "$kb"
+  bench_row "transfer --batch $batch" "$s" "$kb"
 done
 read -r s kb < <(measure empty_db "$transfer")
-report "transfer (into an empty database)" "$s" "$kb"
+bench_row "transfer (into an empty database)" "$s" "$kb"
 tail -1 "$out/stderr"
