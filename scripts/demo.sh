@@ -75,6 +75,11 @@ echo "== dizezida-postgresql diff and sync: the copy gets a new column, the diff
 "$program" sync --source "$server" --target "$copy" --structure --schema shop
 "$program" diff --source "$server" --target "$copy" --schema shop --exit-code
 
+echo "== dizezida-postgresql transfer: schema shop copied to shop_archive, customers renamed"
+"$program" transfer --source "$server" --target "$copy" --schema shop=shop_archive \
+  --table shop.customers=clients --table shop.orders --drop
+"$program" query --server "$copy" "SELECT c.name, count(o.id) AS orders FROM shop_archive.clients c LEFT JOIN shop_archive.orders o ON o.customer = c.id GROUP BY c.name ORDER BY c.name"
+
 echo "== dizezida-postgresql servers: save the server under a name, use it as @demo"
 # The demo keeps its server list beside its cluster, not in the user's config.
 export XDG_CONFIG_HOME="$state/config"

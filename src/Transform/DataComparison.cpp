@@ -1,4 +1,5 @@
 #include "Transform/DataComparison.hpp"
+#include "Transform/CopyLines.hpp"
 
 #include "Helpers/DatabaseHelper.hpp"
 #include "Supports/Database/DataTable.hpp"
@@ -73,94 +74,6 @@ std::string order_by(const std::vector<KeyColumn>& keys) {
         order += (order.empty() ? " ORDER BY " : ", ") + key.order();
     return order;
 }
-
-/// The lines of `COPY (query) TO STDOUT`, copied by a worker thread and
-/// handed to the caller one at a time through a small queue of blocks, so
-/// that two servers stream at once and memory stays bounded.
-class CopyLines {
-public:
-    CopyLines(IConnection& connection, std::string sql) : m_provider(connection.get_provider()) {
-        m_worker = std::thread([this, sql = std::move(sql)] { produce(sql); });
-    }
-    ~CopyLines() { (void)finish(); }
-    CopyLines(const CopyLines&) = delete;
-    CopyLines& operator=(const CopyLines&) = delete;
-
-    /// The next line without its line end, valid until the next call;
-    /// nothing at the end (or after a failure, which `finish` gives).
-    std::optional<std::string_view> next() {
-        if (m_line_given) {
-            m_line.clear();
-            m_line_given = false;
-        }
-        for (;;) {
-            if (const std::size_t end = m_block.find('\n', m_at); end != std::string::npos) {
-                const std::string_view piece(m_block.data() + m_at, end - m_at);
-                m_at = end + 1;
-                if (m_line.empty())
-                    return piece;
-                m_line += piece;
-                m_line_given = true;
-                return std::string_view(m_line);
-            }
-            m_line.append(m_block, m_at);
-            std::unique_lock lock(m_mutex);
-            m_ready.wait(lock, [this] { return !m_blocks.empty() || m_done; });
-            if (m_blocks.empty())
-                return std::nullopt;
-            m_block = std::move(m_blocks.front());
-            m_blocks.pop_front();
-            m_at = 0;
-            m_room.notify_one();
-        }
-    }
-
-    /// Stops the copy if it still runs, waits for it; its failure, if any.
-    Core::Result<void> finish() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopped = true;
-            m_room.notify_one();
-        }
-        if (m_worker.joinable())
-            m_worker.join();
-        if (m_error)
-            return Core::fail(*m_error);
-        return {};
-    }
-
-private:
-    static constexpr std::size_t k_blocks = 8;
-
-    void produce(const std::string& sql) {
-        auto copied = m_provider->copy_out(sql, [this](std::string_view data) -> Core::Result<void> {
-            std::unique_lock lock(m_mutex);
-            m_room.wait(lock, [this] { return m_blocks.size() < k_blocks || m_stopped; });
-            if (m_stopped)
-                return Core::fail(data_error("the comparison stopped"));
-            m_blocks.emplace_back(data);
-            m_ready.notify_one();
-            return {};
-        });
-        std::lock_guard lock(m_mutex);
-        if (!copied && !m_stopped)
-            m_error = copied.error();
-        m_done = true;
-        m_ready.notify_one();
-    }
-
-    Zozuvoru::Contracts::ProviderPtr m_provider;
-    std::thread m_worker;
-    std::mutex m_mutex;
-    std::condition_variable m_ready, m_room;
-    std::deque<std::string> m_blocks;
-    bool m_done = false, m_stopped = false;
-    std::optional<Core::Error> m_error;
-    std::string m_block;
-    std::size_t m_at = 0;
-    std::string m_line;
-    bool m_line_given = false;
-};
 
 /// One line of the hash stream: the key texts and the row's hash.
 struct HashLine {

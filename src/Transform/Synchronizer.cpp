@@ -1,6 +1,5 @@
 #include "Transform/Synchronizer.hpp"
 
-#include "Helpers/DateTimeHelper.hpp"
 #include "Foundation/LoggingService.hpp"
 
 #include <fmt/format.h>
@@ -21,34 +20,6 @@ std::string trimmed(std::string_view text) {
 
 } // namespace
 
-std::string Synchronizer::option(std::string_view key) const {
-    const auto found = m_options.find(key);
-    return found == m_options.end() ? std::string() : found->second;
-}
-
-std::string Synchronizer::option_key(std::string_view a, std::string_view b, std::string_view c) {
-    return fmt::format("{}|{}|{}", a, b, c);
-}
-
-void Synchronizer::record_step(bool success, const std::string& message) {
-    std::lock_guard lock(m_lock);
-    if (!m_progress)
-        return;
-    m_progress->elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
-                              std::chrono::steady_clock::now() - m_started)
-                              .count();
-    m_progress->step(success);
-    if (!success)
-        m_progress->messages.push_back(Helpers::DateTimeHelper::datetime_with_ms_normal() + " " +
-                                       message);
-}
-
-void Synchronizer::finish() {
-    std::lock_guard lock(m_lock);
-    if (m_progress)
-        m_progress->state = 1;
-}
-
 void Synchronizer::handle() {
     m_started = std::chrono::steady_clock::now();
     const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
@@ -63,7 +34,7 @@ void Synchronizer::handle() {
         else
             run_statements(*statements, go_on);
     }
-    finish();
+    finish_run();
 }
 
 /// Whether a statement cannot run inside a transaction block on this

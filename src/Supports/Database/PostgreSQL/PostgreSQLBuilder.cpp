@@ -169,6 +169,12 @@ std::string PostgreSQLBuilder::create_database(const Ptr<MetaDatabase>& database
 std::string PostgreSQLBuilder::build_schema(const Ptr<MetaSchema>& schema,
                                             bool keep_raw_type) const {
     DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
+    return schema_before_rows(schema, keep_raw_type, true) + schema_after_rows(schema, false);
+}
+
+std::string PostgreSQLBuilder::schema_before_rows(const Ptr<MetaSchema>& schema,
+                                                  bool keep_raw_type, bool with_extras) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
     const std::string name = sql_name(schema->get_name());
     // Routine bodies may name tables created further down.
     std::string sql = "SET check_function_bodies = false;\n";
@@ -189,9 +195,19 @@ std::string PostgreSQLBuilder::build_schema(const Ptr<MetaSchema>& schema,
 
     order_with_dependence(schema, 0);
     for (const auto& table : schema->get_tables())
-        sql += table_body(*table, keep_raw_type);
+        sql += with_extras ? table_body(*table, keep_raw_type) : table_create(*table, keep_raw_type);
     for (const auto& sequence : schema->get_sequences())
         sql += own_sequence(*sequence);
+    return sql;
+}
+
+std::string PostgreSQLBuilder::schema_after_rows(const Ptr<MetaSchema>& schema,
+                                                 bool with_extras) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
+    std::string sql;
+    if (with_extras)
+        for (const auto& table : schema->get_tables())
+            sql += table_extras(*table);
     for (const auto& table : schema->get_tables())
         sql += table_foreign_keys(*table);
     for (const auto& table : schema->get_tables())

@@ -111,6 +111,21 @@ public:
     /// The table script without foreign keys and rules (what a schema script
     /// writes before every table exists).
     std::string table_body(const MetaModel::MetaTable& table, bool keep_raw_type) const;
+    /// The table's CREATE TABLE with its key, checks, uniques and
+    /// exclusions, and the comments: what must exist before rows go in.
+    std::string table_create(const MetaModel::MetaTable& table, bool keep_raw_type) const;
+    /// The table's indexes and triggers (`table_body` is both parts).
+    std::string table_extras(const MetaModel::MetaTable& table) const;
+    /// A schema script in two halves around copying the rows: before them
+    /// the schema, types, sequences, routines and `table_create` of every
+    /// table (with `with_extras`, the whole `table_body`) and sequence
+    /// ownership; after them, with `with_extras`, every `table_extras`,
+    /// then the foreign keys, rules, views and materialized views.
+    /// `build_schema` is the first half with extras and the second without.
+    std::string schema_before_rows(const Ptr<MetaModel::MetaSchema>& schema, bool keep_raw_type,
+                                   bool with_extras) const;
+    std::string schema_after_rows(const Ptr<MetaModel::MetaSchema>& schema,
+                                  bool with_extras) const;
     /// ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY for each foreign key.
     std::string table_foreign_keys(const MetaModel::MetaTable& table) const;
     /// The rules of a table.

@@ -155,6 +155,10 @@ std::string PostgreSQLBuilder::constraint_clause(const MetaConstraint& constrain
 }
 
 std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_type) const {
+    return table_create(table, keep_raw_type) + table_extras(table);
+}
+
+std::string PostgreSQLBuilder::table_create(const MetaTable& table, bool keep_raw_type) const {
     const std::string name = sql_qualified(table.get_schema(), table.get_name());
     const std::string flag = option(table, "FLAG");
     const bool partition = option(table, "PARTITION") == "true" &&
@@ -220,7 +224,12 @@ std::string PostgreSQLBuilder::table_body(const MetaTable& table, bool keep_raw_
             sql += comment_on("CONSTRAINT",
                               sql_name(constraint->get_name()) + " ON " + name,
                               constraint->get_comment());
-    sql += "\n";
+    return sql + "\n";
+}
+
+std::string PostgreSQLBuilder::table_extras(const MetaTable& table) const {
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    std::string sql;
     for (const auto& index : table.get_indexes()) {
         if (index->get_version() == Zozuvoru::Contracts::DataVersion::REMOVE ||
             index->get_version() == Zozuvoru::Contracts::DataVersion::CHANGE)

@@ -1,0 +1,245 @@
+#include "Transform/Transfer.hpp"
+
+#include "Contracts/Database/IAdaptable.hpp"
+#include "Foundation/LoggingService.hpp"
+#include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+#include "Supports/Database/SqlStatements.hpp"
+#include "Supports/Database/SqlText.hpp"
+#include "Transform/TransferLog.hpp"
+
+#include <fmt/format.h>
+
+namespace Dizezida::Dovodarud::Transform {
+
+using namespace MetaModel;
+using Supports::Database::sql_literal;
+using Supports::Database::sql_name;
+using Supports::Database::sql_qualified;
+
+Transfer::Transfer(Options options) : Job(std::move(options)) {}
+
+std::vector<TransferTable> Transfer::table_results() const {
+    std::lock_guard lock(m_lock);
+    return m_tables;
+}
+
+std::uint64_t Transfer::rows_copied() const {
+    std::lock_guard lock(m_lock);
+    std::uint64_t rows = 0;
+    for (const auto& table : m_tables)
+        rows += table.copied;
+    return rows;
+}
+
+std::string Transfer::object_option(std::string_view kind, const std::string& schema,
+                                    const std::string& name, std::string_view field) const {
+    const auto qualified = m_options.find(option_key(kind, schema + "." + name, field));
+    if (qualified != m_options.end())
+        return qualified->second;
+    return option(option_key(kind, name, field));
+}
+
+bool Transfer::has_object_option(std::string_view kind, const std::string& schema,
+                                 const std::string& name, std::string_view field) const {
+    return m_options.count(option_key(kind, schema + "." + name, field)) != 0 ||
+           m_options.count(option_key(kind, name, field)) != 0;
+}
+
+Core::Result<std::shared_ptr<MetaDatabase>> Transfer::load_meta_data() {
+    auto database = std::make_shared<MetaDatabase>();
+    database->set_name(option("OPTION|SOURCE|DATABASE"));
+    auto adapter = m_source->adapter();
+    DIZEZIDA_TRY(adapter->fill_meta_database(database, 0));
+    // Only the schemas taking part are read in full.
+    const std::string kind = to_string(Zozuvoru::Contracts::DbObject::SCHEMA);
+    auto& schemas = database->get_schemas();
+    std::erase_if(schemas, [&](const auto& schema) {
+        return m_options.count(option_key(kind, schema->get_name(), "MODE")) == 0;
+    });
+    for (const auto& schema : schemas)
+        DIZEZIDA_TRY(adapter->fill_meta_schema(schema, 1));
+    return database;
+}
+
+bool Transfer::run_script(const std::string& script, std::string_view what, bool go_on) {
+    for (const auto& statement : Supports::Database::split_statements(script)) {
+        TRANSFER_LOG("transfer_structure: %s", statement.text.c_str());
+        auto done = m_target->execute_no_query(statement.text);
+        if (done) {
+            record_step(true, {});
+            continue;
+        }
+        record_step(false, fmt::format("{}......{}\n{}", what, done.error().message, statement.text));
+        if (!go_on)
+            return false;
+    }
+    return true;
+}
+
+void Transfer::handle() {
+    start_run();
+    {
+        std::lock_guard lock(m_lock);
+        m_tables.clear();
+    }
+    m_view_renames.clear();
+    m_schema_names.clear();
+    const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
+    TRANSFER_LOG("Process continue: %s", go_on ? "true" : "false");
+    const auto broken = [this](const std::string& why) {
+        TRANSFER_LOG("Process is broken: %s", why.c_str());
+        finish_run();
+    };
+    if (!m_source || !m_target) {
+        record_step(false, "connection != NULL");
+        return broken("connection != NULL");
+    }
+
+    auto loaded = load_meta_data();
+    if (!loaded) {
+        record_step(false, "Load meta data......\n" + loaded.error().message);
+        return broken(loaded.error().message);
+    }
+    record_step(true, {});
+    MetaDatabase& database = **loaded;
+    trim(database);
+    if (auto kept = keep_existing(database); !kept) {
+        record_step(false, kept.error().message);
+        return broken(kept.error().message);
+    }
+
+    auto builder = std::dynamic_pointer_cast<Supports::Database::PostgreSQLBuilder>(
+        m_target->builder());
+    if (!builder) {
+        record_step(false, "the target has no PostgreSQL builder");
+        return broken("no builder");
+    }
+    if (option("OPTION|RESULT|DROP_OBJECT") == "true")
+        for (const auto& schema : database.get_schemas())
+            if (!run_script("DROP SCHEMA IF EXISTS " + sql_name(schema->get_name()) + " CASCADE;",
+                            "drop object", go_on))
+                return broken("a drop failed");
+    for (const auto& schema : database.get_schemas()) {
+        TRANSFER_LOG("Transfer schema: %s.%s......", database.get_name().c_str(),
+                     schema->get_name().c_str());
+        if (!run_script(builder->schema_before_rows(schema, true, false), "create table", go_on))
+            return broken("a create statement failed");
+    }
+    TRANSFER_LOG("Call transfer_structure...[done]");
+
+    if (!copy_rows(go_on))
+        return broken("a table failed");
+
+    for (const auto& schema : database.get_schemas())
+        if (!run_script(builder->schema_after_rows(schema, true), "create index and key", go_on))
+            return broken("a statement after the rows failed");
+    if (!set_sequences(database, go_on) || !rename_objects(go_on))
+        return broken("a statement after the rows failed");
+    TRANSFER_LOG("Handle finished.");
+    finish_run();
+}
+
+namespace {
+
+/// The text of a one-value query ("" for NULL).
+Core::Result<std::string> scalar_text(Contracts::Database::IConnection& connection,
+                                      const std::string& sql) {
+    auto value = connection.execute_as_scalar(sql, 0);
+    if (!value)
+        return Core::fail(std::move(value).error());
+    return *value ? (*value)->to_string() : std::string();
+}
+
+/// A sequence on both sides: its name, or a query that finds it.
+struct SequencePair {
+    std::string source, target;
+    bool looked_up = false; ///< both are `pg_get_serial_sequence` calls
+};
+
+} // namespace
+
+Core::Result<std::string> Transfer::copy_sequence(const std::string& source,
+                                                  const std::string& target, bool looked_up) {
+    std::string source_name = source, target_name = target;
+    if (looked_up) {
+        auto found_source = scalar_text(*m_source, "SELECT " + source);
+        if (!found_source)
+            return Core::fail(std::move(found_source).error());
+        auto found_target = scalar_text(*m_target, "SELECT " + target);
+        if (!found_target)
+            return Core::fail(std::move(found_target).error());
+        if (found_source->empty() || found_target->empty())
+            return std::string();
+        source_name = *found_source;
+        target_name = *found_target;
+    }
+    auto read = scalar_text(*m_source, "SELECT last_value::text || ' ' || is_called::text FROM " +
+                                           source_name);
+    if (!read)
+        return Core::fail(std::move(read).error());
+    const std::string& state = *read;
+    const std::size_t space = state.find(' ');
+    const std::string statement = fmt::format(
+        "SELECT pg_catalog.setval({}, {}, {})", sql_literal(target_name), state.substr(0, space),
+        space != std::string::npos && state.substr(space + 1) == "true" ? "true" : "false");
+    DIZEZIDA_TRY(m_target->execute_no_query(statement, 0));
+    return statement;
+}
+
+bool Transfer::set_sequences(const MetaDatabase& database, bool go_on) {
+    std::vector<SequencePair> sequences;
+    for (const auto& schema : database.get_schemas())
+        for (const auto& sequence : schema->get_sequences())
+            sequences.push_back({sql_qualified(source_schema_of(schema->get_name()), sequence->get_name()),
+                                 sql_qualified(schema->get_name(), sequence->get_name())});
+    const auto serial_sequence = [](const std::string& schema, const std::string& table,
+                                    const std::string& column) {
+        return fmt::format("pg_catalog.pg_get_serial_sequence({}, {})",
+                           sql_literal(sql_qualified(schema, table)), sql_literal(column));
+    };
+    for (const auto& table : table_results())
+        for (const auto& [source_column, copy_column] : table.identity_columns)
+            sequences.push_back(
+                {serial_sequence(table.source_schema, table.source_table, source_column),
+                 serial_sequence(table.target_schema, table.copy_table, copy_column), true});
+    for (const auto& sequence : sequences) {
+        auto done = copy_sequence(sequence.source, sequence.target, sequence.looked_up);
+        if (done) {
+            TRANSFER_LOG("Sequence: %s", done->c_str());
+            record_step(true, {});
+            continue;
+        }
+        record_step(false, "set sequence......" + done.error().message + "\n" + sequence.target);
+        if (!go_on)
+            return false;
+    }
+    return true;
+}
+
+std::string Transfer::source_schema_of(const std::string& target_schema) const {
+    for (const auto& [source, target] : m_schema_names)
+        if (target == target_schema)
+            return source;
+    return target_schema;
+}
+
+bool Transfer::rename_objects(bool go_on) {
+    std::string script;
+    for (const auto& table : table_results()) {
+        if (table.existing)
+            continue;
+        const std::string name = sql_qualified(table.target_schema, table.copy_table);
+        for (const auto& [from, to] : table.column_renames)
+            script += fmt::format("ALTER TABLE {} RENAME COLUMN {} TO {};\n", name, sql_name(from),
+                                  sql_name(to));
+        if (table.copy_table != table.target_table)
+            script += fmt::format("ALTER TABLE {} RENAME TO {};\n", name, sql_name(table.target_table));
+    }
+    for (const auto& view : m_view_renames)
+        script += fmt::format("ALTER {}VIEW {} RENAME TO {};\n", view.materialized ? "MATERIALIZED " : "",
+                              sql_qualified(view.schema, view.from), sql_name(view.to));
+    return run_script(script, "rename", go_on);
+}
+
+} // namespace Dizezida::Dovodarud::Transform

@@ -1,0 +1,135 @@
+// Copies schemas, or some of their tables and views, from a source server
+// to a target server: reads the source's catalog, trims the model to the
+// chosen objects, optionally drops the target schemas (CASCADE), creates
+// the structure, copies the rows, then adds what would slow the copy or
+// fire on it.
+//
+// Order, as a restore tool would do it: schemas, types, sequences and
+// routines, then the tables without indexes, foreign keys and triggers;
+// the rows; then indexes, triggers, foreign keys, rules and views; every
+// sequence set to the source's value; last the renames the options ask for
+// (tables and columns are created under their source names and renamed on
+// the target, so the server carries each new name into the constraints,
+// indexes, foreign keys and views that use it). Objects that exist on the
+// target already (by their final name) are kept; their rows are emptied
+// and copied.
+//
+// Rows: each table is read by one `COPY (SELECT ...) TO STDOUT` inside one
+// REPEATABLE READ transaction on the source (one snapshot for every table),
+// and written by `COPY ... FROM STDIN` in pages of BATCH rows, one
+// transaction each. A page that fails is replayed row by row under a
+// savepoint per row, so exactly the bad rows fail and are reported.
+//
+// Options: three fields joined by "|" (see `Transfer::option`); tables are
+// looked up by "schema.table" first, then by their bare name. Progress:
+// every structure statement and every row is a step; failures queue their
+// messages. The record's `state` ends at 1 on every path.
+//
+// Threads: `handle` runs on one worker thread and is the only user of both
+// connections; `table_results` and the progress record may be read from any
+// thread (both under `progress_lock()`).
+#pragma once
+
+#include "Transform/Job.hpp"
+
+#include <memory>
+#include <vector>
+
+namespace Dizezida::Dovodarud::MetaModel {
+class MetaDatabase;
+class MetaSchema;
+class MetaTable;
+} // namespace Dizezida::Dovodarud::MetaModel
+
+namespace Dizezida::Dovodarud::Transform {
+
+/// One table's copy: where from, where to, and how it went.
+struct TransferTable {
+    std::string source_schema, source_table;
+    std::string target_schema, target_table; ///< the final names
+    /// The table's name on the target while rows are copied (its source
+    /// name, or the final one when it existed already).
+    std::string copy_table;
+    std::vector<std::string> source_columns; ///< read, in order (generated ones left out)
+    std::vector<std::string> copy_columns;   ///< written, in the same order
+    /// Column renames still to make on the target (source name, final name).
+    std::vector<std::pair<std::string, std::string>> column_renames;
+    /// Identity columns (their names while copying), whose sequences follow the source's.
+    std::vector<std::pair<std::string, std::string>> identity_columns;
+    std::vector<std::string> conditions; ///< row filters; one empty for every row
+    std::size_t batch = 1000;
+    bool existing = false; ///< on the target before the run: emptied, not created
+
+    std::uint64_t copied = 0; ///< rows written
+    std::uint64_t failed = 0; ///< rows rejected
+    bool done = false;        ///< every row copied
+    std::string message;      ///< why the table failed, when it did
+};
+
+class Transfer : public Job<ITransform> {
+public:
+    explicit Transfer(Options options);
+
+    /// Nothing to prepare: everything happens in `handle`.
+    Core::Result<void> initialize() override { return {}; }
+    void handle() override;
+
+    /// The tables of the last (or current) run, with their results.
+    std::vector<TransferTable> table_results() const;
+    /// Rows written so far in the current run.
+    std::uint64_t rows_copied() const;
+
+    /// Rows per page when BATCH is missing, not a number or below 1.
+    static constexpr std::size_t k_default_batch = 1000;
+
+private:
+    Core::Result<std::shared_ptr<MetaModel::MetaDatabase>> load_meta_data();
+    /// Removes what takes no part, renames schemas, applies column maps
+    /// and VIEW2TABLE; fills the table plans.
+    void trim(MetaModel::MetaDatabase& database);
+    void trim_tables(MetaModel::MetaSchema& schema, const std::string& source_schema);
+    void trim_views(MetaModel::MetaSchema& schema, const std::string& source_schema);
+    /// Leaves out what exists on the target already (by final name).
+    Core::Result<void> keep_existing(MetaModel::MetaDatabase& database);
+
+    /// Runs each statement of `script` whole; false when the run must stop.
+    bool run_script(const std::string& script, std::string_view what, bool go_on);
+    bool copy_rows(bool go_on);
+    /// Copies the rows of table `index`; false when it failed.
+    bool copy_table(std::size_t index, bool go_on);
+    /// How a page went: written whole, some rows rejected (each counted and
+    /// reported), or the table cannot take rows at all.
+    enum class Page { written, rows_failed, broken };
+    /// Writes one page of COPY text lines.
+    Page write_page(std::size_t index, const std::string& copy_in, const std::string& page,
+                    std::size_t rows, bool go_on);
+    bool empty_existing_tables(bool go_on);
+    /// Waits until the target has flushed every page written.
+    bool flush_target();
+    bool set_sequences(const MetaModel::MetaDatabase& database, bool go_on);
+    /// Sets the target's sequence to the source's state; the setval run
+    /// ("" when a looked-up column has no sequence).
+    Core::Result<std::string> copy_sequence(const std::string& source, const std::string& target,
+                                            bool looked_up);
+    /// The source name of a (possibly renamed) target schema.
+    std::string source_schema_of(const std::string& target_schema) const;
+    bool rename_objects(bool go_on);
+
+    /// The option of an object: kind, then "schema.name", falling back to "name".
+    std::string object_option(std::string_view kind, const std::string& schema,
+                              const std::string& name, std::string_view field) const;
+    bool has_object_option(std::string_view kind, const std::string& schema,
+                           const std::string& name, std::string_view field) const;
+
+    std::vector<TransferTable> m_tables; ///< guarded by m_lock
+    /// Views renamed on the target at the end: (target schema, source name, final name, materialized).
+    struct ViewRename {
+        std::string schema, from, to;
+        bool materialized = false;
+    };
+    std::vector<ViewRename> m_view_renames;
+    /// Schema renames: source name to target name.
+    std::map<std::string, std::string, std::less<>> m_schema_names;
+};
+
+} // namespace Dizezida::Dovodarud::Transform

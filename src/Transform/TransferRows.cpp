@@ -1,0 +1,257 @@
+// Copying the rows: one snapshot of the source for every table, COPY
+// streams in pages of BATCH rows, a failing page replayed row by row.
+#include "Transform/Transfer.hpp"
+
+#include "Supports/Database/SqlText.hpp"
+#include "Transform/CopyLines.hpp"
+#include "Transform/DataComparison.hpp"
+#include "Transform/TransferLog.hpp"
+#include "provider/Contracts/IProvider.hpp"
+
+#include <fmt/format.h>
+
+namespace Dizezida::Dovodarud::Transform {
+
+using Supports::Database::sql_literal;
+using Supports::Database::sql_name;
+using Supports::Database::sql_qualified;
+
+namespace {
+
+std::string quoted_list(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ", ") + sql_name(name);
+    return list;
+}
+
+/// Whether an error is about the rows written (bad data, a broken
+/// constraint), so that writing them one by one finds the bad ones; any
+/// other error (a missing table, a lost connection) fails the table whole.
+bool row_error(const Core::Error& error) {
+    const std::size_t at = error.message.find("(SQLSTATE ");
+    if (at == std::string::npos)
+        return false;
+    const std::string_view state = std::string_view(error.message).substr(at + 10, 2);
+    return state == "22" || state == "23";
+}
+
+/// A row as the failure message shows it: its COPY text, cut when long.
+std::string row_text(std::string_view line) {
+    constexpr std::size_t k_shown = 300;
+    return line.size() <= k_shown ? std::string(line) : std::string(line.substr(0, k_shown)) + "...";
+}
+
+} // namespace
+
+bool Transfer::copy_rows(bool go_on) {
+    TRANSFER_LOG("Call transfer_user_data...");
+    for (auto* connection : {m_source.get(), m_target.get()})
+        if (auto set = set_exact_texts(*connection); !set) {
+            record_step(false, "transfer data......" + set.error().message);
+            return false;
+        }
+    // Money prints by the source's locale; the target reads it the same way.
+    if (auto money = m_source->execute_as_scalar("SHOW lc_monetary", 0); money && *money)
+        (void)m_target->execute_no_query(
+            "SELECT pg_catalog.set_config('lc_monetary', " + sql_literal((*money)->to_string()) +
+                ", false)",
+            0);
+    // Triggers and keys of tables that existed stay quiet while their rows
+    // go in, where the role may do so (new tables get theirs afterwards).
+    if (auto quiet = m_target->execute_no_query("SET session_replication_role = replica", 0); !quiet)
+        TRANSFER_LOG("Triggers stay on: %s", quiet.error().message.c_str());
+    // Pages commit without waiting for their flush; one flushed commit at
+    // the end makes every page durable before the job says it is done.
+    (void)m_target->execute_no_query("SET synchronous_commit = off", 0);
+    auto begun = m_source->execute_no_query(
+        "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY", 0);
+    if (!begun) {
+        record_step(false, "transfer data......" + begun.error().message);
+        return false;
+    }
+    bool going = empty_existing_tables(go_on);
+    const std::size_t count = table_results().size();
+    for (std::size_t i = 0; going && i < count; ++i)
+        going = copy_table(i, go_on) || go_on;
+    (void)m_source->execute_no_query("COMMIT", 0);
+    (void)m_target->execute_no_query("SET session_replication_role = DEFAULT", 0);
+    if (!flush_target()) {
+        record_step(false, "transfer data......the target did not confirm its writes");
+        going = false;
+    }
+    TRANSFER_LOG("Call transfer_user_data...[done]");
+    return going;
+}
+
+bool Transfer::flush_target() {
+    // A transaction with an id commits with a flush of the log up to it,
+    // and so of every page before it.
+    bool flushed = m_target->execute_no_query("SET synchronous_commit = on", 0) &&
+                   m_target->execute_no_query("BEGIN", 0) &&
+                   m_target->execute_no_query("SELECT pg_catalog.txid_current()", 0);
+    flushed = m_target->execute_no_query(flushed ? "COMMIT" : "ROLLBACK", 0) && flushed;
+    return flushed;
+}
+
+bool Transfer::empty_existing_tables(bool go_on) {
+    std::string names;
+    for (const auto& table : table_results())
+        if (table.existing && table.message.empty())
+            names += (names.empty() ? "" : ", ") + sql_qualified(table.target_schema, table.copy_table);
+    if (names.empty())
+        return true;
+    // One statement, so keys between the tables do not stop it.
+    const std::string statement = "TRUNCATE TABLE " + names;
+    auto done = m_target->execute_no_query(statement, 0);
+    if (done) {
+        TRANSFER_LOG("truncate table: %s......[done]", names.c_str());
+        return true;
+    }
+    std::lock_guard lock(m_lock);
+    for (auto& table : m_tables)
+        if (table.existing && table.message.empty())
+            table.message = "truncate table......" + done.error().message;
+    record_step(false, "truncate table......" + done.error().message + "\n" + statement);
+    return go_on;
+}
+
+bool Transfer::copy_table(std::size_t index, bool go_on) {
+    const TransferTable table = table_results()[index];
+    const std::string name = fmt::format("{}.{}.{}", option("OPTION|SOURCE|DATABASE"),
+                                         table.source_schema, table.source_table);
+    TRANSFER_LOG("Transfer table: %s", name.c_str());
+    const auto fail_table = [&](const std::string& why) {
+        {
+            std::lock_guard lock(m_lock);
+            m_tables[index].message = why;
+        }
+        record_step(false, "transfer table data " + name + "......\n" + why);
+        TRANSFER_LOG("Transfer table: %s......[failed]", name.c_str());
+        return false;
+    };
+    if (!table.message.empty())
+        return fail_table(table.message);
+    if (table.source_columns.empty()) {
+        std::lock_guard lock(m_lock);
+        m_tables[index].done = true;
+        return true;
+    }
+    const std::string select = fmt::format("SELECT {} FROM ONLY {}", quoted_list(table.source_columns),
+                                           sql_qualified(table.source_schema, table.source_table));
+    const std::string copy_in = fmt::format("COPY {} ({}) FROM STDIN",
+                                            sql_qualified(table.target_schema, table.copy_table),
+                                            quoted_list(table.copy_columns));
+    bool clean = true;
+    for (const std::string& condition : table.conditions) {
+        const std::string query = condition.empty() ? select : select + " WHERE " + condition;
+        TRANSFER_LOG("Handle recordset: %s", query.c_str());
+        CopyLines lines(*m_source, "COPY (" + query + ") TO STDOUT");
+        std::string page;
+        std::size_t rows = 0;
+        Page outcome = Page::written;
+        const auto flush = [&] {
+            outcome = write_page(index, copy_in, page, rows, go_on);
+            clean = clean && outcome == Page::written;
+            page.clear();
+            rows = 0;
+            return outcome == Page::written || (outcome == Page::rows_failed && go_on);
+        };
+        bool going = true;
+        while (going) {
+            const auto line = lines.next();
+            if (!line)
+                break;
+            page.append(*line).push_back('\n');
+            if (++rows == table.batch)
+                going = flush();
+        }
+        if (going && rows != 0)
+            going = flush();
+        if (auto read = lines.finish(); !read && going)
+            return fail_table(read.error().message);
+        if (outcome == Page::broken) {
+            std::lock_guard lock(m_lock);
+            const std::string why = m_tables[index].message;
+            m_tables[index].message.clear();
+            return fail_table(why);
+        }
+        if (!going)
+            break;
+    }
+    std::lock_guard lock(m_lock);
+    TransferTable& result = m_tables[index];
+    if (result.failed != 0)
+        result.message = fmt::format("{} of {} rows failed", result.failed, result.failed + result.copied);
+    result.done = clean && result.failed == 0;
+    TRANSFER_LOG("Transfer table: %s......[%s]", name.c_str(), result.done ? "done" : "failed");
+    return result.done;
+}
+
+Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_in, const std::string& page,
+                          std::size_t rows, bool go_on) {
+    auto provider = m_target->get_provider();
+    auto written = provider->copy_in(copy_in, page);
+    if (written) {
+        {
+            std::lock_guard lock(m_lock);
+            m_tables[index].copied += rows;
+        }
+        record_steps(rows, 0, {});
+        return Page::written;
+    }
+    if (!row_error(written.error())) {
+        {
+            std::lock_guard lock(m_lock);
+            m_tables[index].failed += rows;
+            m_tables[index].message = written.error().message;
+        }
+        record_steps(0, rows, {});
+        return Page::broken;
+    }
+    // Again row by row, so that exactly the rows the target rejects fail.
+    const std::string target = [&] {
+        std::lock_guard lock(m_lock);
+        return sql_qualified(m_tables[index].target_schema, m_tables[index].target_table);
+    }();
+    if (auto begun = m_target->execute_no_query("BEGIN", 0); !begun) {
+        record_steps(0, rows, "transfer data " + target + "......" + begun.error().message);
+        return Page::broken;
+    }
+    std::uint64_t good = 0, bad = 0;
+    for (std::size_t start = 0; start < page.size();) {
+        const std::size_t end = page.find('\n', start);
+        const std::string_view line(page.data() + start, end - start + 1);
+        start = end + 1;
+        (void)m_target->execute_no_query("SAVEPOINT dizezida_row", 0);
+        auto written = provider->copy_in(copy_in, line);
+        if (written) {
+            (void)m_target->execute_no_query("RELEASE SAVEPOINT dizezida_row", 0);
+            ++good;
+            continue;
+        }
+        (void)m_target->execute_no_query("ROLLBACK TO SAVEPOINT dizezida_row", 0);
+        ++bad;
+        record_steps(0, 1, fmt::format("transfer data {}......{}\n{}", target, written.error().message,
+                                       row_text(line.substr(0, line.size() - 1))));
+        if (!go_on) {
+            (void)m_target->execute_no_query("ROLLBACK", 0);
+            std::lock_guard lock(m_lock);
+            m_tables[index].failed += bad;
+            return Page::rows_failed;
+        }
+    }
+    auto committed = m_target->execute_no_query("COMMIT", 0);
+    std::lock_guard lock(m_lock);
+    if (!committed) {
+        m_tables[index].failed += good + bad;
+        record_steps(0, good, "transfer data " + target + "......" + committed.error().message);
+        return Page::broken;
+    }
+    m_tables[index].copied += good;
+    m_tables[index].failed += bad;
+    record_steps(good, 0, {});
+    return bad == 0 ? Page::written : Page::rows_failed;
+}
+
+} // namespace Dizezida::Dovodarud::Transform

@@ -1,0 +1,456 @@
+// Trimming the source's model to what the options choose: schemas, tables
+// and views without a MODE key are left out, column maps keep and rename
+// columns, VIEW2TABLE turns a view into a table of its columns. Tables and
+// columns keep their source names in the model (they are renamed on the
+// target once built); schemas are renamed in the model, with every SQL
+// text that names them.
+#include "Transform/Transfer.hpp"
+
+#include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
+#include "Supports/Database/PostgreSQL/ScriptText.hpp"
+#include "Supports/Database/SqlText.hpp"
+#include "Transform/SchemaMove.hpp"
+#include "Transform/TransferLog.hpp"
+
+#include <charconv>
+#include <fmt/format.h>
+#include <map>
+#include <set>
+
+namespace Dizezida::Dovodarud::Transform {
+
+using namespace MetaModel;
+using Zozuvoru::Contracts::DbObject;
+namespace ScriptText = Supports::Database::ScriptText;
+
+namespace {
+
+const std::string k_schema = to_string(DbObject::SCHEMA);
+const std::string k_table = to_string(DbObject::TABLE);
+const std::string k_view = to_string(DbObject::VIEW);
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
+}
+
+std::vector<std::string> split(std::string_view text, char separator) {
+    std::vector<std::string> pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        pieces.emplace_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return pieces;
+        start = end + 1;
+    }
+}
+
+bool identifier_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+/// Whether SQL `text` names column `name`, bare or double-quoted.
+bool mentions(std::string_view text, const std::string& name) {
+    const std::string quoted = Supports::Database::sql_name(name);
+    if (text.find(quoted) != std::string_view::npos)
+        return true;
+    for (std::size_t at = text.find(name); at != std::string_view::npos;
+         at = text.find(name, at + 1)) {
+        const bool before = at == 0 || !identifier_char(text[at - 1]);
+        const std::size_t end = at + name.size();
+        if (before && (end == text.size() || !identifier_char(text[end])))
+            return true;
+    }
+    return false;
+}
+
+/// Leaves out of `table` every key, constraint, index and trigger that uses
+/// a column of `removed`: a column map that drops a column drops its users.
+/// A primary key that loses a column is left out as a whole.
+void drop_column_users(MetaTable& table, const std::vector<std::string>& removed, bool key_lost) {
+    const auto uses = [&](std::string_view text) {
+        return std::any_of(removed.begin(), removed.end(),
+                           [&](const std::string& name) { return mentions(text, name); });
+    };
+    if (key_lost) {
+        for (const auto& column : table.get_columns())
+            column->set_is_primary_key(false);
+        table.get_attributes().erase("PRIMARY_KEY");
+    }
+    std::erase_if(table.get_constraints(), [&](const auto& constraint) {
+        if (const auto* unique = dynamic_cast<const MetaUnique*>(constraint.get()))
+            return uses(unique->get_columns()) || uses(unique->get_include());
+        if (const auto* key = dynamic_cast<const MetaForeignKey*>(constraint.get()))
+            return uses(key->get_local_columns());
+        if (const auto* check = dynamic_cast<const MetaCheck*>(constraint.get()))
+            return uses(check->get_check());
+        if (const auto* exclude = dynamic_cast<const MetaExclude*>(constraint.get()))
+            return uses(exclude->get_elements()) || uses(exclude->get_where());
+        return false;
+    });
+    std::erase_if(table.get_indexes(), [&](const auto& index) {
+        return std::any_of(index->get_columns().begin(), index->get_columns().end(), uses) ||
+               uses(index->get_where()) || uses(index->get_include());
+    });
+    std::erase_if(table.get_triggers(),
+                  [&](const auto& trigger) { return uses(trigger->get_columns()); });
+}
+
+/// "source=target;..." as pairs in order; an item without "=" keeps its name.
+std::vector<std::pair<std::string, std::string>> column_map(std::string_view fields) {
+    std::vector<std::pair<std::string, std::string>> map;
+    for (const std::string& item : split(fields, ';')) {
+        const std::size_t equals = item.find('=');
+        std::string source = trimmed(item.substr(0, equals));
+        if (source.empty())
+            continue;
+        std::string target = equals == std::string::npos ? source : trimmed(item.substr(equals + 1));
+        map.emplace_back(std::move(source), target.empty() ? source : std::move(target));
+    }
+    return map;
+}
+
+std::size_t batch_size(const std::string& text) {
+    long long rows = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows);
+    if (error != std::errc() || end != text.data() + text.size() || rows < 1)
+        return Transfer::k_default_batch;
+    return static_cast<std::size_t>(rows);
+}
+
+} // namespace
+
+void Transfer::trim(MetaDatabase& database) {
+    auto& schemas = database.get_schemas();
+    std::map<std::pair<std::string, std::string>, MetaTable*> chosen; // by (schema, table) on the source
+    for (auto it = schemas.rbegin(); it != schemas.rend(); ++it) {
+        MetaSchema& schema = **it;
+        const std::string name = schema.get_name();
+        const std::string mode = option(option_key(k_schema, name, "MODE"));
+        TRANSFER_LOG("Handle schema: %s ==> %s", option_key(k_schema, name, "MODE").c_str(),
+                     mode.c_str());
+        const std::string renamed = option(option_key(k_schema, name, "NAME"));
+        m_schema_names[name] = mode == "true" && !renamed.empty() ? renamed : name;
+        TRANSFER_LOG("Handle schema: %s.%s......", database.get_name().c_str(), name.c_str());
+        trim_tables(schema, name);
+        trim_views(schema, name);
+        for (const auto& table : schema.get_tables())
+            chosen.emplace(std::pair(name, table->get_name()), table.get());
+        TRANSFER_LOG("Handle schema: %s.%s......[done]", database.get_name().c_str(), name.c_str());
+    }
+    // Foreign keys follow renamed schemas; those to tables left out go.
+    for (const auto& schema : schemas)
+        for (const auto& table : schema->get_tables())
+            std::erase_if(table->get_constraints(), [&](const auto& constraint) {
+                auto* key = dynamic_cast<MetaForeignKey*>(constraint.get());
+                if (!key)
+                    return false;
+                const std::string refer_schema =
+                    key->get_refer_schema().empty() ? schema->get_name() : key->get_refer_schema();
+                if (!chosen.count({refer_schema, key->get_refer_table()})) {
+                    TRANSFER_LOG("Foreign key %s of %s.%s left out: %s.%s takes no part",
+                                 key->get_name().c_str(), schema->get_name().c_str(),
+                                 table->get_name().c_str(), refer_schema.c_str(),
+                                 key->get_refer_table().c_str());
+                    return true;
+                }
+                if (refer_schema != schema->get_name())
+                    key->set_refer_schema(m_schema_names[refer_schema]);
+                return false;
+            });
+    // Sequences of tables left out stay, owned by nothing.
+    for (const auto& schema : schemas)
+        for (const auto& sequence : schema->get_sequences()) {
+            const std::string owner = sequence->get_owned_schema().empty()
+                                          ? schema->get_name()
+                                          : sequence->get_owned_schema();
+            const auto table = chosen.find({owner, sequence->get_owned_table()});
+            if (!sequence->get_owned_table().empty() &&
+                (table == chosen.end() || !table->second->get_column(sequence->get_owned_column()))) {
+                sequence->set_owned_schema({});
+                sequence->set_owned_table({});
+                sequence->set_owned_column({});
+            }
+        }
+    for (auto& schema : schemas) {
+        auto moved = moved_schema(*schema, database.get_name(), m_schema_names[schema->get_name()],
+                                  false);
+        if (moved)
+            schema = moved;
+    }
+}
+
+void Transfer::trim_tables(MetaSchema& schema, const std::string& source_schema) {
+    auto& tables = schema.get_tables();
+    std::vector<TransferTable> plans;
+    for (auto it = tables.rbegin(); it != tables.rend();) {
+        MetaTable& table = **it;
+        const std::string name = table.get_name();
+        if (!has_object_option(k_table, source_schema, name, "MODE")) {
+            it = decltype(it)(tables.erase(std::next(it).base()));
+            continue;
+        }
+        TRANSFER_LOG("Handle table: %s.%s.%s......", table.get_database().c_str(),
+                     source_schema.c_str(), name.c_str());
+        const bool custom = object_option(k_table, source_schema, name, "MODE") == "true";
+        const auto custom_option = [&](std::string_view field) {
+            return custom ? object_option(k_table, source_schema, name, field) : std::string();
+        };
+        TransferTable plan;
+        plan.source_schema = source_schema;
+        plan.source_table = plan.copy_table = name;
+        plan.target_schema = m_schema_names[source_schema];
+        plan.target_table = custom_option("NAME").empty() ? name : custom_option("NAME");
+        plan.batch = batch_size(custom_option("BATCH"));
+        for (const std::string& condition : split(custom_option("RECORDS"), ';'))
+            if (!trimmed(condition).empty())
+                plan.conditions.push_back(trimmed(condition));
+        if (plan.conditions.empty())
+            plan.conditions.emplace_back();
+
+        const std::string fields = custom_option("FIELDS");
+        std::vector<std::pair<std::string, std::string>> map;
+        if (!fields.empty() && fields != "ALL") {
+            map = column_map(fields);
+            std::vector<std::string> removed;
+            bool key_lost = false;
+            std::erase_if(table.get_columns(), [&](const auto& column) {
+                const bool kept = std::any_of(map.begin(), map.end(), [&](const auto& pair) {
+                    return pair.first == column->get_name();
+                });
+                if (!kept) {
+                    removed.push_back(column->get_name());
+                    key_lost |= column->get_is_primary_key();
+                }
+                return !kept;
+            });
+            drop_column_users(table, removed, key_lost);
+        } else {
+            for (const auto& column : table.get_columns())
+                map.emplace_back(column->get_name(), column->get_name());
+        }
+        for (const auto& [from, to] : map) {
+            const auto column = table.get_column(from);
+            if (!column) {
+                TRANSFER_LOG("Column %s of %s.%s does not exist; left out", from.c_str(),
+                             source_schema.c_str(), name.c_str());
+                continue;
+            }
+            if (from != to)
+                plan.column_renames.emplace_back(from, to);
+            if (!column->get_identity().empty())
+                plan.identity_columns.emplace_back(from, from);
+            if (column->get_is_virtual())
+                continue; // generated on the target
+            plan.source_columns.push_back(from);
+            plan.copy_columns.push_back(from);
+        }
+        record_step(true, {});
+        TRANSFER_LOG("tidy table: %s.%s.%s......[done]", table.get_database().c_str(),
+                     source_schema.c_str(), name.c_str());
+        plans.push_back(std::move(plan));
+        ++it;
+    }
+    std::lock_guard lock(m_lock);
+    m_tables.insert(m_tables.end(), std::make_move_iterator(plans.rbegin()),
+                    std::make_move_iterator(plans.rend()));
+}
+
+void Transfer::trim_views(MetaSchema& schema, const std::string& source_schema) {
+    bool read = false;
+    const auto view_columns_read = [&] {
+        if (read)
+            return;
+        read = true;
+        auto adapter = std::dynamic_pointer_cast<Supports::Database::PostgreSQLAdapterV11x>(
+            m_source->adapter());
+        if (adapter)
+            if (auto filled = adapter->fill_view_columns(schema); !filled)
+                TRANSFER_LOG("View columns: %s", filled.error().message.c_str());
+    };
+    const auto trim_list = [&](auto& views, bool materialized) {
+        for (auto it = views.rbegin(); it != views.rend();) {
+            MetaView& view = **it;
+            const std::string name = view.get_name();
+            if (!has_object_option(k_table, source_schema, name, "MODE")) {
+                it = decltype(it)(views.erase(std::next(it).base()));
+                continue;
+            }
+            TRANSFER_LOG("Handle view: %s.%s.%s......", view.get_database().c_str(),
+                         source_schema.c_str(), name.c_str());
+            const bool custom = object_option(k_table, source_schema, name, "MODE") == "true";
+            const std::string renamed =
+                custom ? object_option(k_table, source_schema, name, "NAME") : std::string();
+            const std::string final_name = renamed.empty() ? name : renamed;
+            record_step(true, {});
+            if (custom && object_option(k_table, source_schema, name, "VIEW2TABLE") == "true") {
+                view_columns_read();
+                auto table = MetaTable::with_names(view.get_database(), schema.get_name(), final_name);
+                const std::string fields = object_option(k_view, source_schema, name, "FIELDS");
+                const auto map = fields.empty() || fields == "ALL" ? std::vector<std::pair<std::string, std::string>>()
+                                                                  : column_map(fields);
+                for (const auto& column : view.get_columns()) {
+                    if (map.empty()) {
+                        table->get_columns().push_back(column);
+                        continue;
+                    }
+                    for (const auto& [from, to] : map)
+                        if (from == column->get_name()) {
+                            column->set_name(to);
+                            table->get_columns().push_back(column);
+                        }
+                }
+                for (const auto& column : table->get_columns()) {
+                    column->set_schema(schema.get_name());
+                    column->set_not_null(false);
+                }
+                schema.get_tables().push_back(table);
+                it = decltype(it)(views.erase(std::next(it).base()));
+                continue;
+            }
+            if (final_name != name)
+                m_view_renames.push_back({m_schema_names[source_schema], name, final_name, materialized});
+            ++it;
+        }
+    };
+    trim_list(schema.get_views(), false);
+    trim_list(schema.get_miews(), true);
+}
+
+namespace {
+
+using Names = std::set<std::pair<std::string, std::string>, std::less<>>;
+
+/// The relations and the types of `schemas` on the target, by (schema, name).
+Core::Result<std::pair<Names, Names>> target_names(Contracts::Database::IConnection& target,
+                                                   const std::vector<std::string>& schemas) {
+    std::string list;
+    for (const std::string& schema : schemas)
+        list += (list.empty() ? "" : ", ") + Supports::Database::sql_literal(schema);
+    const std::string sql = fmt::format(
+        "SELECT pg_catalog.string_agg(x, E'\\x02') FROM ("
+        "SELECT n.nspname || E'\\x01' || c.relname || E'\\x01' || 'R' AS x "
+        "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+        "WHERE n.nspname IN ({0}) AND c.relkind IN ('r', 'p', 'v', 'm', 'f') UNION ALL "
+        "SELECT n.nspname || E'\\x01' || t.typname || E'\\x01' || 'T' "
+        "FROM pg_catalog.pg_type t JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace "
+        "LEFT JOIN pg_catalog.pg_class c ON c.oid = t.typrelid "
+        "WHERE n.nspname IN ({0}) AND t.typtype IN ('c', 'd', 'e', 'r') "
+        "AND (c.oid IS NULL OR c.relkind = 'c')) s",
+        list);
+    auto value = target.execute_as_scalar(sql, 0);
+    if (!value)
+        return Core::fail(std::move(value).error());
+    std::pair<Names, Names> names;
+    const std::string text = *value ? (*value)->to_string() : std::string();
+    if (text.empty())
+        return names;
+    for (const std::string& record : split(text, '\x02')) {
+        const auto fields = split(record, '\x01');
+        if (fields.size() == 3)
+            (fields[2] == "R" ? names.first : names.second).emplace(fields[0], fields[1]);
+    }
+    return names;
+}
+
+template <class List> void erase_named(List& list, const std::string& name) {
+    std::erase_if(list, [&](const auto& object) { return object->get_name() == name; });
+}
+
+} // namespace
+
+Core::Result<void> Transfer::keep_existing(MetaDatabase& database) {
+    if (option("OPTION|RESULT|DROP_OBJECT") == "true")
+        return {};
+    std::vector<std::string> schemas;
+    for (const auto& schema : database.get_schemas())
+        schemas.push_back(schema->get_name());
+    if (schemas.empty())
+        return {};
+    auto found = target_names(*m_target, schemas);
+    if (!found)
+        return Core::fail(std::move(found).error());
+    const auto& [relations, types] = *found;
+    const auto schema_named = [&](const std::string& name) -> MetaSchema* {
+        for (const auto& schema : database.get_schemas())
+            if (schema->get_name() == name)
+                return schema.get();
+        return nullptr;
+    };
+    std::lock_guard lock(m_lock);
+    for (TransferTable& table : m_tables) {
+        MetaSchema* schema = schema_named(table.target_schema);
+        if (!schema)
+            continue;
+        if (relations.count({table.target_schema, table.target_table})) {
+            TRANSFER_LOG("Table %s.%s exists on the target: emptied and filled",
+                         table.target_schema.c_str(), table.target_table.c_str());
+            table.existing = true;
+            for (const auto& [from, to] : table.column_renames) {
+                std::replace(table.copy_columns.begin(), table.copy_columns.end(), from, to);
+                for (auto& identity : table.identity_columns)
+                    if (identity.second == from)
+                        identity.second = to;
+            }
+            // Keys of new tables that point at it use its names on the target.
+            for (const auto& other : schema->get_tables())
+                for (const auto& constraint : other->get_constraints())
+                    if (auto* key = dynamic_cast<MetaForeignKey*>(constraint.get());
+                        key && key->get_refer_table() == table.copy_table &&
+                        (key->get_refer_schema().empty() ||
+                         key->get_refer_schema() == table.target_schema)) {
+                        key->set_refer_table(table.target_table);
+                        std::string columns;
+                        for (std::string column : ScriptText::split_list(key->get_refer_columns())) {
+                            for (const auto& [from, to] : table.column_renames)
+                                if (column == from)
+                                    column = to;
+                            columns += (columns.empty() ? "" : ", ") + column;
+                        }
+                        key->set_refer_columns(columns);
+                    }
+            table.column_renames.clear();
+            erase_named(schema->get_tables(), table.copy_table);
+            table.copy_table = table.target_table;
+        } else if (table.copy_table != table.target_table &&
+                   relations.count({table.target_schema, table.copy_table})) {
+            table.message = fmt::format(
+                "{} exists on the target, so {} cannot be built there to be renamed",
+                Supports::Database::sql_qualified(table.target_schema, table.copy_table),
+                Supports::Database::sql_qualified(table.source_schema, table.source_table));
+            erase_named(schema->get_tables(), table.copy_table);
+        }
+    }
+    for (const auto& schema : database.get_schemas()) {
+        const std::string name = schema->get_name();
+        const auto final_name = [&](const std::string& view) {
+            for (const auto& rename : m_view_renames)
+                if (rename.schema == name && rename.from == view)
+                    return rename.to;
+            return view;
+        };
+        const auto kept = [&](const std::string& view) {
+            if (!relations.count({name, final_name(view)}))
+                return false;
+            std::erase_if(m_view_renames, [&](const ViewRename& rename) {
+                return rename.schema == name && rename.from == view;
+            });
+            return true;
+        };
+        std::erase_if(schema->get_views(), [&](const auto& view) { return kept(view->get_name()); });
+        std::erase_if(schema->get_miews(), [&](const auto& view) { return kept(view->get_name()); });
+        std::erase_if(schema->get_tables(), [&](const auto& table) {
+            return relations.count({name, table->get_name()}) != 0; // made of a view
+        });
+        std::erase_if(schema->get_types(), [&](const auto& type) {
+            return types.count({name, type->get_name()}) != 0;
+        });
+    }
+    return {};
+}
+
+} // namespace Dizezida::Dovodarud::Transform
