@@ -180,6 +180,16 @@ major=$((source_major < target_major ? source_major : target_major))
 psql -X -q "$source_server" -c "CREATE DATABASE tr_src_$suffix" >/dev/null
 psql -X -q "$target_server" -c "CREATE DATABASE tr_dst_$suffix" -c "CREATE DATABASE tr_side_$suffix" >/dev/null
 awk -v major="$major" -f "$corpus_awk" "$corpus" | sql -d "$src" >/dev/null
+# Each server reads and prints values its own way: day before month, other
+# zones, fewer float digits, escaped bytes.
+sql -d "$src" -c "ALTER DATABASE tr_src_$suffix SET DateStyle = 'SQL, DMY'" \
+  -c "ALTER DATABASE tr_src_$suffix SET TimeZone = 'Pacific/Chatham'" \
+  -c "ALTER DATABASE tr_src_$suffix SET IntervalStyle = 'sql_standard'" \
+  -c "ALTER DATABASE tr_src_$suffix SET extra_float_digits = 0" \
+  -c "ALTER DATABASE tr_src_$suffix SET bytea_output = 'escape'" >/dev/null
+sql -d "$dst" -c "ALTER DATABASE tr_dst_$suffix SET DateStyle = 'Postgres, MDY'" \
+  -c "ALTER DATABASE tr_dst_$suffix SET TimeZone = 'America/St_Johns'" \
+  -c "ALTER DATABASE tr_dst_$suffix SET IntervalStyle = 'iso_8601'" >/dev/null
 # A table in the target's public named like a copied one, which must stay as it is.
 sql -d "$dst" -c "CREATE TABLE public.orders (id int, label text)" \
   -c "INSERT INTO public.orders VALUES (1, 'keep me'), (2, NULL)" >/dev/null
@@ -269,6 +279,17 @@ check "--batch 0 copies every row, the earlier rows emptied first" rows_equal "$
 check "--batch 0 copies a table without a key" rows_equal "$S.bulk_nokey" "$side" "$S.bulk_nokey"
 check "a quoted name with a dot renamed" rows_equal "$odd" "$side" "$S.plain"
 check "a quoted name with a dot reported" reported batch "Träns Fer.plain" 2 0 "done"
+
+# Rows the source moves while they are copied (each UPDATE writes a new row
+# version at the table's end): read in one snapshot, none is lost or twice.
+for i in $(seq 1 300); do echo "UPDATE strict.checked SET note = note WHERE id % 300 = $i;"; done >"$work/moves.sql"
+sql -d "$src" -f "$work/moves.sql" >/dev/null &
+mover=$!
+sleep 0.1
+transfer moving --table strict.checked --batch 500
+wait "$mover"
+check "rows moving on the source: the copy succeeds" same 0 "$(exit_status moving)"
+check "rows moving on the source: every row once" rows_equal strict.checked "$side" strict.checked
 
 # The whole schema renamed: views, triggers, defaults, constraints and
 # routines follow the new name.
