@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # `transfer` from a server of the version matrix to another one (or to another
-# database of the same server): every table, view, sequence and routine of
-# corpus/transfer.sql arrives equal; a second run does not duplicate rows;
-# schemas, tables and columns are renamed on the way; --where, --batch and a
-# row the target rejects, with and without --continue-on-error.
+# database of the same server), each with its own date, zone and number
+# settings: every table, view, sequence and routine of corpus/transfer.sql
+# arrives equal; a second run does not duplicate rows; schemas, tables and
+# columns are renamed on the way; --where, --batch, rows moving on the source
+# during the copy, a row the target rejects (with and without
+# --continue-on-error), bad arguments, a table copied onto itself.
 #   transfer.sh CLI STATE_SOURCE MAJOR_SOURCE STATE_TARGET MAJOR_TARGET
 # Every check prints "ok - ..." or "FAIL - ..."; the status is 1 when any
 # check failed.
