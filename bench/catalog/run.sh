@@ -11,28 +11,8 @@ build=${1:-$root/build}
 shift || true
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 10000)
-cli="$build/launcher/dizezida-postgresql"
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
-command -v pg_dump >/dev/null || { echo "pg_dump is missing (Debian package postgresql-client)" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
-
-state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
-out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
-trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
-bash "$root/scripts/pg-cluster.sh" start "$state"
-conninfo=$(cat "$state/conninfo")
-
-# Median wall seconds and peak kilobytes of three runs of a command.
-measure() {
-  local runs=() peak=0
-  for _ in 1 2 3; do
-    /usr/bin/time -f "%e %M" -o "$out/time" "$@" >/dev/null
-    read -r seconds kilobytes <"$out/time"
-    runs+=("$seconds")
-    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
-  done
-  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
-}
+source "$root/bench/common.sh"
+bench_cluster pg_dump
 
 printf '%8s %12s %12s %8s %14s %14s\n' tables catalog_s pg_dump_s ratio catalog_peak pg_dump_peak
 for tables in "${sizes[@]}"; do
@@ -40,8 +20,8 @@ for tables in "${sizes[@]}"; do
   psql "$conninfo" -qc "CREATE DATABASE $database" >/dev/null
   target="${conninfo/dbname=postgres/dbname=$database}"
   psql "$target" -q -v tables="$tables" -f "$root/bench/catalog/schema.sql" >/dev/null
-  read -r ours our_peak < <(measure "$cli" catalog --server "$target" -o "$out/catalog.json")
-  read -r theirs their_peak < <(measure pg_dump --schema-only -d "$target" -f "$out/dump.sql")
+  read -r ours our_peak < <(bench_median : "$cli" catalog --server "$target" -o "$out/catalog.json")
+  read -r theirs their_peak < <(bench_median : pg_dump --schema-only -d "$target" -f "$out/dump.sql")
   printf '%8s %12s %12s %8.2f %12s KB %12s KB\n' "$tables" "$ours" "$theirs" \
     "$(echo "$ours / $theirs" | bc -l)" "$our_peak" "$their_peak"
 done

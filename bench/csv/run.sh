@@ -11,16 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 rows=${2:-1000000}
-cli="$build/launcher/dizezida-postgresql"
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
-command -v psql >/dev/null || { echo "psql is missing (Debian package postgresql-client)" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
-
-state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
-out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
-trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
-bash "$root/scripts/pg-cluster.sh" start "$state"
-conninfo=$(cat "$state/conninfo")
+source "$root/bench/common.sh"
+bench_cluster psql
 
 psql "$conninfo" -q -v ON_ERROR_STOP=1 <<SQL >/dev/null
 CREATE TABLE mixed (
@@ -38,20 +30,6 @@ VACUUM ANALYZE mixed;
 SQL
 psql "$conninfo" -qc "\\copy mixed TO '$out/data.csv' (FORMAT csv, HEADER)"
 
-# Median wall seconds and peak kilobytes of three runs of a command, each
-# after the set-up command (timed apart).
-measure() {
-  local setup=$1 runs=() peak=0
-  shift
-  for _ in 1 2 3; do
-    eval "$setup"
-    /usr/bin/time -f "%e %M" -o "$out/time" "$@" >/dev/null 2>&1
-    read -r seconds kilobytes <"$out/time"
-    runs+=("$seconds")
-    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
-  done
-  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
-}
 empty_target='psql "$conninfo" -qc "TRUNCATE target"'
 
 printf '%-34s %8s %10s %7s %12s\n' command seconds rows/s ratio peak
@@ -59,14 +37,14 @@ report() { # name seconds peak reference_seconds
   printf '%-34s %8s %10.0f %7.2f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" \
     "$(echo "$4 / $2" | bc -l)" "$3"
 }
-read -r copy_out kb < <(measure : psql "$conninfo" -qc "\\copy mixed TO '$out/copy.csv' (FORMAT csv, HEADER)")
+read -r copy_out kb < <(bench_median : psql "$conninfo" -qc "\\copy mixed TO '$out/copy.csv' (FORMAT csv, HEADER)")
 report "\\copy TO (FORMAT csv)" "$copy_out" "$kb" "$copy_out"
-read -r s kb < <(measure : "$cli" export --server "$conninfo" --table public.mixed --format csv -o "$out/export.csv")
+read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format csv -o "$out/export.csv")
 report "export --format csv" "$s" "$kb" "$copy_out"
 cmp -s "$out/copy.csv" "$out/export.csv" && echo "  (the two files are byte for byte the same)"
-read -r copy_in kb < <(measure "$empty_target" psql "$conninfo" -qc "\\copy target FROM '$out/data.csv' (FORMAT csv, HEADER)")
+read -r copy_in kb < <(bench_median "$empty_target" psql "$conninfo" -qc "\\copy target FROM '$out/data.csv' (FORMAT csv, HEADER)")
 report "\\copy FROM (FORMAT csv)" "$copy_in" "$kb" "$copy_in"
-read -r s kb < <(measure "$empty_target" "$cli" import --server "$conninfo" --table public.target --format csv "$out/data.csv")
+read -r s kb < <(bench_median "$empty_target" "$cli" import --server "$conninfo" --table public.target --format csv "$out/data.csv")
 report "import --format csv --action append" "$s" "$kb" "$copy_in"
 same=$(psql "$conninfo" -Atc "SELECT count(*) FROM (SELECT * FROM mixed EXCEPT ALL SELECT * FROM target) x")
 echo "  (rows of the table missing after the import: $same)"

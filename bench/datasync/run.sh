@@ -11,16 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 rows=${2:-1000000}
-cli="$build/launcher/dizezida-postgresql"
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
-command -v pg_dump >/dev/null || { echo "pg_dump is missing (Debian package postgresql-client)" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
-
-state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
-out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
-trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
-bash "$root/scripts/pg-cluster.sh" start "$state"
-conninfo=$(cat "$state/conninfo")
+source "$root/bench/common.sh"
+bench_cluster pg_dump
 on() { local db=$1; shift; psql "$conninfo dbname=$db" -q -X -v ON_ERROR_STOP=1 "$@"; }
 
 table='CREATE TABLE mixed (
@@ -52,33 +44,17 @@ differing=$((differing + $(on src -At -c "SELECT count(*) FROM mixed WHERE id % 
 fresh_target() {
   on postgres -c "DROP DATABASE IF EXISTS dst" -c "CREATE DATABASE dst TEMPLATE want" >/dev/null
 }
-# Median wall seconds and peak kilobytes of three runs, each on a fresh target.
-measure() {
-  local runs=() peak=0
-  for _ in 1 2 3; do
-    fresh_target
-    /usr/bin/time -f "%e %M" -o "$out/time" bash -c "$1" >"$out/stdout" 2>"$out/stderr" ||
-      { cat "$out/stderr" >&2; exit 1; }
-    read -r seconds kilobytes <"$out/time"
-    runs+=("$seconds")
-    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
-  done
-  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
-}
 
 echo "$rows rows, $differing differing"
-printf '%-34s %10s %12s %12s\n' command seconds rows/s peak
-report() {
-  printf '%-34s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"
-}
+bench_header
 src="$conninfo dbname=src"
 dst="$conninfo dbname=dst"
-read -r s kb < <(measure "pg_dump -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst' -c 'DROP TABLE mixed' -f -")
-report "pg_dump | psql (whole table)" "$s" "$kb"
-read -r s kb < <(measure "'$cli' sync --source '$src' --target '$dst' --data --schema public --dry-run")
-report "sync --data --dry-run" "$s" "$kb"
-read -r s kb < <(measure "'$cli' sync --source '$src' --target '$dst' --data --schema public")
-report "sync --data" "$s" "$kb"
+read -r s kb < <(bench_median fresh_target bash -c "pg_dump -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst' -c 'DROP TABLE mixed' -f -")
+bench_row "pg_dump | psql (whole table)" "$s" "$kb"
+read -r s kb < <(bench_median fresh_target bash -c "'$cli' sync --source '$src' --target '$dst' --data --schema public --dry-run")
+bench_row "sync --data --dry-run" "$s" "$kb"
+read -r s kb < <(bench_median fresh_target bash -c "'$cli' sync --source '$src' --target '$dst' --data --schema public")
+bench_row "sync --data" "$s" "$kb"
 tail -1 "$out/stderr"
 # The last sync left the target equal to the source.
 src_hash=$(on src -At -c "SELECT md5(string_agg(md5(t::text), '' ORDER BY id)) FROM mixed t")

@@ -9,15 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 tables=${2:-1000}
-cli="$build/launcher/dizezida-postgresql"
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
-
-state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
-out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
-trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
-bash "$root/scripts/pg-cluster.sh" start "$state"
-conninfo=$(cat "$state/conninfo")
+source "$root/bench/common.sh"
+bench_cluster
 with_db() { echo "${conninfo/dbname=postgres/dbname=$1}"; }
 
 for database in diff_source diff_target; do
@@ -33,16 +26,6 @@ SELECT format('DROP INDEX bench.t%s_c1', i) FROM generate_series(136, 150) i
 \gexec
 SQL
 
-measure() {
-  local runs=() peak=0
-  for _ in 1 2 3; do
-    /usr/bin/time -f "%e %M" -o "$out/time" "$@" >/dev/null 2>&1 || true
-    read -r seconds kilobytes <"$out/time"
-    runs+=("$seconds")
-    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
-  done
-  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
-}
 read_both() {
   "$cli" catalog --server "$(with_db diff_source)" -o "$out/a.json" &&
     "$cli" catalog --server "$(with_db diff_target)" -o "$out/b.json"
@@ -50,9 +33,9 @@ read_both() {
 export -f read_both with_db
 export cli out conninfo
 
-read -r diff_s diff_peak < <(measure "$cli" diff --source "$(with_db diff_source)" \
+read -r diff_s diff_peak < <(bench_median : "$cli" diff --source "$(with_db diff_source)" \
   --target "$(with_db diff_target)" -o "$out/patch.sql")
-read -r catalogs_s catalogs_peak < <(measure bash -c read_both)
+read -r catalogs_s catalogs_peak < <(bench_median : bash -c read_both)
 "$cli" diff --source "$(with_db diff_source)" --target "$(with_db diff_target)" \
   -o "$out/patch.sql" 2>"$out/summary.txt"
 printf '%8s %10s %14s %12s %14s  %s\n' tables diff_s catalog_x2_s diff_peak catalog_peak changes

@@ -9,16 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 rows=${2:-1000000}
-cli="$build/launcher/dizezida-postgresql"
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
-command -v pg_dump >/dev/null || { echo "pg_dump is missing (Debian package postgresql-client)" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
-
-state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
-out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
-trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
-bash "$root/scripts/pg-cluster.sh" start "$state"
-conninfo=$(cat "$state/conninfo")
+source "$root/bench/common.sh"
+bench_cluster pg_dump
 
 psql "$conninfo" -q -v ON_ERROR_STOP=1 <<SQL >/dev/null
 CREATE TABLE mixed (
@@ -33,29 +25,15 @@ FROM generate_series(1, $rows) g;
 VACUUM ANALYZE mixed;
 SQL
 
-# Median wall seconds and peak kilobytes of three runs of a command.
-measure() {
-  local runs=() peak=0
-  for _ in 1 2 3; do
-    /usr/bin/time -f "%e %M" -o "$out/time" "$@" >/dev/null 2>&1
-    read -r seconds kilobytes <"$out/time"
-    runs+=("$seconds")
-    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
-  done
-  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
-}
 
-printf '%-28s %10s %12s %12s\n' command seconds rows/s peak
-report() {
-  printf '%-28s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"
-}
-read -r s kb < <(measure pg_dump --data-only --inserts -t mixed -d "$conninfo" -f "$out/dump.sql")
-report "pg_dump --data-only --inserts" "$s" "$kb"
-read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format insert -o "$out/insert.sql")
-report "export --format insert" "$s" "$kb"
-read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format html -o "$out/page.html")
-report "export --format html" "$s" "$kb"
-read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format update -o "$out/update.sql")
-report "export --format update" "$s" "$kb"
-read -r s kb < <(measure "$cli" export --server "$conninfo" --table public.mixed --format md -o "$out/table.md")
-report "export --format md" "$s" "$kb"
+bench_header
+read -r s kb < <(bench_median : pg_dump --data-only --inserts -t mixed -d "$conninfo" -f "$out/dump.sql")
+bench_row "pg_dump --data-only --inserts" "$s" "$kb"
+read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format insert -o "$out/insert.sql")
+bench_row "export --format insert" "$s" "$kb"
+read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format html -o "$out/page.html")
+bench_row "export --format html" "$s" "$kb"
+read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format update -o "$out/update.sql")
+bench_row "export --format update" "$s" "$kb"
+read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format md -o "$out/table.md")
+bench_row "export --format md" "$s" "$kb"

@@ -1,0 +1,45 @@
+# shellcheck shell=bash disable=SC2034,SC2154 # root and build come from the caller; cli, out, conninfo go to it
+# What the command benchmarks (bench/*/run.sh) share; sourced once `root`
+# (the source tree) and `build` (the build folder) are set.
+
+# bench_cluster [TOOL...]: checks that the built front end ($cli), each
+# PostgreSQL client TOOL and /usr/bin/time are there, then starts a private
+# cluster ($conninfo) and makes a scratch folder ($out); both go when the
+# script exits.
+bench_cluster() {
+  cli="$build/launcher/dizezida-postgresql"
+  [ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 1; }
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing (Debian package postgresql-client)" >&2; exit 1; }
+  done
+  [ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 1; }
+  state=$(mktemp -d /tmp/dizezida-bench.XXXXXX)
+  out=$(mktemp -d /tmp/dizezida-bench-out.XXXXXX)
+  trap 'bash "$root/scripts/pg-cluster.sh" stop "$state"; rm -rf "$state" "$out"' EXIT
+  bash "$root/scripts/pg-cluster.sh" start "$state"
+  conninfo=$(cat "$state/conninfo")
+}
+
+# bench_median SETUP COMMAND...: the median wall seconds and the peak
+# kilobytes of three runs of COMMAND, each after the shell command SETUP
+# (":" for none; not timed). COMMAND writes to $out/stdout and $out/stderr;
+# a run that fails stops the benchmark with its stderr.
+bench_median() {
+  local setup=$1 runs=() peak=0 seconds kilobytes
+  shift
+  for _ in 1 2 3; do
+    eval "$setup"
+    /usr/bin/time -f "%e %M" -o "$out/time" "$@" >"$out/stdout" 2>"$out/stderr" ||
+      { echo "failed: $*" >&2; cat "$out/stderr" >&2; exit 1; }
+    read -r seconds kilobytes <"$out/time"
+    runs+=("$seconds")
+    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
+  done
+  printf '%s %s\n' "$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)" "$peak"
+}
+
+# The table of results of a benchmark over $rows rows: bench_header, then
+# bench_row NAME SECONDS KILOBYTES for each command.
+bench_header() { printf '%-40s %10s %12s %12s\n' command seconds rows/s peak; }
+bench_row() { printf '%-40s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$3"; }
