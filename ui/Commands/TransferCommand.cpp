@@ -272,8 +272,13 @@ bool run_job(Transfer& job) {
     if (terminal)
         std::cerr << "\r\033[K";
     std::lock_guard lock(job.progress_lock());
-    for (const std::string& message : progress->messages)
-        std::cerr << "transfer: " << message << '\n';
+    for (const std::string& message : progress->messages) {
+        // Every line of a message says whose it is.
+        std::string lines = message;
+        for (std::size_t at = lines.find('\n'); at != std::string::npos; at = lines.find('\n', at + 1))
+            lines.insert(at + 1, "transfer:   ");
+        std::cerr << "transfer: " << lines << '\n';
+    }
     std::uint64_t copied = 0, failed = 0;
     bool complete = progress->failed == 0;
     std::cout << "table\tcopied\tfailed\tstatus\n";
