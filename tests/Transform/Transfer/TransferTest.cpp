@@ -195,6 +195,19 @@ TEST_F(TransferJob, RejectedRowsFailTheTableAndAreReported) {
     EXPECT_NE(failures(*stopping).find("p17"), std::string::npos);
 }
 
+TEST_F(TransferJob, NeverCopiesATableOntoItselfNorDropsItsSource) {
+    auto same = options({"parent"}, {{"schema|src|NAME", "src"}});
+    const auto kept = transfer(same);
+    EXPECT_FALSE(kept->table_results().at(0).done);
+    EXPECT_EQ(run("SELECT count(*) FROM src.parent"), "30");
+
+    same["OPTION|RESULT|DROP_OBJECT"] = "true";
+    const auto refused = transfer(same);
+    EXPECT_GE(refused->get_progress()->failed, 1u);
+    EXPECT_NE(failures(*refused).find("not dropped"), std::string::npos) << failures(*refused);
+    EXPECT_EQ(run("SELECT count(*) FROM src.parent"), "30");
+}
+
 TEST_F(TransferJob, EndsOnEveryPath) {
     Transfer job(options({"parent"}));
     job.set_progress(Dovodarud::Contracts::ThreadProgress::create());
