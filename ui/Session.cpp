@@ -119,4 +119,23 @@ open_session(const std::string& server_text) {
     return connection;
 }
 
+SessionPair::~SessionPair() {
+    for (const auto& session : {source, target})
+        if (session)
+            session->close();
+}
+
+std::unique_ptr<SessionPair> open_sessions(const std::string& source, const std::string& target) {
+    auto pair = std::make_unique<SessionPair>();
+    auto opened = open_session(source);
+    if (!opened)
+        return nullptr;
+    pair->source = *opened;
+    opened = open_session(target);
+    if (!opened)
+        return nullptr;
+    pair->target = *opened;
+    return pair;
+}
+
 } // namespace Dizezida::Rezizida

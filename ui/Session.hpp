@@ -34,4 +34,17 @@ server_from_text(const std::string& text);
 std::optional<std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl>>
 open_session(const std::string& server);
 
+/// The two sessions of a job between servers; both close when it goes.
+struct SessionPair {
+    std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl> source, target;
+    SessionPair() = default;
+    SessionPair(const SessionPair&) = delete;
+    SessionPair& operator=(const SessionPair&) = delete;
+    ~SessionPair();
+};
+
+/// Both sessions opened (as `open_session` opens each), or nullptr after
+/// printing why.
+std::unique_ptr<SessionPair> open_sessions(const std::string& source, const std::string& target);
+
 } // namespace Dizezida::Rezizida

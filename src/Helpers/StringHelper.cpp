@@ -254,6 +254,13 @@ StringHelper::Diff StringHelper::diff_array(const Strings& first, const Strings&
     return diff;
 }
 
+std::string StringHelper::trim_blanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
+}
+
 std::string StringHelper::trim_chars(std::string_view text, std::string_view chars) {
     std::set<std::string_view> set;
     for (std::size_t pos = 0; pos < chars.size();) {

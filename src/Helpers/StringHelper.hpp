@@ -78,6 +78,8 @@ public:
     /// `text` without leading and trailing runs of the code points in
     /// `chars`, each taken literally ("^", "-", "]" are plain characters).
     static std::string trim_chars(std::string_view text, std::string_view chars);
+    /// `text` without leading and trailing blanks (space, tab, CR, LF).
+    static std::string trim_blanks(std::string_view text);
 
     /// Every word (letters, digits, "_" and "'") lower-cased with its first
     /// character upper-cased: "o'neil and SMITH" -> "O'neil And Smith".

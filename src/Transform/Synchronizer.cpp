@@ -1,5 +1,7 @@
 #include "Transform/Synchronizer.hpp"
 
+#include "Helpers/StringHelper.hpp"
+
 #include "Foundation/LoggingService.hpp"
 
 #include <fmt/format.h>
@@ -9,14 +11,6 @@ namespace Dizezida::Dovodarud::Transform {
 namespace {
 
 constexpr std::string_view k_savepoint = "dizezida_sync_step";
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 } // namespace
 
@@ -61,7 +55,7 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
         return false;
     }
     for (const std::string& each : statements) {
-        const std::string statement = trimmed(each);
+        const std::string statement = Helpers::StringHelper::trim_blanks(each);
         if (statement.empty() || outside_transaction(statement, major))
             continue;
         if (go_on)

@@ -105,9 +105,9 @@ private:
     /// How a page went: written whole, some rows rejected (each counted and
     /// reported), or the table cannot take rows at all.
     enum class Page { written, rows_failed, broken };
-    /// Writes one page of COPY text lines.
+    /// Writes one page of COPY text lines; for a broken page, `broken` gets why.
     Page write_page(std::size_t index, const std::string& copy_in, const std::string& page,
-                    std::size_t rows, bool go_on);
+                    std::size_t rows, bool go_on, std::string& broken);
     bool empty_existing_tables(bool go_on);
     /// Waits until the target has flushed every page written.
     bool flush_target();

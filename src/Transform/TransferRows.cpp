@@ -71,7 +71,10 @@ bool Transfer::copy_rows(bool go_on) {
         return false;
     }
     bool going = empty_existing_tables(go_on);
-    const std::size_t count = table_results().size();
+    const std::size_t count = [this] {
+        std::lock_guard lock(m_lock);
+        return m_tables.size();
+    }();
     for (std::size_t i = 0; going && i < count; ++i)
         going = copy_table(i, go_on) || go_on;
     (void)m_source->execute_no_query("COMMIT", 0);
@@ -117,7 +120,10 @@ bool Transfer::empty_existing_tables(bool go_on) {
 }
 
 bool Transfer::copy_table(std::size_t index, bool go_on) {
-    const TransferTable table = table_results()[index];
+    const TransferTable table = [&] {
+        std::lock_guard lock(m_lock);
+        return m_tables[index];
+    }();
     const std::string name = fmt::format("{}.{}.{}", option("OPTION|SOURCE|DATABASE"),
                                          table.source_schema, table.source_table);
     TRANSFER_LOG("Transfer table: %s", name.c_str());
@@ -132,27 +138,36 @@ bool Transfer::copy_table(std::size_t index, bool go_on) {
     };
     if (!table.message.empty())
         return fail_table(table.message);
+    const std::string select = fmt::format("SELECT {} FROM ONLY {}", quoted_list(table.source_columns),
+                                           sql_qualified(table.source_schema, table.source_table));
     if (table.source_columns.empty()) {
+        // Only generated columns: nothing to write, which is right only for no rows.
+        for (const std::string& condition : table.conditions) {
+            auto rows = m_source->execute_as_scalar(
+                "SELECT count(*) FROM (" + (condition.empty() ? select : select + " WHERE " + condition) +
+                    ") t",
+                0);
+            if (!rows)
+                return fail_table(rows.error().message);
+            if (*rows && (*rows)->to_string() != "0")
+                return fail_table("the table has rows but no column that can be copied");
+        }
         std::lock_guard lock(m_lock);
         m_tables[index].done = true;
         return true;
     }
-    const std::string select = fmt::format("SELECT {} FROM ONLY {}", quoted_list(table.source_columns),
-                                           sql_qualified(table.source_schema, table.source_table));
     const std::string copy_in = fmt::format("COPY {} ({}) FROM STDIN",
                                             sql_qualified(table.target_schema, table.copy_table),
                                             quoted_list(table.copy_columns));
-    bool clean = true;
     for (const std::string& condition : table.conditions) {
         const std::string query = condition.empty() ? select : select + " WHERE " + condition;
         TRANSFER_LOG("Handle recordset: %s", query.c_str());
         CopyLines lines(*m_source, "COPY (" + query + ") TO STDOUT");
-        std::string page;
+        std::string page, broken;
         std::size_t rows = 0;
-        Page outcome = Page::written;
+        // Writes the page; whether to read on.
         const auto flush = [&] {
-            outcome = write_page(index, copy_in, page, rows, go_on);
-            clean = clean && outcome == Page::written;
+            const Page outcome = write_page(index, copy_in, page, rows, go_on, broken);
             page.clear();
             rows = 0;
             return outcome == Page::written || (outcome == Page::rows_failed && go_on);
@@ -170,12 +185,8 @@ bool Transfer::copy_table(std::size_t index, bool go_on) {
             going = flush();
         if (auto read = lines.finish(); !read && going)
             return fail_table(read.error().message);
-        if (outcome == Page::broken) {
-            std::lock_guard lock(m_lock);
-            const std::string why = m_tables[index].message;
-            m_tables[index].message.clear();
-            return fail_table(why);
-        }
+        if (!broken.empty())
+            return fail_table(broken);
         if (!going)
             break;
     }
@@ -183,13 +194,14 @@ bool Transfer::copy_table(std::size_t index, bool go_on) {
     TransferTable& result = m_tables[index];
     if (result.failed != 0)
         result.message = fmt::format("{} of {} rows failed", result.failed, result.failed + result.copied);
-    result.done = clean && result.failed == 0;
+    result.done = result.failed == 0;
     TRANSFER_LOG("Transfer table: %s......[%s]", name.c_str(), result.done ? "done" : "failed");
     return result.done;
 }
 
-Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_in, const std::string& page,
-                          std::size_t rows, bool go_on) {
+Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_in,
+                                    const std::string& page, std::size_t rows, bool go_on,
+                                    std::string& broken) {
     auto provider = m_target->get_provider();
     auto written = provider->copy_in(copy_in, page);
     if (written) {
@@ -204,9 +216,9 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         {
             std::lock_guard lock(m_lock);
             m_tables[index].failed += rows;
-            m_tables[index].message = written.error().message;
         }
         record_steps(0, rows, {});
+        broken = written.error().message;
         return Page::broken;
     }
     // Again row by row, so that exactly the rows the target rejects fail.
@@ -215,7 +227,8 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         return sql_qualified(m_tables[index].target_schema, m_tables[index].target_table);
     }();
     if (auto begun = m_target->execute_no_query("BEGIN", 0); !begun) {
-        record_steps(0, rows, "transfer data " + target + "......" + begun.error().message);
+        record_steps(0, rows, {});
+        broken = begun.error().message;
         return Page::broken;
     }
     std::uint64_t good = 0, bad = 0;
@@ -245,7 +258,8 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
     std::lock_guard lock(m_lock);
     if (!committed) {
         m_tables[index].failed += good + bad;
-        record_steps(0, good, "transfer data " + target + "......" + committed.error().message);
+        record_steps(0, good, {});
+        broken = committed.error().message;
         return Page::broken;
     }
     m_tables[index].copied += good;

@@ -6,6 +6,8 @@
 // text that names them.
 #include "Transform/Transfer.hpp"
 
+#include "Helpers/StringHelper.hpp"
+
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
 #include "Supports/Database/PostgreSQL/ScriptText.hpp"
@@ -30,22 +32,13 @@ const std::string k_schema = to_string(DbObject::SCHEMA);
 const std::string k_table = to_string(DbObject::TABLE);
 const std::string k_view = to_string(DbObject::VIEW);
 
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
-}
-
-std::vector<std::string> split(std::string_view text, char separator) {
-    std::vector<std::string> pieces;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find(separator, start);
-        pieces.emplace_back(text.substr(start, end - start));
-        if (end == std::string_view::npos)
-            return pieces;
-        start = end + 1;
-    }
+/// Trimmed items of a list separated by `separator`, empty ones left out.
+std::vector<std::string> items(std::string_view text, std::string_view separator) {
+    std::vector<std::string> list;
+    for (const std::string& item : ScriptText::split_list(text, separator))
+        if (std::string trimmed = Helpers::StringHelper::trim_blanks(item); !trimmed.empty())
+            list.push_back(std::move(trimmed));
+    return list;
 }
 
 bool identifier_char(char c) {
@@ -103,13 +96,14 @@ void drop_column_users(MetaTable& table, const std::vector<std::string>& removed
 /// "source=target;..." as pairs in order; an item without "=" keeps its name.
 std::vector<std::pair<std::string, std::string>> column_map(std::string_view fields) {
     std::vector<std::pair<std::string, std::string>> map;
-    for (const std::string& item : split(fields, ';')) {
+    for (const std::string& item : items(fields, ";")) {
         const std::size_t equals = item.find('=');
-        std::string source = trimmed(item.substr(0, equals));
-        if (source.empty())
-            continue;
-        std::string target = equals == std::string::npos ? source : trimmed(item.substr(equals + 1));
-        map.emplace_back(std::move(source), target.empty() ? source : std::move(target));
+        std::string source = Helpers::StringHelper::trim_blanks(item.substr(0, equals));
+        std::string target = equals == std::string::npos
+                                 ? source
+                                 : Helpers::StringHelper::trim_blanks(item.substr(equals + 1));
+        if (!source.empty())
+            map.emplace_back(source, target.empty() ? source : target);
     }
     return map;
 }
@@ -127,8 +121,8 @@ std::size_t batch_size(const std::string& text) {
 void Transfer::trim(MetaDatabase& database) {
     auto& schemas = database.get_schemas();
     std::map<std::pair<std::string, std::string>, MetaTable*> chosen; // by (schema, table) on the source
-    for (auto it = schemas.rbegin(); it != schemas.rend(); ++it) {
-        MetaSchema& schema = **it;
+    for (const auto& each : schemas) {
+        MetaSchema& schema = *each;
         const std::string name = schema.get_name();
         const std::string mode = option(option_key(k_schema, name, "MODE"));
         TRANSFER_LOG("Handle schema: %s ==> %s", option_key(k_schema, name, "MODE").c_str(),
@@ -185,15 +179,13 @@ void Transfer::trim(MetaDatabase& database) {
 }
 
 void Transfer::trim_tables(MetaSchema& schema, const std::string& source_schema) {
-    auto& tables = schema.get_tables();
     std::vector<TransferTable> plans;
-    for (auto it = tables.rbegin(); it != tables.rend();) {
-        MetaTable& table = **it;
+    // True for a table that goes out of the model.
+    std::erase_if(schema.get_tables(), [&](const auto& chosen) {
+        MetaTable& table = *chosen;
         const std::string name = table.get_name();
-        if (!has_object_option(k_table, source_schema, name, "MODE")) {
-            it = decltype(it)(tables.erase(std::next(it).base()));
-            continue;
-        }
+        if (!has_object_option(k_table, source_schema, name, "MODE"))
+            return true;
         TRANSFER_LOG("Handle table: %s.%s.%s......", table.get_database().c_str(),
                      source_schema.c_str(), name.c_str());
         const bool custom = object_option(k_table, source_schema, name, "MODE") == "true";
@@ -206,9 +198,7 @@ void Transfer::trim_tables(MetaSchema& schema, const std::string& source_schema)
         plan.target_schema = m_schema_names[source_schema];
         plan.target_table = custom_option("NAME").empty() ? name : custom_option("NAME");
         plan.batch = batch_size(custom_option("BATCH"));
-        for (const std::string& condition : split(custom_option("RECORDS"), ';'))
-            if (!trimmed(condition).empty())
-                plan.conditions.push_back(trimmed(condition));
+        plan.conditions = items(custom_option("RECORDS"), ";");
         if (plan.conditions.empty())
             plan.conditions.emplace_back();
 
@@ -253,16 +243,13 @@ void Transfer::trim_tables(MetaSchema& schema, const std::string& source_schema)
         record_step(true, {});
         TRANSFER_LOG("tidy table: %s.%s.%s......[done]", table.get_database().c_str(),
                      source_schema.c_str(), name.c_str());
-        const bool refused = !plan.message.empty();
+        const bool refused = !plan.message.empty(); // neither built nor filled
         plans.push_back(std::move(plan));
-        if (refused)
-            it = decltype(it)(tables.erase(std::next(it).base())); // neither built nor filled
-        else
-            ++it;
-    }
+        return refused;
+    });
     std::lock_guard lock(m_lock);
-    m_tables.insert(m_tables.end(), std::make_move_iterator(plans.rbegin()),
-                    std::make_move_iterator(plans.rend()));
+    m_tables.insert(m_tables.end(), std::make_move_iterator(plans.begin()),
+                    std::make_move_iterator(plans.end()));
 }
 
 void Transfer::trim_views(MetaSchema& schema, const std::string& source_schema) {
@@ -277,53 +264,49 @@ void Transfer::trim_views(MetaSchema& schema, const std::string& source_schema) 
             if (auto filled = adapter->fill_view_columns(schema); !filled)
                 TRANSFER_LOG("View columns: %s", filled.error().message.c_str());
     };
-    const auto trim_list = [&](auto& views, bool materialized) {
-        for (auto it = views.rbegin(); it != views.rend();) {
-            MetaView& view = **it;
-            const std::string name = view.get_name();
-            if (!has_object_option(k_table, source_schema, name, "MODE")) {
-                it = decltype(it)(views.erase(std::next(it).base()));
-                continue;
-            }
-            TRANSFER_LOG("Handle view: %s.%s.%s......", view.get_database().c_str(),
-                         source_schema.c_str(), name.c_str());
-            const bool custom = object_option(k_table, source_schema, name, "MODE") == "true";
-            const std::string renamed =
-                custom ? object_option(k_table, source_schema, name, "NAME") : std::string();
-            const std::string final_name = renamed.empty() ? name : renamed;
-            record_step(true, {});
-            if (custom && object_option(k_table, source_schema, name, "VIEW2TABLE") == "true") {
-                view_columns_read();
-                auto table = MetaTable::with_names(view.get_database(), schema.get_name(), final_name);
-                const std::string fields = object_option(k_view, source_schema, name, "FIELDS");
-                const auto map = fields.empty() || fields == "ALL" ? std::vector<std::pair<std::string, std::string>>()
-                                                                  : column_map(fields);
-                for (const auto& column : view.get_columns()) {
-                    if (map.empty()) {
+    // True for a view that goes out of the model.
+    const auto trim_view = [&](MetaView& view, bool materialized) {
+        const std::string name = view.get_name();
+        if (!has_object_option(k_table, source_schema, name, "MODE"))
+            return true;
+        TRANSFER_LOG("Handle view: %s.%s.%s......", view.get_database().c_str(),
+                     source_schema.c_str(), name.c_str());
+        const bool custom = object_option(k_table, source_schema, name, "MODE") == "true";
+        const std::string renamed =
+            custom ? object_option(k_table, source_schema, name, "NAME") : std::string();
+        const std::string final_name = renamed.empty() ? name : renamed;
+        record_step(true, {});
+        if (custom && object_option(k_table, source_schema, name, "VIEW2TABLE") == "true") {
+            view_columns_read();
+            auto table = MetaTable::with_names(view.get_database(), schema.get_name(), final_name);
+            const std::string fields = object_option(k_view, source_schema, name, "FIELDS");
+            const auto map = fields.empty() || fields == "ALL"
+                                 ? std::vector<std::pair<std::string, std::string>>()
+                                 : column_map(fields);
+            for (const auto& column : view.get_columns()) {
+                if (map.empty()) {
+                    table->get_columns().push_back(column);
+                    continue;
+                }
+                for (const auto& [from, to] : map)
+                    if (from == column->get_name()) {
+                        column->set_name(to);
                         table->get_columns().push_back(column);
-                        continue;
                     }
-                    for (const auto& [from, to] : map)
-                        if (from == column->get_name()) {
-                            column->set_name(to);
-                            table->get_columns().push_back(column);
-                        }
-                }
-                for (const auto& column : table->get_columns()) {
-                    column->set_schema(schema.get_name());
-                    column->set_not_null(false);
-                }
-                schema.get_tables().push_back(table);
-                it = decltype(it)(views.erase(std::next(it).base()));
-                continue;
             }
-            if (final_name != name)
-                m_view_renames.push_back({m_schema_names[source_schema], name, final_name, materialized});
-            ++it;
+            for (const auto& column : table->get_columns()) {
+                column->set_schema(schema.get_name());
+                column->set_not_null(false);
+            }
+            schema.get_tables().push_back(table);
+            return true;
         }
+        if (final_name != name)
+            m_view_renames.push_back({m_schema_names[source_schema], name, final_name, materialized});
+        return false;
     };
-    trim_list(schema.get_views(), false);
-    trim_list(schema.get_miews(), true);
+    std::erase_if(schema.get_views(), [&](const auto& view) { return trim_view(*view, false); });
+    std::erase_if(schema.get_miews(), [&](const auto& view) { return trim_view(*view, true); });
 }
 
 namespace {
@@ -337,28 +320,22 @@ Core::Result<std::pair<Names, Names>> target_names(Contracts::Database::IConnect
     for (const std::string& schema : schemas)
         list += (list.empty() ? "" : ", ") + Supports::Database::sql_literal(schema);
     const std::string sql = fmt::format(
-        "SELECT pg_catalog.string_agg(x, E'\\x02') FROM ("
-        "SELECT n.nspname || E'\\x01' || c.relname || E'\\x01' || 'R' AS x "
-        "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+        "SELECT n.nspname::text, c.relname::text, 'R' FROM pg_catalog.pg_class c "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
         "WHERE n.nspname IN ({0}) AND c.relkind IN ('r', 'p', 'v', 'm', 'f') UNION ALL "
-        "SELECT n.nspname || E'\\x01' || t.typname || E'\\x01' || 'T' "
-        "FROM pg_catalog.pg_type t JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace "
+        "SELECT n.nspname::text, t.typname::text, 'T' FROM pg_catalog.pg_type t "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace "
         "LEFT JOIN pg_catalog.pg_class c ON c.oid = t.typrelid "
         "WHERE n.nspname IN ({0}) AND t.typtype IN ('c', 'd', 'e', 'r') "
-        "AND (c.oid IS NULL OR c.relkind = 'c')) s",
+        "AND (c.oid IS NULL OR c.relkind = 'c')",
         list);
-    auto value = target.execute_as_scalar(sql, 0);
-    if (!value)
-        return Core::fail(std::move(value).error());
+    auto rows = target.execute_as_model(sql, 0);
+    if (!rows)
+        return Core::fail(std::move(rows).error());
     std::pair<Names, Names> names;
-    const std::string text = *value ? (*value)->to_string() : std::string();
-    if (text.empty())
-        return names;
-    for (const std::string& record : split(text, '\x02')) {
-        const auto fields = split(record, '\x01');
-        if (fields.size() == 3)
-            (fields[2] == "R" ? names.first : names.second).emplace(fields[0], fields[1]);
-    }
+    for (std::size_t row = 0; row < (*rows)->get_row_count(); ++row)
+        ((*rows)->get_text_at(row, 2) == "R" ? names.first : names.second)
+            .emplace((*rows)->get_text_at(row, 0), (*rows)->get_text_at(row, 1));
     return names;
 }
 

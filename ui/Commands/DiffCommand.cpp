@@ -93,25 +93,19 @@ int run_diff(const DiffOptions& options) {
         return 2;
     }
     const bool renamed = !options.source_schema.empty();
-    auto source = Dizezida::Rezizida::open_session(options.source);
-    if (!source)
-        return 1;
-    auto target = Dizezida::Rezizida::open_session(options.target);
-    if (!target)
+    const auto sessions = Dizezida::Rezizida::open_sessions(options.source, options.target);
+    if (!sessions)
         return 1;
     Dizezida::Rezizida::CatalogSelection source_selection{
         renamed ? std::vector<std::string>{options.source_schema} : options.schemas, "", false, true};
     Dizezida::Rezizida::CatalogSelection target_selection{
         renamed ? std::vector<std::string>{options.target_schema} : options.schemas, "", false, true};
     const auto source_model = std::dynamic_pointer_cast<MetaModel::MetaDatabase>(
-        Dizezida::Rezizida::read_catalog(**source, source_selection, "diff"));
+        Dizezida::Rezizida::read_catalog(*sessions->source, source_selection, "diff"));
     const auto target_model = std::dynamic_pointer_cast<MetaModel::MetaDatabase>(
-        Dizezida::Rezizida::read_catalog(**target, target_selection, "diff"));
-    (*source)->close();
-    if (!source_model || !target_model) {
-        (*target)->close();
+        Dizezida::Rezizida::read_catalog(*sessions->target, target_selection, "diff"));
+    if (!source_model || !target_model)
         return 1;
-    }
     const std::string database = target_model->get_name();
     const auto wanted = side(source_model, database, options.source_schema, options.target_schema);
     const auto current = side(target_model, database, "", "");
@@ -122,12 +116,11 @@ int run_diff(const DiffOptions& options) {
     const bool differs = difference && summarise(*difference);
     if (differs) {
         auto builder = std::dynamic_pointer_cast<Supports::Database::PostgreSQLBuilder>(
-            (*target)->builder());
+            sessions->target->builder());
         script = builder->patch_script(difference);
     } else {
         std::cerr << "no differences\n";
     }
-    (*target)->close();
     if (!Dizezida::Rezizida::write_output(script, options.output, "diff"))
         return 1;
     return differs && options.exit_code ? 3 : 0;

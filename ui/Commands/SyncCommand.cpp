@@ -103,10 +103,8 @@ bool run_job(Synchronizer& job, std::string_view unit = "statements") {
     return progress->failed == 0;
 }
 
-int run_structure(const SyncOptions& options, const Session& source, const Session& target) {
-    const std::string database = "SELECT pg_catalog.current_database()";
-    auto map = job_options(options, Dizezida::Rezizida::scalar(*source, database, "sync"),
-                           Dizezida::Rezizida::scalar(*target, database, "sync"));
+int run_structure(const SyncOptions& options, Synchronizer::Options map, const Session& source,
+                  const Session& target) {
     auto job = std::make_shared<Transform::StructureSynchronizer>(map);
     job->set_server_source(source);
     job->set_server_target(target);
@@ -138,10 +136,8 @@ int run_structure(const SyncOptions& options, const Session& source, const Sessi
 }
 
 /// The rows of the named tables, or of every table of the schema.
-int run_data(const SyncOptions& options, const Session& source, const Session& target) {
-    const std::string database = "SELECT pg_catalog.current_database()";
-    const auto map = job_options(options, Dizezida::Rezizida::scalar(*source, database, "sync"),
-                                 Dizezida::Rezizida::scalar(*target, database, "sync"));
+int run_data(const SyncOptions& options, const Synchronizer::Options& map, const Session& source,
+             const Session& target) {
     Transform::UserdataSynchronizer job(map);
     job.set_server_source(source);
     job.set_server_target(target);
@@ -176,19 +172,14 @@ int run_sync(const SyncOptions& options) {
         std::cerr << "sync: give one of --structure and --data\n";
         return 2;
     }
-    auto source = Dizezida::Rezizida::open_session(options.source);
-    if (!source)
+    const auto sessions = Dizezida::Rezizida::open_sessions(options.source, options.target);
+    if (!sessions)
         return 1;
-    auto target = Dizezida::Rezizida::open_session(options.target);
-    if (!target) {
-        (*source)->close();
-        return 1;
-    }
-    const int status = options.structure ? run_structure(options, *source, *target)
-                               : run_data(options, *source, *target);
-    (*source)->close();
-    (*target)->close();
-    return status;
+    const std::string database = "SELECT pg_catalog.current_database()";
+    const auto map = job_options(options, Dizezida::Rezizida::scalar(*sessions->source, database, "sync"),
+                                 Dizezida::Rezizida::scalar(*sessions->target, database, "sync"));
+    return options.structure ? run_structure(options, map, sessions->source, sessions->target)
+                             : run_data(options, map, sessions->source, sessions->target);
 }
 
 void add_sync_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {

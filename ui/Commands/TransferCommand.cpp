@@ -8,7 +8,6 @@
 // gets a line per table (copied, failed, status) and stderr the failures
 // and a summary. Exit status 0 only when every table copied completely and
 // every statement ran.
-#include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
 #include "ui/Session.hpp"
 
@@ -70,12 +69,35 @@ std::vector<std::string> names(const std::string& text, std::size_t most, const 
     return *parsed;
 }
 
-/// "schema.table" from SCHEMA.TABLE as written.
-std::string table_key(const std::string& text, const std::string& flag) {
+using TableName = std::pair<std::string, std::string>; // schema, table
+
+/// SCHEMA.TABLE as written.
+TableName table_name(const std::string& text, const std::string& flag) {
     const auto parts = names(text, 2, flag);
     if (parts.size() != 2)
         throw BadArgument{flag + ": \"" + text + "\" names no schema (write SCHEMA.TABLE)"};
-    return parts[0] + "." + parts[1];
+    return {parts[0], parts[1]};
+}
+
+/// "schema.table", as the job's option keys name a table.
+std::string key_of(const TableName& table) { return table.first + "." + table.second; }
+
+/// A catalog query that failed.
+struct QueryFailed {
+    std::string message;
+};
+
+/// The rows of a catalog query, each as its columns' texts.
+std::vector<std::vector<std::string>> rows_of(Supports::Database::ConnectionImpl& source,
+                                              const std::string& sql) {
+    auto model = source.execute_as_model(sql, 0);
+    if (!model)
+        throw QueryFailed{model.error().message};
+    std::vector<std::vector<std::string>> rows((*model)->get_row_count());
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        for (std::size_t column = 0; column < (*model)->get_columns().size(); ++column)
+            rows[row].push_back((*model)->get_text_at(row, column));
+    return rows;
 }
 
 /// Every relation of the chosen schemas on the source: (schema, name, is table).
@@ -89,48 +111,29 @@ std::vector<Relation> source_relations(Supports::Database::ConnectionImpl& sourc
     std::string list;
     for (const std::string& schema : schemas)
         list += (list.empty() ? "" : ", ") + Supports::Database::sql_literal(schema);
-    const std::string text = Dizezida::Rezizida::scalar(
-        source,
-        "SELECT pg_catalog.string_agg(n.nspname || E'\\x01' || c.relname || E'\\x01' || "
-        "c.relkind::text, E'\\x02' ORDER BY n.nspname, c.relname) FROM pg_catalog.pg_class c "
-        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname IN (" +
-            list + ") AND c.relkind IN ('r', 'p', 'v', 'm')",
-        "transfer");
     std::vector<Relation> relations;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\x02', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string record = text.substr(start, end - start);
-        const std::size_t a = record.find('\x01'), b = record.rfind('\x01');
-        if (a != std::string::npos && b != a)
-            relations.push_back({record.substr(0, a), record.substr(a + 1, b - a - 1),
-                                 record.substr(b + 1) == "r" || record.substr(b + 1) == "p"});
-        start = end + 1;
-    }
+    for (const auto& row : rows_of(source,
+                                   "SELECT n.nspname::text, c.relname::text, c.relkind IN ('r', 'p') "
+                                   "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n "
+                                   "ON n.oid = c.relnamespace WHERE n.nspname IN (" +
+                                       list + ") AND c.relkind IN ('r', 'p', 'v', 'm') "
+                                              "ORDER BY 1, 2"))
+        relations.push_back({row[0], row[1], row[2] == "t" || row[2] == "true"});
     return relations;
 }
 
-/// The column names of a source table given as "schema.table" (none when
-/// there is no such table).
+/// The column names of a source table (none when there is no such table).
 std::set<std::string> source_columns(Supports::Database::ConnectionImpl& source,
-                                     const std::string& key) {
-    const std::size_t point = key.find('.');
-    const std::string text = Dizezida::Rezizida::scalar(
-        source,
-        "SELECT pg_catalog.string_agg(a.attname, E'\\x01') FROM pg_catalog.pg_attribute a "
-        "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid JOIN pg_catalog.pg_namespace n ON "
-        "n.oid = c.relnamespace WHERE n.nspname = " +
-            Supports::Database::sql_literal(key.substr(0, point)) + " AND c.relname = " +
-            Supports::Database::sql_literal(key.substr(point + 1)) +
-            " AND a.attnum > 0 AND NOT a.attisdropped",
-        "transfer");
+                                     const TableName& table) {
     std::set<std::string> columns;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\x01', start), text.size());
-        columns.insert(text.substr(start, end - start));
-        start = end + 1;
-    }
+    for (const auto& row : rows_of(
+             source, "SELECT a.attname::text FROM pg_catalog.pg_attribute a "
+                     "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid JOIN pg_catalog.pg_namespace "
+                     "n ON n.oid = c.relnamespace WHERE n.nspname = " +
+                         Supports::Database::sql_literal(table.first) + " AND c.relname = " +
+                         Supports::Database::sql_literal(table.second) +
+                         " AND a.attnum > 0 AND NOT a.attisdropped"))
+        columns.insert(row[0]);
     return columns;
 }
 
@@ -140,8 +143,7 @@ Transfer::Options job_options(const TransferOptions& options,
     const std::string k_schema = to_string(DbObject::SCHEMA);
     const std::string k_table = to_string(DbObject::TABLE);
     Transfer::Options map;
-    map["OPTION|SOURCE|DATABASE"] =
-        Dizezida::Rezizida::scalar(source, "SELECT pg_catalog.current_database()", "transfer");
+    map["OPTION|SOURCE|DATABASE"] = rows_of(source, "SELECT pg_catalog.current_database()")[0][0];
     map["OPTION|RESULT|CONTINUE"] = options.continue_on_error ? "true" : "false";
     map["OPTION|RESULT|DROP_OBJECT"] = options.drop ? "true" : "false";
 
@@ -155,24 +157,16 @@ Transfer::Options job_options(const TransferOptions& options,
     std::set<std::string> schemas_with_tables;
     for (const std::string& item : options.tables) {
         const auto [name, target] = cut(item, '=');
-        const auto parts = names(name, 2, "--table");
-        if (parts.size() != 2)
-            throw BadArgument{"--table: \"" + item + "\" names no schema (write SCHEMA.TABLE)"};
-        table_names[parts[0] + "." + parts[1]] = target ? names(*target, 1, "--table")[0] : parts[1];
-        schemas_with_tables.insert(parts[0]);
-        schema_names.try_emplace(parts[0], parts[0]);
+        const TableName table = table_name(name, "--table");
+        table_names[key_of(table)] = target ? names(*target, 1, "--table")[0] : table.second;
+        schemas_with_tables.insert(table.first);
+        schema_names.try_emplace(table.first, table.first);
     }
-    const std::string every = Dizezida::Rezizida::scalar(
-        source,
-        "SELECT pg_catalog.string_agg(nspname, E'\\x01' ORDER BY nspname) FROM "
-        "pg_catalog.pg_namespace WHERE nspname !~ '^pg_' AND nspname <> 'information_schema'",
-        "transfer");
     std::set<std::string> source_schemas;
-    for (std::size_t start = 0; start < every.size();) {
-        const std::size_t end = std::min(every.find('\x01', start), every.size());
-        source_schemas.insert(every.substr(start, end - start));
-        start = end + 1;
-    }
+    for (const auto& row : rows_of(source, "SELECT nspname::text FROM pg_catalog.pg_namespace "
+                                           "WHERE nspname !~ '^pg_' AND nspname <> "
+                                           "'information_schema'"))
+        source_schemas.insert(row[0]);
     for (const auto& [schema, target] : schema_names)
         if (!source_schemas.count(schema))
             throw BadArgument{"the source has no schema " + schema};
@@ -184,8 +178,9 @@ Transfer::Options job_options(const TransferOptions& options,
         const auto [name, map_text] = cut(item, ':');
         if (!map_text || map_text->empty())
             throw BadArgument{"--columns takes SCHEMA.TABLE:SRC=DST,..., not \"" + item + "\""};
-        const std::string key = table_key(name, "--columns");
-        const std::set<std::string> columns = source_columns(source, key);
+        const TableName table = table_name(name, "--columns");
+        const std::string key = key_of(table);
+        const std::set<std::string> columns = source_columns(source, table);
         std::string list;
         for (std::size_t start = 0; start <= map_text->size();) {
             const std::size_t end = std::min(map_text->find(',', start), map_text->size());
@@ -204,7 +199,7 @@ Transfer::Options job_options(const TransferOptions& options,
         const auto [name, condition] = cut(item, ':');
         if (!condition || condition->empty())
             throw BadArgument{"--where takes SCHEMA.TABLE:CONDITION, not \"" + item + "\""};
-        std::string& text = records[table_key(name, "--where")];
+        std::string& text = records[key_of(table_name(name, "--where"))];
         text += (text.empty() ? "" : ";") + *condition;
     }
 
@@ -215,7 +210,7 @@ Transfer::Options job_options(const TransferOptions& options,
         map[Transfer::option_key(k_schema, schema, "NAME")] = target;
     }
     for (const Relation& relation : source_relations(source, schemas)) {
-        const std::string key = relation.schema + "." + relation.name;
+        const std::string key = key_of({relation.schema, relation.name});
         if (schemas_with_tables.count(relation.schema) && !table_names.count(key))
             continue; // only the named tables of this schema
         const auto renamed = table_names.find(key);
@@ -299,27 +294,23 @@ bool run_job(Transfer& job) {
 }
 
 int run_transfer(const TransferOptions& options) {
-    auto source = Dizezida::Rezizida::open_session(options.source);
-    if (!source)
+    const auto sessions = Dizezida::Rezizida::open_sessions(options.source, options.target);
+    if (!sessions)
         return 1;
-    auto target = Dizezida::Rezizida::open_session(options.target);
-    if (!target) {
-        (*source)->close();
-        return 1;
-    }
     int status = 0;
     try {
-        Transfer job(job_options(options, **source));
-        job.set_server_source(*source);
-        job.set_server_target(*target);
+        Transfer job(job_options(options, *sessions->source));
+        job.set_server_source(sessions->source);
+        job.set_server_target(sessions->target);
         job.set_progress(Contracts::ThreadProgress::create());
         status = run_job(job) ? 0 : 1;
     } catch (const BadArgument& bad) {
         std::cerr << "transfer: " << bad.message << '\n';
         status = Dizezida::Rezizida::k_usage_error;
+    } catch (const QueryFailed& failed) {
+        std::cerr << "transfer: " << failed.message << '\n';
+        status = 1;
     }
-    (*source)->close();
-    (*target)->close();
     return status;
 }
 

@@ -2,11 +2,9 @@
 // rows in schema src, the target rows in schema dst, a session for each.
 #include "Transform/UserdataSynchronizer.hpp"
 
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
 #include "provider/Contracts/DataSetModel.hpp"
 #include "tests/support/AwkwardValues.hpp"
-#include "tests/support/ProviderTesting.hpp"
-#include "tests/support/TestServer.hpp"
+#include "tests/Transform/TransformTesting.hpp"
 #include "tests/ui/CommandRun.hpp"
 
 #include <gtest/gtest.h>
@@ -80,12 +78,7 @@ protected:
     std::string run(const std::string& sql) { return run_sql_on(m_database.conninfo(), sql); }
 
     std::shared_ptr<Dovodarud::Supports::Database::PostgreSQLConnection> open() {
-        auto server = server_from_conninfo(m_database.conninfo());
-        server->set_uuid(unique_name("datasync"));
-        auto connection = Dovodarud::Supports::Database::PostgreSQLConnection::create();
-        const auto opened = connection->open(server, nullptr);
-        EXPECT_TRUE(opened.has_value()) << (opened ? "" : opened.error().message);
-        return connection;
+        return open_postgresql(m_database.conninfo(), "datasync");
     }
 
     std::unique_ptr<UserdataSynchronizer> job(std::vector<std::string> tables, bool go_on = false) {

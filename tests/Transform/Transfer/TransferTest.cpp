@@ -3,10 +3,8 @@
 // every check compares both sides in one query.
 #include "Transform/Transfer.hpp"
 
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
 #include "tests/support/AwkwardValues.hpp"
-#include "tests/support/ProviderTesting.hpp"
-#include "tests/support/TestServer.hpp"
+#include "tests/Transform/TransformTesting.hpp"
 
 #include <gtest/gtest.h>
 
@@ -56,12 +54,7 @@ protected:
     std::string run(const std::string& sql) { return run_sql_on(m_database.conninfo(), sql); }
 
     std::shared_ptr<Dovodarud::Supports::Database::PostgreSQLConnection> open() {
-        auto server = server_from_conninfo(m_database.conninfo());
-        server->set_uuid(unique_name("transfer"));
-        auto connection = Dovodarud::Supports::Database::PostgreSQLConnection::create();
-        const auto opened = connection->open(server, nullptr);
-        EXPECT_TRUE(opened.has_value()) << (opened ? "" : opened.error().message);
-        return connection;
+        return open_postgresql(m_database.conninfo(), "transfer");
     }
 
     /// Options that take schema src to dst with the tables and views named

@@ -3,6 +3,8 @@
 // one table and handed out to the tables by name.
 #include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
 
+#include "Helpers/StringHelper.hpp"
+
 #include "Contracts/Database/ITypeCatalog.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/PostgreSQL/CatalogRows.hpp"
@@ -40,14 +42,6 @@ std::string deferral(const CatalogRows& rows, std::size_t row, std::string_view 
     if (!rows.flag(row, deferrable))
         return {};
     return rows.flag(row, deferred) ? "INITIALLY DEFERRED" : "INITIALLY IMMEDIATE";
-}
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(first, last - first + 1));
 }
 
 /// The end of the parenthesised text opening at `open` (the index of the
@@ -465,8 +459,8 @@ Core::Result<void> PostgreSQLAdapterV11x::read_excludes(const Scope& scope,
                     open == std::string::npos ? open : closing_parenthesis(definition, open);
                 if (close != std::string::npos) {
                     exclude->set_index_method(
-                        trimmed(definition.substr(using_at + 6, open - using_at - 6)));
-                    exclude->set_elements(trimmed(definition.substr(open + 1, close - open - 1)));
+                        Helpers::StringHelper::trim_blanks(definition.substr(using_at + 6, open - using_at - 6)));
+                    exclude->set_elements(Helpers::StringHelper::trim_blanks(definition.substr(open + 1, close - open - 1)));
                     const std::string rest = definition.substr(close + 1);
                     exclude->set_include(parenthesised_after(rest, "INCLUDE "));
                     exclude->set_where(parenthesised_after(rest, "WHERE "));
@@ -506,12 +500,12 @@ Core::Result<void> PostgreSQLAdapterV11x::read_rules(const Scope& scope, const T
             const std::size_t body =
                 definition.find(" DO ", where == std::string::npos ? 0 : where);
             if (where != std::string::npos && body != std::string::npos)
-                rule->set_where(trimmed(definition.substr(where + 7, body - where - 7)));
+                rule->set_where(Helpers::StringHelper::trim_blanks(definition.substr(where + 7, body - where - 7)));
             if (body != std::string::npos) {
-                std::string commands = trimmed(definition.substr(body + 4));
+                std::string commands = Helpers::StringHelper::trim_blanks(definition.substr(body + 4));
                 for (std::string_view word : {"INSTEAD ", "ALSO "})
                     if (commands.starts_with(word))
-                        commands = trimmed(commands.substr(word.size()));
+                        commands = Helpers::StringHelper::trim_blanks(commands.substr(word.size()));
                 if (!commands.empty() && commands.back() == ';')
                     commands.pop_back();
                 rule->set_commands(commands);
