@@ -4,7 +4,6 @@
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/SqlText.hpp"
 
-#include <glib.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -120,22 +119,6 @@ std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::Connecti
         progress.add(*schema);
     }
     return database;
-}
-
-bool write_output(const std::string& text, const std::string& file, const std::string& command) {
-    if (file.empty()) {
-        std::cout << text;
-        std::cout.flush();
-        return static_cast<bool>(std::cout);
-    }
-    // Written to a temporary file beside the target, then renamed over it.
-    GError* error = nullptr;
-    if (!g_file_set_contents(file.c_str(), text.data(), static_cast<gssize>(text.size()), &error)) {
-        std::cerr << command << ": " << error->message << '\n';
-        g_error_free(error);
-        return false;
-    }
-    return true;
 }
 
 } // namespace Dizezida::Rezizida

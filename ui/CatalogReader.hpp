@@ -32,7 +32,4 @@ read_catalog(Dovodarud::Supports::Database::ConnectionImpl& connection,
 std::string scalar(Dovodarud::Supports::Database::ConnectionImpl& connection,
                    const std::string& sql, const std::string& command);
 
-/// Writes text to stdout, or to a file whole or not at all; false after printing why.
-bool write_output(const std::string& text, const std::string& file, const std::string& command);
-
 } // namespace Dizezida::Rezizida

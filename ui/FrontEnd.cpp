@@ -1,8 +1,11 @@
 #include "ui/FrontEnd.hpp"
 
+#include "ui/Interruption.hpp"
+
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <set>
 
 #ifndef DIZEZIDA_VERSION
 #define DIZEZIDA_VERSION "0.0.0"
@@ -15,6 +18,11 @@ std::vector<CommandSetup>& commands() {
     static std::vector<CommandSetup> list;
     return list;
 }
+
+/// The commands that may run long: Ctrl-C and SIGTERM interrupt them
+/// cleanly; the others end at once, as by default.
+const std::set<std::string, std::less<>> k_interruptible = {
+    "browse", "catalog", "ddl", "diff", "dictionary", "export", "import", "query", "sync", "transfer"};
 
 } // namespace
 
@@ -44,7 +52,22 @@ int run_front_end(const std::vector<std::string>& arguments, const std::string& 
         std::cout << app.help();
         return 0;
     }
-    return context.run();
+    const std::string command = app.get_subcommands().empty() ? std::string()
+                                                               : app.get_subcommands()[0]->get_name();
+    if (!k_interruptible.contains(command))
+        return context.run();
+    catch_interruptions();
+    const int status = context.run();
+    const int interrupted = interrupted_status();
+    if (interrupted == 0 || status == interrupted)
+        return status;
+    // The command did not say what the interruption left; say it stopped.
+    // Those that write their output whole write nothing once interrupted.
+    const bool whole = command == "catalog" || command == "ddl" || command == "diff" ||
+                       command == "dictionary";
+    return report_interruption(command, status == 0 ? "the job had completed before it stopped"
+                                        : whole     ? "nothing was written"
+                                                    : "the job stopped before it completed");
 }
 
 } // namespace Dizezida::Rezizida

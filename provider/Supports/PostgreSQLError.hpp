@@ -29,6 +29,7 @@ inline constexpr const char* connection_failure = "08006";
 inline constexpr const char* feature_not_supported = "0A000";
 inline constexpr const char* transaction_rollback = "40000";
 inline constexpr const char* object_in_use = "55006";
+inline constexpr const char* query_canceled = "57014";
 } // namespace State
 
 /// An error with a state and a message (the state is appended to it).

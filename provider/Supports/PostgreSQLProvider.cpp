@@ -136,7 +136,7 @@ Core::Result<void> PostgreSQLProvider::open(const Contracts::ServerPtr& server,
         return Core::fail(std::move(error));
     }
     PQsetNoticeProcessor(connection, ignore_notice, nullptr);
-    m_session->connection = connection;
+    m_session->attach(connection);
     if (auto setup = run_text(connection, k_session_setup, false, [](const PGresult*) {}); !setup) {
         m_session->finish();
         return setup;
@@ -159,6 +159,9 @@ Core::Result<void> PostgreSQLProvider::run_command(const char* command,
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
+    auto running = m_session->mark_statement(command);
+    if (!running)
+        return Core::fail(std::move(running).error());
     std::string status;
     DIZEZIDA_TRY(run_text(m_session->connection, command, false, [&](const PGresult* result) {
         status = PQcmdStatus(const_cast<PGresult*>(result));
@@ -187,6 +190,9 @@ PostgreSQLProvider::execute_statements(std::string_view sql, std::int32_t /*in_t
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
+    auto running = m_session->mark_statement(sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
     std::vector<Core::ObjectPtr> results;
     DIZEZIDA_TRY(run_text(m_session->connection, sql, false, [&](const PGresult* result) {
         switch (PQresultStatus(result)) {
@@ -211,6 +217,9 @@ Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
+    auto running = m_session->mark_statement(sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
     TablePtr last;
     TablePtr current;
     std::string status; // of the statement `last` came from, else of the last one
@@ -258,6 +267,9 @@ Core::Result<Contracts::ValuePtr> PostgreSQLProvider::execute_scalar(std::string
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
+    auto running = m_session->mark_statement(sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
     Contracts::ValuePtr value;
     DIZEZIDA_TRY(run_text(m_session->connection, sql, true, [&](const PGresult* result) {
         if (value || PQntuples(result) < 1 || PQnfields(result) < 1)
@@ -278,6 +290,9 @@ Core::Result<std::int64_t> PostgreSQLProvider::execute_affect(std::string_view s
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
+    auto running = m_session->mark_statement(sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
     std::int64_t count = 0;
     DIZEZIDA_TRY(run_text(m_session->connection, sql, true, [&](const PGresult* result) {
         const ExecStatusType status = PQresultStatus(result);
@@ -291,7 +306,10 @@ Core::Result<Contracts::ReaderPtr> PostgreSQLProvider::execute_reader(std::strin
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
-    auto reader = PostgreSQLReader::start(m_session, *lock, sql);
+    auto running = m_session->mark_statement(sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
+    auto reader = PostgreSQLReader::start(m_session, *lock, sql, std::move(*running));
     if (!reader)
         return Core::fail(std::move(reader).error());
     return Contracts::ReaderPtr(std::move(*reader));
@@ -302,6 +320,9 @@ Core::Result<std::int64_t> PostgreSQLProvider::copy_in(std::string_view copy_sql
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
+    auto running = m_session->mark_statement(copy_sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
     PGconn* connection = m_session->connection;
     if (auto error = start_copy(connection, copy_sql, PGRES_COPY_IN, "not a COPY FROM STDIN command"))
         return Core::fail(std::move(*error));
@@ -332,6 +353,9 @@ Core::Result<std::int64_t> PostgreSQLProvider::copy_out(std::string_view copy_sq
     auto lock = m_session->acquire();
     if (!lock)
         return Core::fail(std::move(lock).error());
+    auto running = m_session->mark_statement(copy_sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
     PGconn* connection = m_session->connection;
     if (auto error = start_copy(connection, copy_sql, PGRES_COPY_OUT, "not a COPY TO STDOUT command"))
         return Core::fail(std::move(*error));

@@ -12,7 +12,8 @@ PostgreSQLReader::~PostgreSQLReader() {
 
 Core::Result<std::shared_ptr<PostgreSQLReader>>
 PostgreSQLReader::start(std::shared_ptr<PostgreSQLSession> session,
-                        std::unique_lock<std::mutex>& lock, std::string_view sql) {
+                        std::unique_lock<std::mutex>& lock, std::string_view sql,
+                        StatementMark running) {
     PGconn* connection = session->connection;
     const std::string text(sql);
     if (!PQsendQuery(connection, text.c_str()))
@@ -32,6 +33,7 @@ PostgreSQLReader::start(std::shared_ptr<PostgreSQLSession> session,
             reader->set_columns(raw);
             reader->m_first = std::move(result);
             reader->m_session = std::move(session);
+            reader->m_running = std::move(running);
             reader->m_session->lend(lock);
             return reader;
         }
@@ -83,6 +85,7 @@ Core::Result<bool> PostgreSQLReader::read() {
 
 std::optional<Core::Error> PostgreSQLReader::finish() {
     std::optional<Core::Error> error = drain_results(m_session->connection);
+    m_running.end();
     m_session->give_back();
     m_session.reset();
     return error;

@@ -25,7 +25,7 @@ public:
     /// is lent to the reader when rows follow.
     [[nodiscard]] static Core::Result<std::shared_ptr<PostgreSQLReader>>
     start(std::shared_ptr<PostgreSQLSession> session, std::unique_lock<std::mutex>& lock,
-          std::string_view sql);
+          std::string_view sql, StatementMark running);
 
     const std::vector<Contracts::ColumnPtr>& get_columns() const override { return m_columns; }
     [[nodiscard]] Core::Result<bool> read() override;
@@ -44,6 +44,7 @@ private:
     bool in_row(std::size_t column) const { return m_current && column < m_codecs.size(); }
 
     std::shared_ptr<PostgreSQLSession> m_session; ///< set while the session is lent
+    StatementMark m_running;                      ///< while the session is lent
     std::vector<Contracts::ColumnPtr> m_columns;
     std::vector<Contracts::ColumnCodec> m_codecs;
     ResultPtr m_first;   ///< the first row, read by start

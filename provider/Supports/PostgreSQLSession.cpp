@@ -1,6 +1,62 @@
 #include "provider/Supports/PostgreSQLSession.hpp"
 
+#include "core/Interruption.hpp"
+
+#include <cctype>
+
 namespace Dizezida::Zozuvoru::Supports {
+
+namespace {
+
+/// Whether a command text is a ROLLBACK (or ABORT), which an interruption lets through.
+bool is_rollback(std::string_view sql) {
+    std::size_t start = 0;
+    while (start < sql.size() && std::isspace(static_cast<unsigned char>(sql[start])))
+        ++start;
+    const auto starts_with = [&](std::string_view word) {
+        if (sql.size() - start < word.size())
+            return false;
+        for (std::size_t i = 0; i < word.size(); ++i)
+            if (std::toupper(static_cast<unsigned char>(sql[start + i])) != word[i])
+                return false;
+        const std::size_t after = start + word.size();
+        return after == sql.size() || !std::isalnum(static_cast<unsigned char>(sql[after]));
+    };
+    return starts_with("ROLLBACK") || starts_with("ABORT");
+}
+
+} // namespace
+
+SessionCancel::SessionCancel(PGconn* connection) : m_cancel(PQgetCancel(connection)) {
+    if (m_cancel)
+        m_registration = Core::Interruption::add_canceller([this] { cancel_running(); });
+}
+
+SessionCancel::~SessionCancel() {
+    if (m_registration != 0)
+        Core::Interruption::remove_canceller(m_registration);
+    if (m_cancel)
+        PQfreeCancel(m_cancel);
+}
+
+void SessionCancel::cancel_running() const {
+    if (running.load() == 0)
+        return;
+    char reason[256];
+    (void)PQcancel(m_cancel, reason, sizeof reason);
+}
+
+Core::Result<StatementMark> PostgreSQLSession::mark_statement(std::string_view sql) {
+    if (is_rollback(sql) || !cancel)
+        return StatementMark();
+    // Marked before the flag is read: either the statement sees the
+    // interruption, or the interruption sees the statement running.
+    cancel->running.fetch_add(1);
+    StatementMark mark(cancel);
+    if (Core::Interruption::requested())
+        return Core::fail(make_error(State::query_canceled, "canceling statement due to user request"));
+    return mark;
+}
 
 Core::Result<std::unique_lock<std::mutex>> PostgreSQLSession::acquire(bool need_open) {
     std::unique_lock lock(mutex);

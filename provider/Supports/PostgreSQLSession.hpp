@@ -5,6 +5,12 @@
 // and uses the connection without the mutex until it gives it back, so that
 // a reader may be read on another thread than the one that opened it. Lock
 // order: only this one mutex.
+//
+// Interruption: an open connection registers a canceller with the process's
+// interruption (core/Interruption.hpp). Each statement is marked as running
+// for its whole run (`mark_statement`); the canceller sends a cancel request
+// for a running statement only, and once an interruption was requested no
+// statement starts but a rollback.
 #pragma once
 
 #include "core/Error.hpp"
@@ -12,7 +18,9 @@
 
 #include <libpq-fe.h>
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -27,6 +35,47 @@ struct ResultDeleter {
 };
 using ResultPtr = std::unique_ptr<PGresult, ResultDeleter>;
 
+/// The cancel request of one connection, offered to the process's
+/// interruption while it lives. Thread-safe.
+class SessionCancel {
+public:
+    explicit SessionCancel(PGconn* connection);
+    SessionCancel(const SessionCancel&) = delete;
+    SessionCancel& operator=(const SessionCancel&) = delete;
+    ~SessionCancel();
+
+    /// How many statements run (0 or 1; a reader counts while it is open).
+    std::atomic<int> running{0};
+
+private:
+    void cancel_running() const;
+
+    PGcancel* m_cancel = nullptr;
+    std::uint64_t m_registration = 0;
+};
+
+/// A statement marked as running; unmarks it when it goes. Move-only.
+class StatementMark {
+public:
+    StatementMark() = default;
+    explicit StatementMark(std::shared_ptr<SessionCancel> cancel) : m_cancel(std::move(cancel)) {}
+    StatementMark(StatementMark&& other) noexcept = default;
+    StatementMark& operator=(StatementMark&& other) noexcept {
+        end();
+        m_cancel = std::move(other.m_cancel);
+        return *this;
+    }
+    ~StatementMark() { end(); }
+    void end() {
+        if (m_cancel)
+            m_cancel->running.fetch_sub(1);
+        m_cancel.reset();
+    }
+
+private:
+    std::shared_ptr<SessionCancel> m_cancel;
+};
+
 struct PostgreSQLSession {
     PostgreSQLSession() = default;
     PostgreSQLSession(const PostgreSQLSession&) = delete;
@@ -35,10 +84,20 @@ struct PostgreSQLSession {
 
     /// Ends the libpq connection, if any (mutex held).
     void finish() {
+        cancel.reset();
         if (connection)
             PQfinish(connection);
         connection = nullptr;
     }
+    /// Takes a new connection (mutex held) and offers its cancel request.
+    void attach(PGconn* opened) {
+        connection = opened;
+        cancel = std::make_shared<SessionCancel>(opened);
+    }
+
+    /// Marks `sql` as running until the mark goes (mutex held). Fails with
+    /// 57014 once an interruption was requested, unless `sql` is a rollback.
+    [[nodiscard]] Core::Result<StatementMark> mark_statement(std::string_view sql);
 
     /// Takes the session for one operation: waits while a reader of another
     /// thread has it; fails while a reader of this thread has it, and (with
@@ -52,6 +111,7 @@ struct PostgreSQLSession {
     std::mutex mutex;
     std::condition_variable returned;
     PGconn* connection = nullptr;
+    std::shared_ptr<SessionCancel> cancel; ///< while `connection` is open
     bool reader_active = false;
     std::thread::id reader_thread;
 };

@@ -2,6 +2,8 @@
 
 #include "Helpers/StringHelper.hpp"
 
+#include "core/Interruption.hpp"
+
 #include "Foundation/LoggingService.hpp"
 
 #include <fmt/format.h>
@@ -68,11 +70,17 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
             continue;
         }
         record_step(false, done.error().message);
-        if (go_on) {
+        if (go_on && !Core::Interruption::requested()) {
             (void)run(fmt::format("ROLLBACK TO SAVEPOINT {}", k_savepoint));
             continue;
         }
         (void)m_target->rollback();
+        return false;
+    }
+    // An interruption that came after the last statement still undoes them all.
+    if (Core::Interruption::requested()) {
+        (void)m_target->rollback();
+        record_step(false, "interrupted: rolled back");
         return false;
     }
     if (auto committed = m_target->commit(); !committed) {

@@ -8,6 +8,8 @@
 #include "Supports/Database/SqlText.hpp"
 #include "Transform/TransferLog.hpp"
 
+#include "core/Interruption.hpp"
+
 #include <fmt/format.h>
 
 namespace Dizezida::Dovodarud::Transform {
@@ -30,6 +32,19 @@ std::uint64_t Transfer::rows_copied() const {
     for (const auto& table : m_tables)
         rows += table.copied;
     return rows;
+}
+
+TransferPhase Transfer::phase() const {
+    std::lock_guard lock(m_lock);
+    return m_phase;
+}
+
+bool Transfer::enter(TransferPhase phase) {
+    if (Core::Interruption::requested())
+        return false;
+    std::lock_guard lock(m_lock);
+    m_phase = phase;
+    return true;
 }
 
 std::string Transfer::object_option(std::string_view kind, const std::string& schema,
@@ -64,6 +79,8 @@ Core::Result<std::shared_ptr<MetaDatabase>> Transfer::load_meta_data() {
 
 bool Transfer::run_script(const std::string& script, std::string_view what, bool go_on) {
     for (const auto& statement : Supports::Database::split_statements(script)) {
+        if (Core::Interruption::requested())
+            return false;
         TRANSFER_LOG("transfer_structure: %s", statement.text.c_str());
         auto done = m_target->execute_no_query(statement.text);
         if (done) {
@@ -85,6 +102,10 @@ void Transfer::handle() {
     }
     m_view_renames.clear();
     m_schema_names.clear();
+    {
+        std::lock_guard lock(m_lock);
+        m_phase = TransferPhase::reading;
+    }
     const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
     TRANSFER_LOG("Process continue: %s", go_on ? "true" : "false");
     const auto broken = [this](const std::string& why) {
@@ -115,6 +136,8 @@ void Transfer::handle() {
         record_step(false, "the target has no PostgreSQL builder");
         return broken("no builder");
     }
+    if (!enter(TransferPhase::structure))
+        return broken("interrupted");
     if (option("OPTION|RESULT|DROP_OBJECT") == "true")
         for (const auto& schema : database.get_schemas())
             if (!run_script("DROP SCHEMA IF EXISTS " + sql_name(schema->get_name()) + " CASCADE;",
@@ -128,14 +151,21 @@ void Transfer::handle() {
     }
     TRANSFER_LOG("Call transfer_structure...[done]");
 
-    if (!copy_rows(go_on))
+    if (!enter(TransferPhase::rows) || !copy_rows(go_on))
         return broken("a table failed");
 
+    if (!enter(TransferPhase::after_rows))
+        return broken("interrupted");
     for (const auto& schema : database.get_schemas())
         if (!run_script(builder->schema_after_rows(schema, true), "create index and key", go_on))
             return broken("a statement after the rows failed");
-    if (!set_sequences(database, go_on) || !rename_objects(go_on))
+    if (!enter(TransferPhase::sequences) || !set_sequences(database, go_on) ||
+        !enter(TransferPhase::renames) || !rename_objects(go_on))
         return broken("a statement after the rows failed");
+    {
+        std::lock_guard lock(m_lock);
+        m_phase = TransferPhase::finished;
+    }
     TRANSFER_LOG("Handle finished.");
     finish_run();
 }
@@ -204,6 +234,8 @@ bool Transfer::set_sequences(const MetaDatabase& database, bool go_on) {
                 {serial_sequence(table.source_schema, table.source_table, source_column),
                  serial_sequence(table.target_schema, table.copy_table, copy_column), true});
     for (const auto& sequence : sequences) {
+        if (Core::Interruption::requested())
+            return false;
         auto done = copy_sequence(sequence.source, sequence.target, sequence.looked_up);
         if (done) {
             TRANSFER_LOG("Sequence: %s", done->c_str());

@@ -25,9 +25,13 @@
 // every structure statement and every row is a step; failures queue their
 // messages. The record's `state` ends at 1 on every path.
 //
+// Interruption (core/Interruption.hpp): the run stops at the next statement,
+// page or table and records no failure for what it did not start; `phase`
+// and `table_results` tell what is complete.
+//
 // Threads: `handle` runs on one worker thread and is the only user of both
-// connections; `table_results` and the progress record may be read from any
-// thread (both under `progress_lock()`).
+// connections; `table_results`, `phase` and the progress record may be read
+// from any thread (all under `progress_lock()`).
 #pragma once
 
 #include "Transform/Job.hpp"
@@ -66,6 +70,9 @@ struct TransferTable {
     std::string message;      ///< why the table failed, when it did
 };
 
+/// Where a run is: each step starts when the one before it ended.
+enum class TransferPhase { reading, structure, rows, after_rows, sequences, renames, finished };
+
 class Transfer : public Job<ITransform> {
 public:
     explicit Transfer(Options options);
@@ -78,6 +85,8 @@ public:
     std::vector<TransferTable> table_results() const;
     /// Rows written so far in the current run.
     std::uint64_t rows_copied() const;
+    /// The step the current (or last) run is at, or ended in.
+    TransferPhase phase() const;
 
     /// Rows per page when BATCH is missing, not a number or below 1.
     static constexpr std::size_t k_default_batch = 1000;
@@ -126,7 +135,11 @@ private:
     bool has_object_option(std::string_view kind, const std::string& schema,
                            const std::string& name, std::string_view field) const;
 
+    /// Enters a step; false when the run was interrupted, and must stop.
+    bool enter(TransferPhase phase);
+
     std::vector<TransferTable> m_tables; ///< guarded by m_lock
+    TransferPhase m_phase = TransferPhase::reading; ///< guarded by m_lock
     /// Views renamed on the target at the end: (target schema, source name, final name, materialized).
     struct ViewRename {
         std::string schema, from, to;

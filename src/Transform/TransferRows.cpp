@@ -8,6 +8,8 @@
 #include "Transform/TransferLog.hpp"
 #include "provider/Contracts/IProvider.hpp"
 
+#include "core/Interruption.hpp"
+
 #include <fmt/format.h>
 
 namespace Dizezida::Dovodarud::Transform {
@@ -76,10 +78,10 @@ bool Transfer::copy_rows(bool go_on) {
         return m_tables.size();
     }();
     for (std::size_t i = 0; going && i < count; ++i)
-        going = copy_table(i, go_on) || go_on;
+        going = (copy_table(i, go_on) || go_on) && !Core::Interruption::requested();
     (void)m_source->execute_no_query("COMMIT", 0);
     (void)m_target->execute_no_query("SET session_replication_role = DEFAULT", 0);
-    if (!flush_target()) {
+    if (!Core::Interruption::requested() && !flush_target()) {
         record_step(false, "transfer data......the target did not confirm its writes");
         going = false;
     }
@@ -213,11 +215,12 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         return Page::written;
     }
     if (!row_error(written.error())) {
-        {
+        // An interrupted page was not rejected: its rows are only not copied.
+        if (!Core::Interruption::requested()) {
             std::lock_guard lock(m_lock);
             m_tables[index].failed += rows;
         }
-        record_steps(0, rows, {});
+        record_steps(0, Core::Interruption::requested() ? 0 : rows, {});
         broken = written.error().message;
         return Page::broken;
     }

@@ -3,6 +3,7 @@
 // schemas, or one table) deeply into the meta model and writes its JSON
 // form to stdout or FILE (written whole or not at all).
 #include "ui/FrontEnd.hpp"
+#include "ui/OutputFile.hpp"
 #include "ui/CatalogReader.hpp"
 #include "ui/Session.hpp"
 
@@ -48,7 +49,8 @@ void add_catalog_command(CLI::App& app, Dizezida::Rezizida::CommandContext& cont
                         Dizezida::Rezizida::k_server_help);
     command->add_option("--schema", options->schemas, "Only this schema (repeatable)");
     command->add_option("--table", options->table, "Only this table, as SCHEMA.TABLE");
-    command->add_option("-o,--output", options->output, "Write to FILE instead of stdout");
+    command->add_option("-o,--output", options->output, "Write to FILE instead of stdout")
+        ->check(Dizezida::Rezizida::output_path());
     command->add_flag("--pretty", options->pretty, "Indent the JSON");
     command->add_flag("--system", options->system,
                       "Also read pg_catalog and information_schema (left out by default)");

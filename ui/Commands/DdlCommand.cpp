@@ -5,6 +5,7 @@
 // `psql -v ON_ERROR_STOP=1 -f FILE` to an empty database.
 #include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
+#include "ui/OutputFile.hpp"
 #include "ui/Session.hpp"
 
 #include "Contracts/Database/IBuildable.hpp"
@@ -62,7 +63,8 @@ void add_ddl_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context)
     command->add_option("--table", options->table, "Only this table, as SCHEMA.TABLE");
     command->add_flag("--with-database", options->with_database,
                       "Begin with CREATE DATABASE (and connect to it)");
-    command->add_option("-o,--output", options->output, "Write to FILE instead of stdout");
+    command->add_option("-o,--output", options->output, "Write to FILE instead of stdout")
+        ->check(Dizezida::Rezizida::output_path());
     command->callback([&context, options] {
         context.run = [options] { return run_ddl(*options); };
     });

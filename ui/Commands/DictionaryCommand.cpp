@@ -6,6 +6,7 @@
 // file. The title defaults to the database name.
 #include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
+#include "ui/OutputFile.hpp"
 #include "ui/Session.hpp"
 
 #include "Model/MetaModel.hpp"
@@ -89,7 +90,8 @@ void add_dictionary_command(CLI::App& app, Dizezida::Rezizida::CommandContext& c
         command->add_option("--footer-text", options->cfg.footer_text, "Footer link text (HTML)");
     command->add_option("--footer-url", options->cfg.footer_url, "Footer link target")
         ->needs(footer);
-    command->add_option("-o,--output", options->output, "The document file")->required();
+    command->add_option("-o,--output", options->output, "The document file")
+        ->check(Dizezida::Rezizida::output_path())->required();
     command->callback([&context, command, options] {
         options->titled = command->count("--title") > 0;
         context.run = [options] { return run_dictionary(*options); };

@@ -6,6 +6,7 @@
 // are left as the target has them.
 #include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
+#include "ui/OutputFile.hpp"
 #include "ui/Session.hpp"
 
 #include "Model/MetaModel.hpp"
@@ -140,7 +141,8 @@ void add_diff_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context
                         "Compare this schema of the source ...");
     command->add_option("--target-schema", options->target_schema,
                         "... with this schema of the target");
-    command->add_option("-o,--output", options->output, "Write the script to FILE instead of stdout");
+    command->add_option("-o,--output", options->output, "Write the script to FILE instead of stdout")
+        ->check(Dizezida::Rezizida::output_path());
     command->add_flag("--exit-code", options->exit_code,
                       "Exit with 3 when there are differences (0 otherwise)");
     command->callback([&context, options] {

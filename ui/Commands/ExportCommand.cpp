@@ -5,6 +5,8 @@
 // whatever their number; the count goes to stderr at the end.
 #include "ui/DataFormats.hpp"
 #include "ui/FrontEnd.hpp"
+#include "ui/Interruption.hpp"
+#include "ui/OutputFile.hpp"
 #include "ui/RowProgress.hpp"
 #include "ui/Session.hpp"
 
@@ -81,6 +83,8 @@ public:
                 Helpers::file_error(EIO, "Cannot write to the standard output"));
         return {};
     }
+    /// Whether the rows go straight to their reader (no file replaced at the end).
+    bool streams() const { return !m_file || m_file->streams(); }
     [[nodiscard]] Dizezida::Core::Result<void> commit() {
         if (m_file)
             return m_file->commit();
@@ -166,6 +170,11 @@ int run_export(const ExportOptions& options) {
         (*reader)->close();
     }
     (*connection)->close();
+    if (Dizezida::Rezizida::interrupted_status() != 0)
+        return Dizezida::Rezizida::report_interruption(
+            "export", options.output.empty() || output.streams()
+                          ? "the rows written so far are incomplete"
+                          : options.output + " was not written");
     if (!*rows)
         return fail(rows->error().message);
     if (auto committed = output.commit(); !committed)
@@ -198,7 +207,8 @@ void add_export_command(CLI::App& app, Dizezida::Rezizida::CommandContext& conte
                         "STORAGE=attribute (columns as attributes, else child elements), "
                         "NULL_VALUE=TEXT (else NULL is left out)");
     command->add_option("-o,--output", options->output,
-                        "Write to FILE (replaced only when the export succeeds) instead of stdout");
+                        "Write to FILE (replaced only when the export succeeds) instead of stdout")
+        ->check(Dizezida::Rezizida::output_path());
     command->callback([&context, options] {
         context.run = [options] { return run_export(*options); };
     });

@@ -10,6 +10,8 @@
 #include "ui/CatalogReader.hpp"
 #include "ui/DataFormats.hpp"
 #include "ui/FrontEnd.hpp"
+#include "ui/Interruption.hpp"
+#include "ui/OutputFile.hpp"
 #include "ui/RowProgress.hpp"
 #include "ui/Session.hpp"
 #include "ui/TablePrinter.hpp"
@@ -186,6 +188,11 @@ int run_import(const ImportOptions& options) {
             errors.emplace_back(row, error.message);
         });
     (*connection)->close();
+    if (Dizezida::Rezizida::interrupted_status() != 0) {
+        progress.finish(0);
+        return Dizezida::Rezizida::report_interruption(
+            "import", "nothing was imported (the transaction was rolled back)");
+    }
     const bool errors_written = options.errors.empty() || write_errors(options.errors, errors);
     if (!counts) {
         progress.finish(0);
@@ -220,7 +227,8 @@ void add_import_command(CLI::App& app, Dizezida::Rezizida::CommandContext& conte
                         "ROW_PREFIX, ROW_SUFFIX, ENCODING (of the file, default UTF-8)");
     command->add_flag("--stop-on-error", options->stop_on_error,
                       "Stop at the first failing row and import nothing");
-    command->add_option("--errors", options->errors, "Write the failed rows (row,message) as CSV");
+    command->add_option("--errors", options->errors, "Write the failed rows (row,message) as CSV")
+        ->check(Dizezida::Rezizida::output_path());
     command->add_option("--preview", options->preview,
                         "Print the first N rows as read, without a server");
     command->add_option("file", options->file, "The file to import")->required();

@@ -5,6 +5,7 @@
 // that returns rows (aligned, CSV or JSON), the command tag of one that does
 // not. The first failing statement stops the script with its number and line.
 #include "ui/FrontEnd.hpp"
+#include "ui/Interruption.hpp"
 #include "ui/Session.hpp"
 #include "ui/TablePrinter.hpp"
 
@@ -18,6 +19,8 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+
+#include <fmt/format.h>
 
 namespace {
 
@@ -118,6 +121,14 @@ int run_query(const QueryOptions& options) {
         std::cerr << "query: " << script->source << ':' << statements[i].line << ": statement "
                   << i + 1 << " failed: " << table.error().message << '\n';
         status = 1;
+        if (Dizezida::Rezizida::interrupted_status() != 0) {
+            (*connection)->close();
+            std::cout.flush();
+            return Dizezida::Rezizida::report_interruption(
+                "query", fmt::format("statement {} of {} was cancelled and none after it ran; the {} "
+                                     "before it ran (a transaction the script left open is rolled back)",
+                                     i + 1, statements.size(), i));
+        }
     }
     (*connection)->close();
     std::cout.flush();

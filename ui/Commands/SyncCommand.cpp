@@ -9,6 +9,7 @@
 // prints per table the rows to insert, update and delete.
 #include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
+#include "ui/Interruption.hpp"
 #include "ui/Session.hpp"
 
 #include "Model/MetaModel.hpp"
@@ -178,8 +179,13 @@ int run_sync(const SyncOptions& options) {
     const std::string database = "SELECT pg_catalog.current_database()";
     const auto map = job_options(options, Dizezida::Rezizida::scalar(*sessions->source, database, "sync"),
                                  Dizezida::Rezizida::scalar(*sessions->target, database, "sync"));
-    return options.structure ? run_structure(options, map, sessions->source, sessions->target)
-                             : run_data(options, map, sessions->source, sessions->target);
+    const int status = options.structure ? run_structure(options, map, sessions->source, sessions->target)
+                                         : run_data(options, map, sessions->source, sessions->target);
+    if (Dizezida::Rezizida::interrupted_status() == 0)
+        return status;
+    return Dizezida::Rezizida::report_interruption(
+        "sync", options.dry_run ? "the comparison stopped; nothing changed"
+                                : "the changes were rolled back; the target is unchanged");
 }
 
 void add_sync_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {

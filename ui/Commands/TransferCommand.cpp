@@ -9,6 +9,7 @@
 // and a summary. Exit status 0 only when every table copied completely and
 // every statement ran.
 #include "ui/FrontEnd.hpp"
+#include "ui/Interruption.hpp"
 #include "ui/Session.hpp"
 
 #include "Supports/Data/Extractors/BaseExtractor.hpp"
@@ -17,6 +18,7 @@
 #include "provider/Contracts/DbObject.hpp"
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 
 #include <chrono>
 #include <iostream>
@@ -236,7 +238,56 @@ Transfer::Options job_options(const TransferOptions& options,
 }
 
 /// Runs the job, redrawing its progress on a terminal; prints the results.
-bool run_job(Transfer& job) {
+/// What an interrupted run leaves on the target: each table's rows, and the
+/// steps that did not run. The exit status of the interruption.
+int report_interrupted(const Transfer& job) {
+    using Transform::TransferPhase;
+    const TransferPhase phase = job.phase();
+    std::cout << "table\tcopied\tfailed\tstatus\n";
+    std::string tables;
+    for (const auto& table : job.table_results()) {
+        const std::string name = table.target_schema + '.' + table.target_table;
+        const bool started = table.done || table.copied != 0 || table.failed != 0;
+        std::cout << name << '\t' << table.copied << '\t' << table.failed << '\t'
+                  << (table.done ? "done" : started ? "incomplete" : "not copied") << '\n';
+        if (!table.done && started)
+            tables += fmt::format("{}{} {} rows copied, not all", tables.empty() ? "" : "; ", name,
+                                  table.copied);
+    }
+    std::string what;
+    switch (phase) {
+    case TransferPhase::reading:
+        what = "nothing was changed on the target";
+        break;
+    case TransferPhase::structure:
+        what = "the structure was being created; no rows were copied; the target is incomplete";
+        break;
+    case TransferPhase::rows:
+        what = (tables.empty() ? std::string() : tables + "; ") +
+               "indexes, triggers, foreign keys, rules, views and sequence values were not "
+               "created; the target is incomplete";
+        break;
+    case TransferPhase::after_rows:
+        what = "every row was copied, but some indexes, triggers, foreign keys, rules or views "
+               "were not created and sequences were not set; the target is incomplete";
+        break;
+    case TransferPhase::sequences:
+        what = "every row, index and key was copied, but some sequences were not set";
+        break;
+    case TransferPhase::renames:
+        what = "everything was copied, but some tables, columns or views keep their source names";
+        break;
+    case TransferPhase::finished:
+        what = "the transfer had completed";
+        break;
+    }
+    if (phase == TransferPhase::structure || phase == TransferPhase::rows ||
+        phase == TransferPhase::after_rows)
+        what += " (run the transfer again with --drop to replace it)";
+    return Dizezida::Rezizida::report_interruption("transfer", what);
+}
+
+int run_job(Transfer& job) {
     const bool terminal = isatty(STDERR_FILENO) != 0;
     std::thread worker([&job] { job.handle(); });
     const auto progress = job.get_progress();
@@ -274,6 +325,8 @@ bool run_job(Transfer& job) {
             lines.insert(at + 1, "transfer:   ");
         std::cerr << "transfer: " << lines << '\n';
     }
+    if (Dizezida::Rezizida::interrupted_status() != 0)
+        return report_interrupted(job);
     std::uint64_t copied = 0, failed = 0;
     bool complete = progress->failed == 0;
     std::cout << "table\tcopied\tfailed\tstatus\n";
@@ -290,7 +343,7 @@ bool run_job(Transfer& job) {
     std::cerr << "transfer: " << job.table_results().size() << " tables, " << copied
               << " rows copied, " << failed << " rows failed in "
               << static_cast<double>(progress->elapsed) / 1e6 << " s\n";
-    return complete;
+    return complete ? 0 : 1;
 }
 
 int run_transfer(const TransferOptions& options) {
@@ -303,7 +356,7 @@ int run_transfer(const TransferOptions& options) {
         job.set_server_source(sessions->source);
         job.set_server_target(sessions->target);
         job.set_progress(Contracts::ThreadProgress::create());
-        status = run_job(job) ? 0 : 1;
+        status = run_job(job);
     } catch (const BadArgument& bad) {
         std::cerr << "transfer: " << bad.message << '\n';
         status = Dizezida::Rezizida::k_usage_error;

@@ -108,7 +108,7 @@ Core::Result<void> ServerStore::save(const ServerSetting& servers) const {
             Helpers::file_error(errno, fmt::format("Cannot create the folder {}", folder)));
     std::string text = Contracts::Serialization::dump_pretty(root);
     text += '\n';
-    return Helpers::write_file_atomically(m_filename, text, 0600);
+    return Helpers::write_file_atomically(m_filename, text, 0600, Helpers::FilePrivacy::private_file);
 }
 
 } // namespace Dizezida::Dovodarud::Setting

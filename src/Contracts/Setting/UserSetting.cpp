@@ -128,7 +128,7 @@ std::optional<Core::Value> value_from_text(Core::ValueKind kind, std::string_vie
 
 Core::Result<void> write_file_atomically(const std::string& path, std::string_view text,
                                          unsigned mode) {
-    return Helpers::write_file_atomically(path, text, mode);
+    return Helpers::write_file_atomically(path, text, mode, Helpers::FilePrivacy::private_file);
 }
 
 UserSetting::UserSetting()

@@ -113,7 +113,8 @@ private:
 };
 
 /// Writes `text` to `path` through a temporary file in the same folder that
-/// is flushed to disk and renamed over the target; the file gets `mode`.
+/// is flushed to disk and renamed over the target (a link is followed); the
+/// file always gets `mode`, as settings are private.
 [[nodiscard]] Core::Result<void> write_file_atomically(const std::string& path,
                                                        std::string_view text, unsigned mode = 0600);
 

@@ -169,7 +169,7 @@ Core::Result<void> OpenSSLAsymmetricCipher::save_key_file(const std::string& pub
     if (!pair)
         return Core::fail(pair.error());
     // Both files are written in full before either replaces its target.
-    auto private_file = Helpers::AtomicFile::create(private_key, 0600);
+    auto private_file = Helpers::AtomicFile::create(private_key, 0600, Helpers::FilePrivacy::private_file);
     const bool private_written = private_file && private_file->write(pair->private_key);
     wipe(pair->private_key);
     if (!private_written)

@@ -1,5 +1,7 @@
 #include "Supports/Data/Extractors/RowImport.hpp"
 
+#include "core/Interruption.hpp"
+
 #include "Contracts/Database/IConnection.hpp"
 #include "Foundation/LoggingService.hpp"
 #include "Model/MetaTable.hpp"
@@ -138,6 +140,9 @@ struct RowImport::Impl {
         Foundation::LoggingService::error(nullptr, "create row failed:%llu -> %s",
                                           static_cast<unsigned long long>(number),
                                           error.message.c_str());
+        // An interrupted import ends at its first failure, whatever the options.
+        if (Core::Interruption::requested())
+            return Core::fail(fatal(error));
         if (on_error)
             on_error(number, error);
         if (!continue_on_error)

@@ -1,0 +1,23 @@
+// What the commands that write a file share: the check of an output option
+// (a folder, or a path in a missing folder, is a usage error before any work
+// starts) and the writing of a whole text by the rule every written file
+// follows (Helpers/AtomicFile.hpp: links followed, FIFOs and devices
+// streamed, "-" for standard output).
+#pragma once
+
+#include <string>
+
+namespace CLI {
+class Validator;
+}
+
+namespace Dizezida::Rezizida {
+
+/// The check of an option naming a file to write.
+CLI::Validator output_path();
+
+/// Writes text to stdout (no file, or "-"), or to the file by the rule;
+/// false after printing why ("<command>: ...").
+bool write_output(const std::string& text, const std::string& file, const std::string& command);
+
+} // namespace Dizezida::Rezizida
