@@ -51,6 +51,8 @@ const Core::TypeInfo& Server::static_type() {
             prop("http-key-file", &Server::m_http_key_file),
             prop("ssl-using", &Server::m_ssl_using),
             prop("ssl-password", &Server::m_ssl_password),
+            prop("ssh-host", &Server::m_ssh_host),
+            prop("ssh-known-hosts-only", &Server::m_ssh_known_hosts_only),
         });
     return info;
 }

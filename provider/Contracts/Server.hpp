@@ -36,6 +36,11 @@ public:
     std::uint32_t ssh_port() const { return m_ssh_port; }
     const std::string& ssh_username() const { return m_ssh_username; }
     const std::string& ssh_password() const { return m_ssh_password; }
+    /// The SSH server (a bastion) to log in to; "" means the server's own host.
+    const std::string& ssh_host() const { return m_ssh_host; }
+    /// Whether the SSH server's key must be known already (else a first key
+    /// is accepted and remembered; a changed one is always refused).
+    bool ssh_known_hosts_only() const { return m_ssh_known_hosts_only; }
 
     bool http_using() const { return m_http_using; }
     const std::string& http_process() const { return m_http_process; }
@@ -71,6 +76,10 @@ public:
     }
     void set_ssh_password(std::string v) {
         assign_and_notify(m_ssh_password, std::move(v), "ssh-password");
+    }
+    void set_ssh_host(std::string v) { assign_and_notify(m_ssh_host, std::move(v), "ssh-host"); }
+    void set_ssh_known_hosts_only(bool v) {
+        assign_and_notify(m_ssh_known_hosts_only, v, "ssh-known-hosts-only");
     }
     void set_http_using(bool v) { assign_and_notify(m_http_using, v, "http-using"); }
     void set_http_process(std::string v) {
@@ -116,6 +125,8 @@ private:
     std::uint32_t m_ssh_port = 22;
     std::string m_ssh_username;
     std::string m_ssh_password;
+    std::string m_ssh_host;
+    bool m_ssh_known_hosts_only = false;
     bool m_http_using = false;
     std::string m_http_process;
     std::string m_http_protocol;

@@ -29,6 +29,7 @@ constexpr PasswordHelper::PasswordField k_fields[] = {
     {"password", &Server::password, &Server::set_password, nullptr},
     {"ssh-password", &Server::ssh_password, &Server::set_ssh_password, &Server::ssh_using},
     {"ssl-password", &Server::ssl_password, &Server::set_ssl_password, &Server::ssl_using},
+    {"http-password", &Server::http_password, &Server::set_http_password, &Server::http_auth},
 };
 
 /// Plain password texts on their way; wiped when they go.

@@ -48,6 +48,8 @@ TunnelSettings tunnel_settings(const Server& server) {
     s.http_ca_file = server.http_ca_file();
     s.http_cert_file = server.http_cert_file();
     s.http_key_file = server.http_key_file();
+    s.ssh_host = server.ssh_host();
+    s.ssh_known_hosts_only = server.ssh_known_hosts_only();
     return s;
 }
 
@@ -162,16 +164,26 @@ Core::Result<void> ConnectionImpl::open_over_tunnel() {
     const ServerPtr server = m_server;
     const TunnelSettings settings = tunnel_settings(*server);
     g_debug("launch ssh tunnel......");
-    auto tunnel = TunnelProcess::start(build_tunnel_command(settings), settings.local_port());
+    auto tunnel = TunnelProcess::open(settings);
     if (!tunnel)
         return Core::fail(tunnel.error());
     LoggingService::message(log_id(), "Lauch tunnel tool successfully.");
 
     ServerPtr local = server->clone();
     local->set_host("127.0.0.1");
-    local->set_port(settings.local_port());
+    local->set_port((*tunnel)->local_port());
     g_debug("connect to server: %s:%u......", local->host().c_str(), local->port());
-    DIZEZIDA_TRY(open_direct(local)); // a failed open stops the tunnel with `tunnel`
+    if (auto opened = open_direct(local); !opened) {
+        // What the tunnel client said names the cause better than the session.
+        const std::string cause = settings.ssh_using && !settings.http_using
+                                      ? explain_tunnel_failure(settings, (*tunnel)->said())
+                                      : std::string();
+        if (cause.empty())
+            return opened; // a failed open stops the tunnel with `tunnel`
+        Core::Error error = opened.error();
+        error.message = cause + ": " + error.message;
+        return Core::fail(std::move(error));
+    }
     std::lock_guard lock(m_helpers_lock);
     m_tunnel = std::move(*tunnel);
     return {};

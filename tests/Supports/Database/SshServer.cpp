@@ -54,7 +54,10 @@ SshServer::SshServer() {
     std::filesystem::create_directories("/run/sshd");
     if (run("id -u " + std::string(user) + " >/dev/null 2>&1 || useradd -M -s /bin/sh " + user) != 0 ||
         run("echo '" + std::string(user) + ":tun;nel=pass '\\''word\"' | chpasswd") != 0 ||
-        run("ssh-keygen -q -t ed25519 -N '' -f " + m_folder + "/host_key") != 0) {
+        run("ssh-keygen -q -t ed25519 -N '' -f " + m_folder + "/host_key") != 0 ||
+        run("ssh-keygen -q -t ed25519 -N '' -f " + m_folder + "/user_key") != 0 ||
+        run("cp " + m_folder + "/user_key.pub " + m_folder + "/authorized_keys") != 0 ||
+        run("chmod 0755 " + m_folder + " && chmod 0644 " + m_folder + "/authorized_keys") != 0) {
         m_failure = "cannot prepare the test user or the host key";
         return;
     }
@@ -62,6 +65,11 @@ SshServer::SshServer() {
     std::ofstream(m_client) << "#!/bin/sh\nexec ssh -o StrictHostKeyChecking=no "
                                "-o UserKnownHostsFile=/dev/null -o LogLevel=ERROR \"$@\"\n";
     std::filesystem::permissions(m_client, std::filesystem::perms::owner_all);
+    m_key_client = m_folder + "/ssh-key-client";
+    std::ofstream(m_key_client) << "#!/bin/sh\nexec ssh -i " << m_folder
+                                << "/user_key -o IdentitiesOnly=yes -o StrictHostKeyChecking=no "
+                                   "-o UserKnownHostsFile=/dev/null -o LogLevel=ERROR \"$@\"\n";
+    std::filesystem::permissions(m_key_client, std::filesystem::perms::owner_all);
 
     std::mt19937 random(std::random_device{}());
     for (int attempt = 0; attempt < 10 && m_pid < 0; ++attempt) {
@@ -72,7 +80,8 @@ SshServer::SshServer() {
                               << "PidFile " << m_folder << "/sshd.pid\n"
                               << "PasswordAuthentication yes\nKbdInteractiveAuthentication no\n"
                               << "UsePAM no\nStrictModes no\nAllowTcpForwarding yes\n"
-                              << "PermitRootLogin no\n";
+                              << "PermitRootLogin no\n"
+                              << "AuthorizedKeysFile " << m_folder << "/authorized_keys\n";
         const pid_t pid = fork();
         if (pid == 0) {
             execl("/usr/sbin/sshd", "/usr/sbin/sshd", "-D", "-e", "-f", config.c_str(), nullptr);

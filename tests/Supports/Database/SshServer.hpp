@@ -25,10 +25,14 @@ public:
     static constexpr const char* password = "tun;nel=pass 'word\"";
     /// An ssh client wrapper that trusts the throw-away host key.
     const std::string& client() const { return m_client; }
+    /// The same with the test user's private key (its public key is authorised).
+    const std::string& key_client() const { return m_key_client; }
+    int pid() const { return m_pid; }
 
 private:
     std::string m_folder;
     std::string m_client;
+    std::string m_key_client;
     std::string m_failure;
     unsigned m_port = 0;
     int m_pid = -1;

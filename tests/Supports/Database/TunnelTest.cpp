@@ -1,11 +1,23 @@
 #include "Supports/Database/Tunnel.hpp"
 
+#include "Supports/Database/LocalPort.hpp"
+
 #include "tests/Supports/Database/SshServer.hpp"
 #include "tests/support/TestServer.hpp"
 
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 
@@ -63,22 +75,58 @@ TEST(TunnelCommand, NoTunnelBuildsNothing) {
 
 TEST(TunnelCommand, SshThroughSshpassKeepsThePasswordInTheEnvironment) {
     const TunnelCommand command = build_tunnel_command(ssh_settings("/usr/bin/ssh"));
-    EXPECT_EQ(command.argv, (Strings{"sshpass", "-e", "/usr/bin/ssh", "db.example", "-p", "22", "-l",
-                                     "alice", "-N", "-L", "127.0.0.1:15432:db.example:5432"}));
+    EXPECT_EQ(command.argv,
+              (Strings{"sshpass", "-e", "/usr/bin/ssh", "db.example", "-p", "22", "-l", "alice", "-o",
+                       "ExitOnForwardFailure=yes", "-o", "StrictHostKeyChecking=accept-new", "-o",
+                       "ConnectTimeout=10", "-o", "ServerAliveInterval=30", "-N", "-L",
+                       "127.0.0.1:15432:db.example:5432"}));
     ASSERT_EQ(command.environment.size(), 1u);
     EXPECT_EQ(command.environment[0].first, "SSHPASS");
     EXPECT_EQ(command.environment[0].second, "se;cret");
     EXPECT_FALSE(mentions(command, "se;cret"));
 }
 
+TEST(TunnelCommand, KeyLoginThroughABastionOnAChosenPort) {
+    TunnelSettings s = ssh_settings("");
+    s.ssh_password.clear();
+    s.ssh_host = "bastion.example";
+    s.ssh_port = 2222;
+    s.ssh_known_hosts_only = true;
+    const TunnelCommand command = build_tunnel_command(s, 40001);
+    EXPECT_EQ(command.argv,
+              (Strings{"ssh", "bastion.example", "-p", "2222", "-l", "alice", "-o",
+                       "ExitOnForwardFailure=yes", "-o", "StrictHostKeyChecking=yes", "-o",
+                       "ConnectTimeout=10", "-o", "ServerAliveInterval=30", "-o", "BatchMode=yes", "-N",
+                       "-L", "127.0.0.1:40001:db.example:5432"}));
+    EXPECT_TRUE(command.environment.empty());
+}
+
 TEST(TunnelCommand, PlinkReadsThePasswordFromAPrivateFile) {
     const TunnelCommand command = build_tunnel_command(ssh_settings("C:/tools/plink.exe"));
     EXPECT_EQ(command.argv,
-              (Strings{"C:/tools/plink.exe", "db.example", "-P", "22", "-l", "alice", "-pwfile",
-                       TunnelCommand::k_password_file_marker, "-N", "-L",
+              (Strings{"C:/tools/plink.exe", "db.example", "-P", "22", "-l", "alice", "-batch",
+                       "-pwfile", TunnelCommand::k_password_file_marker, "-N", "-L",
                        "127.0.0.1:15432:db.example:5432"}));
     EXPECT_EQ(command.password_file_content, "se;cret");
     EXPECT_FALSE(mentions(command, "se;cret"));
+}
+
+TEST(TunnelCommand, FailuresAreNamedFromWhatTheClientSaid) {
+    const TunnelSettings s = ssh_settings("ssh");
+    const auto cause = [&](std::string_view said) { return explain_tunnel_failure(s, said); };
+    EXPECT_EQ(cause("alice@db.example: Permission denied (publickey,password)."),
+              "the SSH server db.example:22 refused the login of alice");
+    EXPECT_EQ(cause("ssh: connect to host db.example port 22: Connection refused"),
+              "the SSH server db.example:22 cannot be reached");
+    EXPECT_EQ(cause("ssh: Could not resolve hostname db.example: Name or service not known"),
+              "the SSH server db.example:22 cannot be reached");
+    EXPECT_NE(cause("@@@ WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED! @@@\nHost key "
+                    "verification failed.")
+                  .find("host key"),
+              std::string::npos);
+    EXPECT_EQ(cause("channel 2: open failed: administratively prohibited: open failed"),
+              "the SSH server db.example:22 refused to forward to db.example:5432");
+    EXPECT_EQ(cause("something else"), "");
 }
 
 TEST(TunnelCommand, HttpWinsOverSsh) {
@@ -139,32 +187,185 @@ TEST(TunnelProcess, ChildThatNeverListensTimesOutAndIsStopped) {
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
 }
 
-TEST(TunnelProcess, RealSshTunnelReachesTheTestServer) {
-    Dizezida::Testing::SshServer sshd;
-    ASSERT_TRUE(sshd.failure().empty()) << sshd.failure();
-    const std::string conninfo = Dizezida::Testing::test_conninfo();
-    std::smatch port_match;
-    ASSERT_TRUE(std::regex_search(conninfo, port_match, std::regex("port=(\\d+)")));
+namespace {
 
+std::uint32_t test_port() {
+    std::smatch port_match;
+    const std::string conninfo = Dizezida::Testing::test_conninfo();
+    EXPECT_TRUE(std::regex_search(conninfo, port_match, std::regex("port=(\\d+)")));
+    return static_cast<std::uint32_t>(std::stoul(port_match[1]));
+}
+
+TunnelSettings sshd_settings(const Dizezida::Testing::SshServer& sshd) {
     TunnelSettings s;
     s.host = "127.0.0.1";
-    s.port = static_cast<std::uint32_t>(std::stoul(port_match[1]));
+    s.port = test_port();
     s.ssh_using = true;
     s.ssh_process = sshd.client();
     s.ssh_port = sshd.port();
     s.ssh_username = Dizezida::Testing::SshServer::user;
     s.ssh_password = Dizezida::Testing::SshServer::password;
-    auto tunnel = TunnelProcess::start(build_tunnel_command(s), s.local_port());
-    ASSERT_TRUE(tunnel) << tunnel.error().message;
+    return s;
+}
 
-    const std::string through = "host=127.0.0.1 port=" + std::to_string(s.local_port()) +
+/// The system identifier of the cluster listening on 127.0.0.1:port ("" when none answers).
+std::string system_identifier(std::uint32_t port) {
+    const std::string through = "host=127.0.0.1 port=" + std::to_string(port) +
                                 " user=postgres dbname=postgres connect_timeout=10";
     std::unique_ptr<PGconn, decltype(&PQfinish)> session(PQconnectdb(through.c_str()), PQfinish);
-    ASSERT_EQ(PQstatus(session.get()), CONNECTION_OK) << PQerrorMessage(session.get());
-    std::unique_ptr<PGresult, decltype(&PQclear)> result(PQexec(session.get(), "SELECT 42"), PQclear);
-    EXPECT_STREQ(PQgetvalue(result.get(), 0, 0), "42");
-    session.reset();
+    if (PQstatus(session.get()) != CONNECTION_OK)
+        return {};
+    std::unique_ptr<PGresult, decltype(&PQclear)> result(
+        PQexec(session.get(), "SELECT system_identifier FROM pg_catalog.pg_control_system()"), PQclear);
+    return PQntuples(result.get()) == 1 ? PQgetvalue(result.get(), 0, 0) : "";
+}
+
+/// Tunnel clients of this sshd still running.
+int clients_left(const Dizezida::Testing::SshServer& sshd) {
+    int count = 0;
+    const std::string port = std::to_string(sshd.port());
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream in(entry.path() / "cmdline");
+        std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (line.find("ExitOnForwardFailure") != std::string::npos &&
+            line.find(std::string(1, '\0') + port + std::string(1, '\0')) != std::string::npos)
+            ++count;
+    }
+    return count;
+}
+
+/// A listener on 127.0.0.1:port for the test's life (0 when it could not bind).
+struct Squatter {
+    explicit Squatter(std::uint32_t port) {
+        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 4) != 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    ~Squatter() {
+        if (fd >= 0)
+            close(fd);
+    }
+    int fd = -1;
+};
+
+} // namespace
+
+TEST(LocalPort, ReservationsAvoidListenersAndEachOther) {
+    auto first = PortReservation::reserve(0);
+    ASSERT_TRUE(first);
+    const std::uint32_t free_port = first->port();
+    first = PortReservation::reserve_other(); // frees free_port
+    ASSERT_TRUE(first);
+    auto preferred = PortReservation::reserve(free_port);
+    ASSERT_TRUE(preferred);
+    EXPECT_EQ(preferred->port(), free_port);
+    // Held by this process's other tunnel: another port.
+    auto second = PortReservation::reserve(free_port);
+    ASSERT_TRUE(second);
+    EXPECT_NE(second->port(), free_port);
+
+    // Something else listens there: another port, and the listener is not ours.
+    Squatter squatter(second->port());
+    ASSERT_GE(squatter.fd, 0);
+    const std::uint32_t taken = second->port();
+    second = PortReservation::reserve_other();
+    auto avoided = PortReservation::reserve(taken);
+    ASSERT_TRUE(avoided);
+    EXPECT_NE(avoided->port(), taken);
+    EXPECT_EQ(port_listener(taken, getpid()), Listener::ours);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t stranger = fork(); // a process that holds no socket
+    if (stranger == 0) {
+        close(squatter.fd);
+        (void)!write(ready[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_EQ(port_listener(taken, stranger), Listener::other);
+    kill(stranger, SIGKILL);
+    waitpid(stranger, nullptr, 0);
+    EXPECT_EQ(port_listener(avoided->port(), getpid()), Listener::none);
+}
+
+TEST(TunnelProcess, RealSshTunnelAvoidsATakenPortAndReachesItsOwnServer) {
+    Dizezida::Testing::SshServer sshd;
+    ASSERT_TRUE(sshd.failure().empty()) << sshd.failure();
+    const TunnelSettings s = sshd_settings(sshd);
+    const std::string expected = system_identifier(s.port);
+    ASSERT_FALSE(expected.empty());
+
+    // Another program listens on the first choice of port.
+    Squatter squatter(s.local_port());
+    ASSERT_GE(squatter.fd, 0) << "cannot take " << s.local_port();
+    auto tunnel = TunnelProcess::open(s);
+    ASSERT_TRUE(tunnel) << tunnel.error().message;
+    EXPECT_NE((*tunnel)->local_port(), s.local_port());
+    EXPECT_EQ(system_identifier((*tunnel)->local_port()), expected);
+
+    // A second tunnel of this process with the same settings gets its own port.
+    auto second = TunnelProcess::open(s);
+    ASSERT_TRUE(second) << second.error().message;
+    EXPECT_NE((*second)->local_port(), (*tunnel)->local_port());
+    EXPECT_EQ(system_identifier((*second)->local_port()), expected);
 
     (*tunnel)->stop();
+    (*second)->stop();
     EXPECT_FALSE((*tunnel)->running());
+    EXPECT_EQ(clients_left(sshd), 0);
+}
+
+TEST(TunnelProcess, KeyLoginNeedsNoPassword) {
+    Dizezida::Testing::SshServer sshd;
+    ASSERT_TRUE(sshd.failure().empty()) << sshd.failure();
+    TunnelSettings s = sshd_settings(sshd);
+    s.ssh_process = sshd.key_client();
+    s.ssh_password.clear();
+    auto tunnel = TunnelProcess::open(s);
+    ASSERT_TRUE(tunnel) << tunnel.error().message;
+    EXPECT_EQ(system_identifier((*tunnel)->local_port()), system_identifier(s.port));
+}
+
+TEST(TunnelProcess, RefusedLoginsAndUnreachableServersAreNamedAndLeaveNothingRunning) {
+    Dizezida::Testing::SshServer sshd;
+    ASSERT_TRUE(sshd.failure().empty()) << sshd.failure();
+    TunnelSettings wrong = sshd_settings(sshd);
+    wrong.ssh_password = "not the password";
+    auto refused = TunnelProcess::open(wrong);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("refused the login of dizezidatunnel"), std::string::npos)
+        << refused.error().message;
+
+    TunnelSettings no_key = sshd_settings(sshd);
+    no_key.ssh_password.clear(); // batch mode: no prompt, a refusal
+    auto keyless = TunnelProcess::open(no_key);
+    ASSERT_FALSE(keyless);
+    EXPECT_NE(keyless.error().message.find("refused the login"), std::string::npos)
+        << keyless.error().message;
+
+    TunnelSettings down = sshd_settings(sshd);
+    down.ssh_port = 1; // nothing listens there
+    auto unreachable = TunnelProcess::open(down);
+    ASSERT_FALSE(unreachable);
+    EXPECT_NE(unreachable.error().message.find("cannot be reached"), std::string::npos)
+        << unreachable.error().message;
+
+    TunnelSettings missing = sshd_settings(sshd);
+    missing.ssh_process = "/nonexistent/ssh";
+    missing.ssh_password.clear();
+    auto absent = TunnelProcess::open(missing);
+    ASSERT_FALSE(absent);
+    EXPECT_NE(absent.error().message.find("cannot be started"), std::string::npos)
+        << absent.error().message;
+    EXPECT_EQ(clients_left(sshd), 0);
 }
