@@ -26,6 +26,7 @@ Core::Result<void> StructureSynchronizer::load() {
 }
 
 Core::Result<void> StructureSynchronizer::initialize() {
+    DIZEZIDA_TRY(refuse_same_schema());
     return load();
 }
 

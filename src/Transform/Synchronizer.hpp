@@ -8,7 +8,8 @@
 // each statement runs under a savepoint inside one transaction: a failure is
 // counted and undone alone, and the rest goes on. A failing `generate` counts
 // as one failed step with its message. The record's `state` ends at 1 on every
-// path.
+// path. An interruption (core/Interruption.hpp) rolls everything back, even
+// with CONTINUE.
 #pragma once
 
 #include "Transform/ISynchronize.hpp"
@@ -21,6 +22,11 @@ public:
     using Job::Job;
 
     void handle() override;
+
+protected:
+    /// Fails when the source and the target schema are one schema of one
+    /// database (told by the server's identity, not the connection texts).
+    [[nodiscard]] Core::Result<void> refuse_same_schema() const;
 
 private:
     /// Runs the statements; false when the job must stop (a failure without continue).

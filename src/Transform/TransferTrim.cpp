@@ -9,6 +9,7 @@
 #include "Helpers/StringHelper.hpp"
 
 #include "Model/MetaModel.hpp"
+#include "Supports/Database/DatabaseIdentity.hpp"
 #include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
 #include "Supports/Database/PostgreSQL/ScriptText.hpp"
 #include "Supports/Database/SqlText.hpp"
@@ -356,26 +357,16 @@ MetaSchema* schema_in(MetaDatabase& database, const std::string& name) {
 
 /// What tells one database apart from every other: its name and oid, and
 /// the start time of its server.
-Core::Result<std::string> database_identity(Contracts::Database::IConnection& connection) {
-    auto value = connection.execute_as_scalar(
-        "SELECT d.datname || ':' || d.oid || ':' || pg_catalog.pg_postmaster_start_time() "
-        "FROM pg_catalog.pg_database d WHERE d.datname = pg_catalog.current_database()",
-        0);
-    if (!value)
-        return Core::fail(std::move(value).error());
-    return *value ? (*value)->to_string() : std::string();
-}
-
 } // namespace
 
 Core::Result<void> Transfer::refuse_self_copies(MetaDatabase& database) {
-    auto source = database_identity(*m_source);
+    auto source = Supports::Database::identify_database(*m_source);
     if (!source)
         return Core::fail(std::move(source).error());
-    auto target = database_identity(*m_target);
+    auto target = Supports::Database::identify_database(*m_target);
     if (!target)
         return Core::fail(std::move(target).error());
-    if (*source != *target)
+    if (!source->same_database(*target))
         return {};
     const bool drop = option("OPTION|RESULT|DROP_OBJECT") == "true";
     for (const auto& [from, to] : m_schema_names)

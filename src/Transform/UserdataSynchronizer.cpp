@@ -53,6 +53,7 @@ Core::Result<std::vector<std::string>> UserdataSynchronizer::chosen_tables() con
 Core::Result<void> UserdataSynchronizer::initialize() {
     DIZEZIDA_RETURN_VAL_IF_NULL(m_source, Core::fail(sync_error("no source connection")));
     DIZEZIDA_RETURN_VAL_IF_NULL(m_target, Core::fail(sync_error("no target connection")));
+    DIZEZIDA_TRY(refuse_same_schema());
     DIZEZIDA_TRY(set_exact_texts(*m_source));
     DIZEZIDA_TRY(set_exact_texts(*m_target));
     auto tables = chosen_tables();

@@ -17,7 +17,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <glib.h>
+
 #include <algorithm>
+#include <charconv>
 #include <iostream>
 
 namespace {
@@ -35,7 +38,92 @@ struct ServersOptions {
     std::string server;
     bool password_stdin = false;
     std::string format = "table";
+    // Tunnels of `add`.
+    std::string ssh;
+    std::string ssh_program = "ssh";
+    bool ssh_password_stdin = false;
+    bool ssh_known_hosts_only = false;
+    std::string http_tunnel;
+    std::string http_program = "wstunnel";
+    std::string http_user;
+    bool http_password_stdin = false;
+    std::string http_ca_file, http_cert_file, http_key_file;
 };
+
+struct BadTunnel {
+    std::string message;
+};
+
+/// "[USER@]HOST[:PORT]" (an IPv6 host in brackets) into the server's SSH fields.
+void set_ssh(Server& server, const ServersOptions& options) {
+    std::string text = options.ssh;
+    std::string user;
+    if (const auto at = text.rfind('@'); at != std::string::npos) {
+        user = text.substr(0, at);
+        text = text.substr(at + 1);
+    }
+    std::string host = text, port;
+    if (text.starts_with('[')) {
+        const auto close = text.find(']');
+        if (close == std::string::npos)
+            throw BadTunnel{"--ssh: \"" + options.ssh + "\" has no closing ]"};
+        host = text.substr(1, close - 1);
+        if (close + 1 < text.size()) {
+            if (text[close + 1] != ':')
+                throw BadTunnel{"--ssh: \"" + options.ssh + "\" is not [USER@]HOST[:PORT]"};
+            port = text.substr(close + 2);
+        }
+    } else if (std::count(text.begin(), text.end(), ':') == 1) {
+        host = text.substr(0, text.find(':'));
+        port = text.substr(text.find(':') + 1);
+    }
+    std::uint32_t number = 22;
+    if (!port.empty()) {
+        const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
+        if (error != std::errc() || end != port.data() + port.size() || number == 0 || number > 65535)
+            throw BadTunnel{"--ssh: \"" + port + "\" is not a port"};
+    }
+    if (host.empty())
+        throw BadTunnel{"--ssh: \"" + options.ssh + "\" names no host"};
+    if (user.empty())
+        user = g_get_user_name();
+    server.set_ssh_using(true);
+    server.set_ssh_host(host);
+    server.set_ssh_port(number);
+    server.set_ssh_username(user);
+    server.set_ssh_process(options.ssh_program);
+    server.set_ssh_known_hosts_only(options.ssh_known_hosts_only);
+}
+
+/// "PROTOCOL://HOST:PORT" into the server's HTTP tunnel fields.
+void set_http(Server& server, const ServersOptions& options) {
+    const std::string& url = options.http_tunnel;
+    const auto scheme_end = url.find("://");
+    const auto colon = url.rfind(':');
+    if (scheme_end == std::string::npos || colon == std::string::npos || colon <= scheme_end + 3)
+        throw BadTunnel{"--http-tunnel: \"" + url + "\" is not PROTOCOL://HOST:PORT"};
+    const std::string protocol = url.substr(0, scheme_end);
+    if (protocol != "http" && protocol != "https" && protocol != "ws" && protocol != "wss")
+        throw BadTunnel{"--http-tunnel: the protocol must be http, https, ws or wss, not \"" + protocol + "\""};
+    std::string port_text = url.substr(colon + 1);
+    while (!port_text.empty() && port_text.back() == '/')
+        port_text.pop_back();
+    std::int32_t port = 0;
+    const auto [end, error] =
+        std::from_chars(port_text.data(), port_text.data() + port_text.size(), port);
+    if (error != std::errc() || end != port_text.data() + port_text.size() || port <= 0 || port > 65535)
+        throw BadTunnel{"--http-tunnel: \"" + port_text + "\" is not a port"};
+    server.set_http_using(true);
+    server.set_http_process(options.http_program);
+    server.set_http_protocol(protocol);
+    server.set_http_host(url.substr(scheme_end + 3, colon - scheme_end - 3));
+    server.set_http_port(port);
+    server.set_http_auth(!options.http_user.empty());
+    server.set_http_username(options.http_user);
+    server.set_http_ca_file(options.http_ca_file);
+    server.set_http_cert_file(options.http_cert_file);
+    server.set_http_key_file(options.http_key_file);
+}
 
 /// The saved list as stored (passwords left protected), or nothing after
 /// printing why.
@@ -163,13 +251,34 @@ int run_add(const ServersOptions& options) {
         std::cerr << "servers: " << server.error().message << '\n';
         return k_usage_error;
     }
-    if (options.password_stdin) {
+    if (!options.ssh.empty() && !options.http_tunnel.empty()) {
+        std::cerr << "servers: give --ssh or --http-tunnel, not both\n";
+        return k_usage_error;
+    }
+    try {
+        if (!options.ssh.empty())
+            set_ssh(**server, options);
+        if (!options.http_tunnel.empty())
+            set_http(**server, options);
+    } catch (const BadTunnel& bad) {
+        std::cerr << "servers: " << bad.message << '\n';
+        return k_usage_error;
+    }
+    // One line of standard input each, in this order.
+    const std::pair<bool, void (Server::*)(std::string)> passwords[] = {
+        {options.password_stdin, &Server::set_password},
+        {options.ssh_password_stdin, &Server::set_ssh_password},
+        {options.http_password_stdin, &Server::set_http_password}};
+    for (const auto& [wanted, set] : passwords) {
+        if (!wanted)
+            continue;
         auto password = read_password();
         if (!password || password->empty()) {
-            std::cerr << "servers: no password on standard input\n";
+            std::cerr << "servers: a password is missing on standard input (one line each: the "
+                         "server's, the SSH one, the HTTP one)\n";
             return k_usage_error;
         }
-        (*server)->set_password(std::move(*password));
+        ((**server).*set)(std::move(*password));
     }
     (*server)->set_name(options.name);
     auto list = open_list(options);
@@ -228,6 +337,28 @@ void add_servers_command(CLI::App& app, Dizezida::Rezizida::CommandContext& cont
         ->required();
     add->add_flag("--password-stdin", options->password_stdin,
                   "Read the password from the first line of standard input");
+    add->add_option("--ssh", options->ssh,
+                    "[USER@]HOST[:PORT]: reach the server through an SSH tunnel from this host "
+                    "(a bastion; the server's host and port are then as the bastion sees them)");
+    add->add_option("--ssh-program", options->ssh_program,
+                    "The SSH client (default ssh; a plink is run as plink)");
+    add->add_flag("--ssh-password-stdin", options->ssh_password_stdin,
+                  "Read the SSH password from standard input (after the server's password); "
+                  "without it the login is by key, never asking");
+    add->add_flag("--ssh-known-hosts-only", options->ssh_known_hosts_only,
+                  "Refuse an SSH server whose host key is not known yet (default: a first key is "
+                  "accepted and remembered; a changed key is always refused)");
+    add->add_option("--http-tunnel", options->http_tunnel,
+                    "PROTOCOL://HOST:PORT (http, https, ws, wss): reach the server through an HTTP "
+                    "tunnel");
+    add->add_option("--http-program", options->http_program, "The HTTP tunnel client (default wstunnel)");
+    add->add_option("--http-user", options->http_user, "The HTTP tunnel's user name");
+    add->add_flag("--http-password-stdin", options->http_password_stdin,
+                  "Read the HTTP tunnel's password from standard input (after the server's and "
+                  "the SSH password)");
+    add->add_option("--http-ca-file", options->http_ca_file, "CA file of an https / wss tunnel");
+    add->add_option("--http-cert-file", options->http_cert_file, "Client certificate of an https / wss tunnel");
+    add->add_option("--http-key-file", options->http_key_file, "Client key of an https / wss tunnel");
     add->callback(on_run(run_add));
     CLI::App* remove = command->add_subcommand("remove", "Forget a saved server");
     remove->add_option("name", options->name, "The server's name")->required();
