@@ -163,7 +163,7 @@ TEST(Server, CloneCopiesEveryField) {
     copy->set_port(15432);
     EXPECT_EQ(server->host(), "host text");
     EXPECT_EQ(server->port(), 4321u);
-    EXPECT_EQ(server->type().properties().size(), 26u);
+    EXPECT_EQ(server->type().properties().size(), 28u); // with ssh-host and ssh-known-hosts-only
 }
 
 TEST(ServerSetting, KeepsServersByUuid) {
