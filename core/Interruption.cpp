@@ -15,9 +15,11 @@ struct Registry {
     std::uint64_t next = 1;
 };
 
+/// Never destroyed: the front end's watcher thread may still cancel while
+/// the process exits.
 Registry& registry() {
-    static Registry instance;
-    return instance;
+    static Registry* instance = new Registry;
+    return *instance;
 }
 
 } // namespace
