@@ -119,6 +119,15 @@ void JsonTextWriter::close(char bracket) {
     if (!empty)
         new_line();
     m_out += bracket;
+    flush_when_full();
+}
+
+bool JsonTextWriter::flush() {
+    if (m_sink && !m_sink_failed && !m_out.empty())
+        m_sink_failed = !m_sink(m_out);
+    if (m_sink)
+        m_out.clear();
+    return !m_sink_failed;
 }
 
 void JsonTextWriter::key(std::string_view name) {

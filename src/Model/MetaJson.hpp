@@ -18,6 +18,7 @@
 
 #include "core/Error.hpp"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ inline constexpr const char* k_json_error_domain = "JSON";
 /// The JSON text of an object; `indent` >= 0 pretty-prints with that many
 /// spaces a level. Bytes that are not UTF-8 become U+FFFD.
 std::string to_json_text(const MetaObject& object, int indent = -1);
+/// The same text handed to `sink` in pieces of about 1 MiB, never held
+/// whole; false when the sink refused a piece (the rest was not written).
+bool write_json_text(const MetaObject& object, int indent,
+                     const std::function<bool(std::string_view)>& sink);
 
 /// Sets the writable properties of `object` from a JSON object text.
 [[nodiscard]] Core::Result<void> read_json_text(MetaObject& object, std::string_view text);

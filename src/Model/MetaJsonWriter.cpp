@@ -114,4 +114,12 @@ std::string to_json_text(const MetaObject& object, int indent) {
     return out.take();
 }
 
+bool write_json_text(const MetaObject& object, int indent,
+                     const std::function<bool(std::string_view)>& sink) {
+    JsonTextWriter out(indent);
+    out.set_sink(sink);
+    write_object(out, object, false);
+    return out.flush();
+}
+
 } // namespace Dizezida::Dovodarud::MetaModel

@@ -72,8 +72,7 @@ Core::Result<std::shared_ptr<MetaDatabase>> Transfer::load_meta_data() {
     std::erase_if(schemas, [&](const auto& schema) {
         return m_options.count(option_key(kind, schema->get_name(), "MODE")) == 0;
     });
-    for (const auto& schema : schemas)
-        DIZEZIDA_TRY(adapter->fill_meta_schema(schema, 1));
+    DIZEZIDA_TRY(adapter->fill_meta_schemas(schemas, 1));
     return database;
 }
 

@@ -46,6 +46,15 @@ public:
                                                   std::int32_t full) = 0;
     [[nodiscard]] virtual Done fill_meta_schema(const Ptr<MetaModel::MetaSchema>& schema,
                                                 std::int32_t full) = 0;
+    /// Several schemas, as `fill_meta_schema` fills each; an adapter may read
+    /// them all in one pass.
+    [[nodiscard]] virtual Done fill_meta_schemas(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
+                                                 std::int32_t full) {
+        for (const auto& schema : schemas)
+            if (auto filled = fill_meta_schema(schema, full); !filled)
+                return filled;
+        return {};
+    }
     /// The table's columns; with `full` also indexes, keys, constraints, options.
     [[nodiscard]] virtual Done fill_meta_table(const Ptr<MetaModel::MetaTable>& table,
                                                std::int32_t full) = 0;

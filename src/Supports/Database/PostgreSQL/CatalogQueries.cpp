@@ -11,10 +11,19 @@ bool newer(std::uint32_t major, std::uint32_t version) {
     return major == 0 || major >= version;
 }
 
-/// "n.nspname = 'S'" and, for one object, "AND <name_column> = 'N'".
-std::string filter(const Scope& scope, std::string_view name_column) {
-    std::string sql = "n.nspname = " + sql_literal(scope.schema);
-    if (!scope.name.empty())
+/// "n.nspname = 'S'" (or "= ANY (ARRAY[...])" for several schemas) and, for
+/// one object, "AND <name_column> = 'N'".
+std::string filter(const Scope& scope, std::string_view name_column = {}) {
+    std::string sql;
+    if (scope.schemas.size() == 1) {
+        sql = "n.nspname = " + sql_literal(scope.schemas.front());
+    } else {
+        std::string list;
+        for (const std::string& schema : scope.schemas)
+            list += (list.empty() ? "" : ", ") + sql_literal(schema);
+        sql = "n.nspname = ANY (ARRAY[" + list + "]::pg_catalog.text[])";
+    }
+    if (!scope.name.empty() && !name_column.empty())
         sql += fmt::format(" AND {} = {}", name_column, sql_literal(scope.name));
     return sql;
 }
@@ -58,7 +67,8 @@ std::string columns(const Scope& scope, std::uint32_t major, bool views) {
               " NULL::bigint AS seqmax, NULL::bigint AS seqmin, NULL::boolean AS seqcycle) seq"
               " ON FALSE";
     return fmt::format(
-        "SELECT c.relname AS table_name, a.attname AS column_name, a.attnum AS ordinal,"
+        "SELECT n.nspname AS schema_name, c.relname AS table_name, a.attname AS column_name,"
+        " a.attnum AS ordinal,"
         " CASE WHEN bt.oid IN (1042, 1043) AND tm.typmod >= 0 THEN tm.typmod - 4"
         " WHEN bt.oid IN (1560, 1562) AND tm.typmod >= 0 THEN tm.typmod END AS length,"
         // The scale is the low 11 bits, signed (negative scales from 15 on).
@@ -91,7 +101,7 @@ std::string columns(const Scope& scope, std::uint32_t major, bool views) {
         " ON nco.oid = co.collnamespace) ON co.oid = a.attcollation"
         " AND (nco.nspname, co.collname) <> ('pg_catalog', 'default'){sequence}"
         " WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN {kinds} AND {filter}"
-        " ORDER BY c.relname, a.attnum",
+        " ORDER BY n.nspname, c.relname, a.attnum",
         fmt::arg("type", type_text("a.atttypmod")), fmt::arg("type_joins", k_type_joins),
         fmt::arg("identity", identity), fmt::arg("generated", generated),
         fmt::arg("sequence", sequence), fmt::arg("filter", filter(scope, "c.relname")),
@@ -100,11 +110,12 @@ std::string columns(const Scope& scope, std::uint32_t major, bool views) {
 
 std::string primary_keys(const Scope& scope) {
     return fmt::format(
-        "SELECT c.relname AS table_name, a.attname AS column_name, k.position, con.conname"
+        "SELECT n.nspname AS schema_name, c.relname AS table_name, a.attname AS column_name,"
+        " k.position, con.conname"
         " FROM pg_catalog.pg_constraint con{}"
         " CROSS JOIN LATERAL pg_catalog.unnest(con.conkey) WITH ORDINALITY AS k(attnum, position)"
         " JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum = k.attnum"
-        " WHERE con.contype = 'p' AND {} ORDER BY c.relname, k.position",
+        " WHERE con.contype = 'p' AND {} ORDER BY n.nspname, c.relname, k.position",
         k_relation_joins, filter(scope, "c.relname"));
 }
 
@@ -113,7 +124,8 @@ std::string indexes(const Scope& scope, std::uint32_t major, bool by_index) {
     // A key: its column or expression, then a collation other than the
     // column's, an operator class other than the default, and the order.
     return fmt::format(
-        "SELECT c.relname AS table_name, i.relname AS index_name, i.oid, am.amname,"
+        "SELECT n.nspname AS schema_name, c.relname AS table_name, i.relname AS index_name, i.oid,"
+        " am.amname,"
         " x.indisunique, x.indisclustered, ts.spcname AS tablespace,"
         " pg_catalog.pg_get_userbyid(i.relowner) AS owner, i.reloptions,"
         " {key_count} AS key_count,"
@@ -149,14 +161,15 @@ std::string indexes(const Scope& scope, std::uint32_t major, bool by_index) {
         " WHERE d.classid = 'pg_catalog.pg_class'::pg_catalog.regclass AND d.objid = i.oid"
         " AND d.refclassid = 'pg_catalog.pg_constraint'::pg_catalog.regclass AND d.deptype = 'i')"
         " AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_inherits h WHERE h.inhrelid = i.oid)"
-        " AND {filter} ORDER BY c.relname, i.relname",
+        " AND {filter} ORDER BY n.nspname, c.relname, i.relname",
         fmt::arg("key_count", key_count),
         fmt::arg("filter", filter(scope, by_index ? "i.relname" : "c.relname")));
 }
 
 std::string triggers(const Scope& scope, bool by_trigger) {
     return fmt::format(
-        "SELECT c.relname AS table_name, t.tgname, t.oid, c.relkind, t.tgtype, t.tgenabled,"
+        "SELECT n.nspname AS schema_name, c.relname AS table_name, t.tgname, t.oid, c.relkind,"
+        " t.tgtype, t.tgenabled,"
         " t.tgdeferrable, t.tginitdeferred, t.tgconstraint <> 0 AS is_constraint,"
         " rn.nspname AS refer_schema, rc.relname AS refer_table,"
         " pn.nspname AS function_schema, p.proname AS function_name,"
@@ -172,7 +185,7 @@ std::string triggers(const Scope& scope, bool by_trigger) {
         " JOIN pg_catalog.pg_namespace pn ON pn.oid = p.pronamespace"
         " LEFT JOIN pg_catalog.pg_class rc ON rc.oid = t.tgconstrrelid"
         " LEFT JOIN pg_catalog.pg_namespace rn ON rn.oid = rc.relnamespace"
-        " WHERE NOT t.tgisinternal AND {} ORDER BY c.relname, t.tgname",
+        " WHERE NOT t.tgisinternal AND {} ORDER BY n.nspname, c.relname, t.tgname",
         filter(scope, by_trigger ? "t.tgname" : "c.relname"));
 }
 
@@ -192,7 +205,8 @@ std::string constraints(const Scope& scope, char kind, std::uint32_t major) {
     const std::string_view definition =
         kind == 'x' ? "pg_catalog.pg_get_constraintdef(con.oid, true)" : "NULL::text";
     return fmt::format(
-        "SELECT c.relname AS table_name, con.conname, con.condeferrable, con.condeferred,"
+        "SELECT n.nspname AS schema_name, c.relname AS table_name, con.conname, con.condeferrable,"
+        " con.condeferred,"
         " {expression} AS expression, {definition} AS definition,"
         " con.connoinherit, con.convalidated, con.confupdtype, con.confdeltype,"
         " con.confmatchtype, fn.nspname AS foreign_schema, fc.relname AS foreign_table,"
@@ -206,7 +220,7 @@ std::string constraints(const Scope& scope, char kind, std::uint32_t major) {
         " LEFT JOIN pg_catalog.pg_description ds ON ds.objoid = con.oid AND ds.objsubid = 0"
         " AND ds.classoid = 'pg_catalog.pg_constraint'::pg_catalog.regclass"
         " WHERE con.contype = '{kind}' AND con.conislocal AND {filter}{own}"
-        " ORDER BY c.relname, con.conname",
+        " ORDER BY n.nspname, c.relname, con.conname",
         fmt::arg("expression", expression), fmt::arg("definition", definition),
         fmt::arg("local", local), fmt::arg("refer", refer), fmt::arg("joins", k_relation_joins),
         fmt::arg("kind", kind), fmt::arg("filter", filter(scope, "c.relname")),
@@ -223,19 +237,21 @@ std::string constraints(const Scope& scope, char kind, std::uint32_t major) {
 
 std::string rules(const Scope& scope) {
     return fmt::format(
-        "SELECT c.relname AS table_name, r.rulename, r.oid, r.ev_type, r.is_instead,"
+        "SELECT n.nspname AS schema_name, c.relname AS table_name, r.rulename, r.oid, r.ev_type,"
+        " r.is_instead,"
         " r.ev_enabled, pg_catalog.pg_get_ruledef(r.oid, true) AS definition,"
         " pg_catalog.obj_description(r.oid, 'pg_rewrite') AS comment"
         " FROM pg_catalog.pg_rewrite r JOIN pg_catalog.pg_class c ON c.oid = r.ev_class"
         " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-        " WHERE r.rulename <> '_RETURN' AND {} ORDER BY c.relname, r.oid",
+        " WHERE r.rulename <> '_RETURN' AND {} ORDER BY n.nspname, c.relname, r.oid",
         filter(scope, "c.relname"));
 }
 
 std::string table_options(const Scope& scope, std::uint32_t major, bool with_oids) {
     const bool partitions = newer(major, 10);
     return fmt::format(
-        "SELECT c.relname AS table_name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
+        "SELECT n.nspname AS schema_name, c.relname AS table_name,"
+        " pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
         " ds.description, c.relkind,"
         " ts.spcname AS tablespace, c.reloptions, c.relpersistence, {oids} AS hasoids,"
         " {partition} AS relispartition, {bound} AS partition_bound, {keys} AS partition_keys,"
@@ -248,7 +264,7 @@ std::string table_options(const Scope& scope, std::uint32_t major, bool with_oid
         " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace"
         " LEFT JOIN pg_catalog.pg_description ds ON ds.objoid = c.oid AND ds.objsubid = 0"
         " AND ds.classoid = 'pg_catalog.pg_class'::pg_catalog.regclass"
-        " WHERE c.relkind IN ('r', 'f', 'p') AND {filter} ORDER BY c.relname",
+        " WHERE c.relkind IN ('r', 'f', 'p') AND {filter} ORDER BY n.nspname, c.relname",
         fmt::arg("oids", with_oids ? "c.relhasoids" : "false"),
         fmt::arg("partition", partitions ? "c.relispartition" : "false"),
         fmt::arg("bound", partitions ? "pg_catalog.pg_get_expr(c.relpartbound, c.oid)" : "NULL"),
@@ -260,7 +276,7 @@ std::string table_options(const Scope& scope, std::uint32_t major, bool with_oid
 
 std::string views(const Scope& scope) {
     return fmt::format(
-        "SELECT c.relname AS view_name, c.reloptions AS options,"
+        "SELECT n.nspname AS schema_name, c.relname AS view_name, c.reloptions AS options,"
         " pg_catalog.pg_get_userbyid(c.relowner) AS viewowner,"
         " pg_catalog.obj_description(c.oid, 'pg_class') AS description,"
         " pg_catalog.pg_get_viewdef(c.oid, true) AS definition,"
@@ -271,19 +287,20 @@ std::string views(const Scope& scope) {
         "   WHERE r.ev_class = c.oid AND rc.oid <> c.oid AND rc.relkind IN ('v', 'm')"
         "   AND rc.relnamespace = c.relnamespace ORDER BY rc.relname) AS depends"
         " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-        " WHERE c.relkind = 'v' AND {} ORDER BY c.relname",
+        " WHERE c.relkind = 'v' AND {} ORDER BY n.nspname, c.relname",
         filter(scope, "c.relname"));
 }
 
-std::string materialized_views(std::string_view schema) {
-    return "SELECT c.relname AS mviewname, pg_catalog.pg_get_userbyid(c.relowner) AS mviewowner,"
+std::string materialized_views(const Scope& scope) {
+    return "SELECT n.nspname AS schema_name, c.relname AS mviewname,"
+           " pg_catalog.pg_get_userbyid(c.relowner) AS mviewowner,"
            " ts.spcname AS tablespace, pg_catalog.pg_get_viewdef(c.oid, true) AS definition,"
            " c.relispopulated,"
            " pg_catalog.obj_description(c.oid, 'pg_class') AS comment"
            " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
            " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace"
-           " WHERE c.relkind = 'm' AND n.nspname = " +
-           sql_literal(schema) + " ORDER BY c.relname";
+           " WHERE c.relkind = 'm' AND " +
+           filter(scope) + " ORDER BY n.nspname, c.relname";
 }
 
 namespace {
@@ -301,22 +318,22 @@ std::string_view routine_kind(std::uint32_t major) {
 }
 } // namespace
 
-std::string schema_relations(std::string_view schema) {
-    return "SELECT c.relname AS table_name, CASE WHEN c.relkind = 'v' THEN 'VIEW'"
-           " ELSE 'BASE TABLE' END AS table_type"
+std::string schema_relations(const Scope& scope) {
+    return "SELECT n.nspname AS schema_name, c.relname AS table_name, CASE WHEN c.relkind = 'v'"
+           " THEN 'VIEW' ELSE 'BASE TABLE' END AS table_type"
            " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-           " WHERE c.relkind IN ('r', 'p', 'f', 'v') AND n.nspname = " +
-           sql_literal(schema) + not_in_extension("c.oid", "pg_catalog.pg_class") +
-           " ORDER BY table_type, c.relname";
+           " WHERE c.relkind IN ('r', 'p', 'f', 'v') AND " +
+           filter(scope) + not_in_extension("c.oid", "pg_catalog.pg_class") +
+           " ORDER BY n.nspname, table_type, c.relname";
 }
 
-std::string schema_routines(std::string_view schema, std::uint32_t major) {
+std::string schema_routines(const Scope& scope, std::uint32_t major) {
     return fmt::format(
-        "SELECT p.proname, {kind} AS prokind,"
+        "SELECT n.nspname AS schema_name, p.proname, {kind} AS prokind,"
         " pg_catalog.pg_get_function_identity_arguments(p.oid) AS arguments"
         " FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace"
-        " WHERE n.nspname = {schema} AND {kind} <> 'a'{extension} ORDER BY p.proname, p.oid",
-        fmt::arg("kind", routine_kind(major)), fmt::arg("schema", sql_literal(schema)),
+        " WHERE {filter} AND {kind} <> 'a'{extension} ORDER BY n.nspname, p.proname, p.oid",
+        fmt::arg("kind", routine_kind(major)), fmt::arg("filter", filter(scope)),
         fmt::arg("extension", not_in_extension("p.oid", "pg_catalog.pg_proc")));
 }
 
@@ -327,7 +344,8 @@ std::string routines(const Scope& scope, std::uint32_t major, bool by_arguments,
         where += " AND pg_catalog.pg_get_function_identity_arguments(p.oid) = " +
                  sql_literal(arguments);
     return fmt::format(
-        "SELECT p.proname, {kind} AS prokind, pg_catalog.pg_get_userbyid(p.proowner) AS owner,"
+        "SELECT n.nspname AS schema_name, p.proname, {kind} AS prokind,"
+        " pg_catalog.pg_get_userbyid(p.proowner) AS owner,"
         " {return_type} AS return_type, l.lanname AS language, p.prosecdef, p.proisstrict,"
         " p.proretset, p.provolatile, p.prosrc AS definition, p.probin AS objfile,"
         " p.proargnames, p.proargmodes, p.pronargs,"
@@ -344,7 +362,7 @@ std::string routines(const Scope& scope, std::uint32_t major, bool by_arguments,
         " FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace"
         " JOIN pg_catalog.pg_language l ON l.oid = p.prolang"
         " LEFT JOIN pg_catalog.pg_type t ON t.oid = p.prorettype{type_joins}"
-        " WHERE {kind} <> 'a' AND {where} ORDER BY p.proname, p.oid",
+        " WHERE {kind} <> 'a' AND {where} ORDER BY n.nspname, p.proname, p.oid",
         fmt::arg("kind", routine_kind(major)), fmt::arg("return_type", type_text("NULL")),
         fmt::arg("argument_type", type_text("NULL")), fmt::arg("type_joins", k_type_joins),
         fmt::arg("where", where));
@@ -373,9 +391,9 @@ std::string collation_by_oid(std::string_view oid) {
 }
 } // namespace
 
-std::string types(std::string_view schema) {
+std::string types(const Scope& scope) {
     return fmt::format(
-        "SELECT t.typname AS name, t.typtype, CASE t.typtype"
+        "SELECT n.nspname AS schema_name, t.typname AS name, t.typtype, CASE t.typtype"
         " WHEN 'e' THEN 'ENUM (' || COALESCE((SELECT pg_catalog.string_agg("
         "   pg_catalog.quote_literal(e.enumlabel), ', ' ORDER BY e.enumsortorder)"
         "   FROM pg_catalog.pg_enum e WHERE e.enumtypid = t.oid), '') || ')'"
@@ -411,9 +429,10 @@ std::string types(std::string_view schema) {
         " LEFT JOIN pg_catalog.pg_class r ON r.oid = t.typrelid"
         " LEFT JOIN pg_catalog.pg_description d ON d.objoid = t.oid AND d.objsubid = 0"
         " AND d.classoid = 'pg_catalog.pg_type'::pg_catalog.regclass"
-        " WHERE n.nspname = {schema} AND t.typtype IN ('e', 'c', 'r', 'd')"
+        " WHERE {schema} AND t.typtype IN ('e', 'c', 'r', 'd')"
         " AND (t.typtype <> 'c' OR r.relkind = 'c'){extension}"
-        " ORDER BY CASE t.typtype WHEN 'e' THEN 1 WHEN 'r' THEN 2 WHEN 'd' THEN 3 ELSE 4 END, t.oid",
+        " ORDER BY n.nspname, CASE t.typtype WHEN 'e' THEN 1 WHEN 'r' THEN 2 WHEN 'd' THEN 3 ELSE 4"
+        " END, t.oid",
         fmt::arg("attribute_type", type_by_oid("a.atttypid", "a.atttypmod")),
         fmt::arg("attribute_collation", collation_by_oid("a.attcollation")),
         fmt::arg("subtype", type_by_oid("rg.rngsubtype", "NULL")),
@@ -422,12 +441,13 @@ std::string types(std::string_view schema) {
                  "CASE WHEN t.typcollation <> (SELECT bt.typcollation FROM pg_catalog.pg_type bt"
                  " WHERE bt.oid = t.typbasetype) THEN " +
                      collation_by_oid("t.typcollation") + " END"),
-        fmt::arg("schema", sql_literal(schema)),
+        fmt::arg("schema", filter(scope)),
         fmt::arg("extension", not_in_extension("t.oid", "pg_catalog.pg_type")));
 }
 
-std::string sequences(std::string_view schema) {
-    return "SELECT c.relname AS name, pg_catalog.format_type(s.seqtypid, NULL) AS data_type,"
+std::string sequences(const Scope& scope) {
+    return "SELECT n.nspname AS schema_name, c.relname AS name,"
+           " pg_catalog.format_type(s.seqtypid, NULL) AS data_type,"
            " s.seqstart, s.seqincrement, s.seqmin, s.seqmax, s.seqcache, s.seqcycle,"
            " own.nspname AS owned_schema, own.relname AS owned_table,"
            " own.attname AS owned_column, d.description AS comment"
@@ -442,9 +462,9 @@ std::string sequences(std::string_view schema) {
            "   AND dep.deptype IN ('a', 'i')) own ON TRUE"
            " LEFT JOIN pg_catalog.pg_description d ON d.objoid = c.oid AND d.objsubid = 0"
            " AND d.classoid = 'pg_catalog.pg_class'::pg_catalog.regclass"
-           " WHERE c.relkind = 'S' AND n.nspname = " +
-           sql_literal(schema) + " AND own.deptype IS DISTINCT FROM 'i'" +
-           not_in_extension("c.oid", "pg_catalog.pg_class") + " ORDER BY c.relname";
+           " WHERE c.relkind = 'S' AND " +
+           filter(scope) + " AND own.deptype IS DISTINCT FROM 'i'" +
+           not_in_extension("c.oid", "pg_catalog.pg_class") + " ORDER BY n.nspname, c.relname";
 }
 
 std::string database(std::string_view name) {
@@ -468,11 +488,11 @@ std::string schemas() {
            " WHERE n.nspname !~ '^pg_(toast|temp_|toast_temp_)' ORDER BY n.nspname";
 }
 
-std::string schema_owner(std::string_view schema) {
-    return "SELECT pg_catalog.pg_get_userbyid(n.nspowner) AS schema_owner,"
+std::string schema_owner(const Scope& scope) {
+    return "SELECT n.nspname AS schema_name, pg_catalog.pg_get_userbyid(n.nspowner) AS schema_owner,"
            " pg_catalog.obj_description(n.oid, 'pg_namespace') AS comment"
-           " FROM pg_catalog.pg_namespace n WHERE n.nspname = " +
-           sql_literal(schema);
+           " FROM pg_catalog.pg_namespace n WHERE " +
+           filter(scope) + " ORDER BY n.nspname";
 }
 
 std::string memberships(std::string_view account) {

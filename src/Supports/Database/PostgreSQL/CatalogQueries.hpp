@@ -1,10 +1,11 @@
 // The catalog queries of the PostgreSQL adapters, written on pg_catalog.
 //
-// Each query of a table part reads either every object of one schema or one
-// object (`CatalogScope`), with the same columns either way, so a deep fill
-// of a schema runs one query per kind and hands the rows out, and a fill of
-// one object runs the very same query narrowed to it. Rows carry the name of
-// the table they belong to ("table_name") and come ordered by it.
+// Each query reads every object of one or several schemas, or one object
+// (`Scope`), with the same columns either way, so a deep fill of a database
+// runs one query per kind for all its schemas and hands the rows out, and a
+// fill of one object runs the very same query narrowed to it. Rows carry the
+// schema ("schema_name") and, for table parts, the table ("table_name") they
+// belong to, and come ordered by schema first, then as each query says.
 //
 // Queries adapt to the server's major version (`major`; 0 counts as the
 // newest): pg_proc.prokind from 11, generated columns from 12, identity,
@@ -14,13 +15,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries {
 
-/// The objects a query reads: every one of a schema, or the one named.
+/// The objects a query reads: every one of the schemas, or the one named
+/// (in the first schema).
 struct Scope {
-    std::string schema;
-    std::string name; ///< "" for the whole schema
+    Scope(std::string schema, std::string name = {}) : schemas{std::move(schema)}, name(std::move(name)) {}
+    explicit Scope(std::vector<std::string> every_schema) : schemas(std::move(every_schema)) {}
+    std::vector<std::string> schemas;
+    std::string name; ///< "" for every object of the schemas
 };
 
 /// Columns of tables (relkind r, p, f), or with `views` of views (relkind v),
@@ -43,30 +48,31 @@ std::string rules(const Scope& scope);
 std::string table_options(const Scope& scope, std::uint32_t major, bool with_oids);
 /// Views (relkind v) with options, owner, comment and definition.
 std::string views(const Scope& scope);
-/// Materialized views of a schema.
-std::string materialized_views(std::string_view schema);
+/// Materialized views of the schemas.
+std::string materialized_views(const Scope& scope);
 
-/// Tables and views of a schema, leaving out those of extensions.
-std::string schema_relations(std::string_view schema);
-/// Routines of a schema (no aggregates, none of an extension), with their
+/// Tables and views of the schemas, leaving out those of extensions.
+std::string schema_relations(const Scope& scope);
+/// Routines of the schemas (no aggregates, none of an extension), with their
 /// identity arguments.
-std::string schema_routines(std::string_view schema, std::uint32_t major);
+std::string schema_routines(const Scope& scope, std::uint32_t major);
 /// Routine details; `arguments` (identity arguments) picks one overload
 /// when not empty.
 std::string routines(const Scope& scope, std::uint32_t major, bool by_arguments,
                      std::string_view arguments);
 
-/// Enums, ranges, domains and composite types of a schema, in that order
+/// Enums, ranges, domains and composite types of the schemas, in that order
 /// (then by creation), each with the text that follows AS when it is created.
-std::string types(std::string_view schema);
-/// Sequences of a schema that are not an identity column's, with the column
-/// that owns them.
-std::string sequences(std::string_view schema);
+std::string types(const Scope& scope);
+/// Sequences of the schemas that are not an identity column's, with the
+/// column that owns them.
+std::string sequences(const Scope& scope);
 
 std::string database(std::string_view name);
 std::string extensions();
 std::string schemas();
-std::string schema_owner(std::string_view schema);
+/// Owner and comment of each of the schemas.
+std::string schema_owner(const Scope& scope);
 
 /// The roles an account belongs to, and its members.
 std::string memberships(std::string_view account);

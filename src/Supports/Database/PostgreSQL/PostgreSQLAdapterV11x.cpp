@@ -120,8 +120,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_database(const Ptr<MetaDatab
     }
     if (full) {
         const JitPause pause(*this);
-        for (const auto& schema : database->get_schemas())
-            DIZEZIDA_TRY(fill_meta_schema(schema, full));
+        DIZEZIDA_TRY(fill_schemas(database->get_schemas(), true));
     }
     database->set_filled(true);
     return {};
@@ -130,111 +129,192 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_database(const Ptr<MetaDatab
 Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>& schema,
                                                            std::int32_t full) {
     DIZEZIDA_RETURN_VAL_IF_NULL(schema, {});
-    const std::string& name = schema->get_name();
     std::optional<JitPause> pause;
     if (full)
         pause.emplace(*this);
-    if (!schema->is_filled()) {
-        auto owner = run(Queries::schema_owner(name));
-        if (!owner)
-            return std::unexpected(owner.error());
-        if (!owner->empty()) {
-            schema->get_attributes()["OWNER"] = owner->text(0, "schema_owner");
-            schema->set_comment(owner->text(0, "comment"));
-        }
+    return fill_schemas({schema}, full != 0);
+}
 
-        auto relations = run(Queries::schema_relations(name));
-        if (!relations)
-            return std::unexpected(relations.error());
-        for (std::size_t row = 0; row < relations->size(); ++row) {
-            const std::string relation = relations->text(row, "table_name");
-            if (relations->text(row, "table_type") == "VIEW")
-                schema->get_views().push_back(
-                    MetaView::with_names(schema->get_database(), name, relation));
-            else
-                schema->get_tables().push_back(
-                    MetaTable::with_names(schema->get_database(), name, relation));
-        }
+Core::Result<void>
+PostgreSQLAdapterV11x::fill_meta_schemas(const std::vector<Ptr<MetaSchema>>& schemas, std::int32_t full) {
+    for (const auto& schema : schemas)
+        DIZEZIDA_RETURN_VAL_IF_NULL(schema, {});
+    std::optional<JitPause> pause;
+    if (full)
+        pause.emplace(*this);
+    return fill_schemas(schemas, full != 0);
+}
 
-        auto routines = run(Queries::schema_routines(name, major()));
-        if (!routines)
-            return std::unexpected(routines.error());
-        for (std::size_t row = 0; row < routines->size(); ++row) {
-            auto routine = MetaFunction::with_names(schema->get_database(), name,
-                                                    routines->text(row, "proname"));
-            const bool is_function = routines->text(row, "prokind") != "p";
-            routine->set_is_function(is_function);
-            routine->get_attributes()[std::string(k_arguments)] =
-                routines->text(row, "arguments");
-            (is_function ? schema->get_functions() : schema->get_procedures()).push_back(routine);
-        }
+std::string PostgreSQLAdapterV11x::table_key(std::string_view schema, std::string_view name) {
+    std::string key(schema);
+    key.push_back('\0');
+    key.append(name);
+    return key;
+}
 
-        DIZEZIDA_TRY(read_types_and_sequences(*schema));
+namespace {
 
-        auto materialized = run(Queries::materialized_views(name));
-        if (!materialized)
-            return std::unexpected(materialized.error());
-        for (std::size_t row = 0; row < materialized->size(); ++row) {
-            auto view = Materialized::with_names(schema->get_database(), name,
-                                                 materialized->text(row, "mviewname"));
-            view->get_attributes()["OWNER"] = materialized->text(row, "mviewowner");
-            view->set_table_space(materialized->text(row, "tablespace"));
-            view->set_definition(materialized->text(row, "definition"));
-            view->set_with_data(materialized->flag(row, "relispopulated"));
-            view->set_comment(materialized->text(row, "comment"));
-            view->set_filled(true);
-            schema->get_miews().push_back(view);
-        }
-        if (!schema->get_miews().empty())
-            DIZEZIDA_TRY(read_view_indexes(*schema));
-    }
-    if (full) {
+/// The schemas by name, and a scope of them all.
+std::pair<std::map<std::string, MetaSchema*>, CatalogQueries::Scope>
+by_name(const std::vector<std::shared_ptr<MetaSchema>>& schemas) {
+    std::map<std::string, MetaSchema*> named;
+    std::vector<std::string> names;
+    for (const auto& schema : schemas)
+        if (named.emplace(schema->get_name(), schema.get()).second)
+            names.push_back(schema->get_name());
+    return {std::move(named), CatalogQueries::Scope(std::move(names))};
+}
+
+/// The schema a row names, when it is one being filled.
+MetaSchema* schema_of(const std::map<std::string, MetaSchema*>& schemas, const CatalogRows& rows,
+                      std::size_t row) {
+    const auto found = schemas.find(rows.text(row, "schema_name"));
+    return found == schemas.end() ? nullptr : found->second;
+}
+
+} // namespace
+
+Core::Result<void> PostgreSQLAdapterV11x::fill_schemas(const std::vector<Ptr<MetaSchema>>& schemas,
+                                                       bool full) {
+    std::vector<Ptr<MetaSchema>> unlisted;
+    for (const auto& schema : schemas)
+        if (schema && !schema->is_filled())
+            unlisted.push_back(schema);
+    if (!unlisted.empty())
+        DIZEZIDA_TRY(read_listings(unlisted));
+    if (full && !schemas.empty()) {
+        const auto [named, scope] = by_name(schemas);
         TableIndex tables;
-        for (const auto& table : schema->get_tables())
-            if (!table->is_filled())
-                tables.emplace(table->get_name(), table);
-        DIZEZIDA_TRY(fill_tables({name, ""}, tables, true));
         std::vector<std::shared_ptr<MetaView>> views;
-        for (const auto& view : schema->get_views())
-            if (!view->is_filled())
-                views.push_back(view);
-        DIZEZIDA_TRY(read_views({name, ""}, views));
         std::vector<std::shared_ptr<MetaFunction>> routines;
-        for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
-            for (const auto& routine : *list)
-                if (!routine->is_filled())
-                    routines.push_back(routine);
-        DIZEZIDA_TRY(read_routines({name, ""}, routines));
+        for (const auto& schema : schemas) {
+            for (const auto& table : schema->get_tables())
+                if (!table->is_filled())
+                    tables.emplace(table_key(schema->get_name(), table->get_name()), table);
+            for (const auto& view : schema->get_views())
+                if (!view->is_filled())
+                    views.push_back(view);
+            for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
+                for (const auto& routine : *list)
+                    if (!routine->is_filled())
+                        routines.push_back(routine);
+        }
+        DIZEZIDA_TRY(fill_tables(scope, tables, true));
+        DIZEZIDA_TRY(read_views(scope, views));
+        DIZEZIDA_TRY(read_routines(scope, routines));
     }
-    schema->set_filled(true);
+    for (const auto& schema : schemas)
+        schema->set_filled(true);
     return {};
 }
 
-Core::Result<void> PostgreSQLAdapterV11x::read_view_indexes(MetaSchema& schema) {
-    auto rows = run(Queries::indexes({schema.get_name(), ""}, major(), false));
+Core::Result<void> PostgreSQLAdapterV11x::read_listings(const std::vector<Ptr<MetaSchema>>& schemas) {
+    const auto [named, scope] = by_name(schemas);
+    auto owners = run(Queries::schema_owner(scope));
+    if (!owners)
+        return std::unexpected(owners.error());
+    for (std::size_t row = 0; row < owners->size(); ++row)
+        if (MetaSchema* schema = schema_of(named, *owners, row)) {
+            schema->get_attributes()["OWNER"] = owners->text(row, "schema_owner");
+            schema->set_comment(owners->text(row, "comment"));
+        }
+
+    auto relations = run(Queries::schema_relations(scope));
+    if (!relations)
+        return std::unexpected(relations.error());
+    for (std::size_t row = 0; row < relations->size(); ++row) {
+        MetaSchema* schema = schema_of(named, *relations, row);
+        if (!schema)
+            continue;
+        const std::string relation = relations->text(row, "table_name");
+        if (relations->text(row, "table_type") == "VIEW")
+            schema->get_views().push_back(
+                MetaView::with_names(schema->get_database(), schema->get_name(), relation));
+        else
+            schema->get_tables().push_back(
+                MetaTable::with_names(schema->get_database(), schema->get_name(), relation));
+    }
+
+    auto routines = run(Queries::schema_routines(scope, major()));
+    if (!routines)
+        return std::unexpected(routines.error());
+    for (std::size_t row = 0; row < routines->size(); ++row) {
+        MetaSchema* schema = schema_of(named, *routines, row);
+        if (!schema)
+            continue;
+        auto routine = MetaFunction::with_names(schema->get_database(), schema->get_name(),
+                                                routines->text(row, "proname"));
+        const bool is_function = routines->text(row, "prokind") != "p";
+        routine->set_is_function(is_function);
+        routine->get_attributes()[std::string(k_arguments)] = routines->text(row, "arguments");
+        (is_function ? schema->get_functions() : schema->get_procedures()).push_back(routine);
+    }
+
+    DIZEZIDA_TRY(read_types_and_sequences(scope, named));
+
+    auto materialized = run(Queries::materialized_views(scope));
+    if (!materialized)
+        return std::unexpected(materialized.error());
+    std::map<std::string, MetaSchema*> with_views;
+    for (std::size_t row = 0; row < materialized->size(); ++row) {
+        MetaSchema* schema = schema_of(named, *materialized, row);
+        if (!schema)
+            continue;
+        auto view = Materialized::with_names(schema->get_database(), schema->get_name(),
+                                             materialized->text(row, "mviewname"));
+        view->get_attributes()["OWNER"] = materialized->text(row, "mviewowner");
+        view->set_table_space(materialized->text(row, "tablespace"));
+        view->set_definition(materialized->text(row, "definition"));
+        view->set_with_data(materialized->flag(row, "relispopulated"));
+        view->set_comment(materialized->text(row, "comment"));
+        view->set_filled(true);
+        schema->get_miews().push_back(view);
+        with_views.emplace(schema->get_name(), schema);
+    }
+    if (!with_views.empty()) {
+        std::vector<std::string> names;
+        for (const auto& [name, schema] : with_views)
+            names.push_back(name);
+        DIZEZIDA_TRY(read_view_indexes(Scope(std::move(names)), with_views));
+    }
+    return {};
+}
+
+Core::Result<void>
+PostgreSQLAdapterV11x::read_view_indexes(const Scope& scope,
+                                         const std::map<std::string, MetaSchema*>& schemas) {
+    auto rows = run(Queries::indexes(scope, major(), false));
     if (!rows)
         return std::unexpected(rows.error());
     std::unordered_map<std::string, Materialized*> views;
-    for (const auto& view : schema.get_miews())
-        views.emplace(view->get_name(), view.get());
+    for (const auto& [name, schema] : schemas)
+        for (const auto& view : schema->get_miews())
+            views.emplace(table_key(name, view->get_name()), view.get());
     for (std::size_t row = 0; row < rows->size(); ++row) {
-        const auto found = views.find(rows->text(row, "table_name"));
+        const auto found =
+            views.find(table_key(rows->text(row, "schema_name"), rows->text(row, "table_name")));
         if (found == views.end())
             continue;
-        auto index = MetaIndex::with_names(schema.get_database(), schema.get_name(), found->first,
+        Materialized& view = *found->second;
+        auto index = MetaIndex::with_names(view.get_database(), view.get_schema(), view.get_name(),
                                            rows->text(row, "index_name"));
         apply_index(*index, *rows, row);
-        found->second->get_indexes().push_back(index);
+        view.get_indexes().push_back(index);
     }
     return {};
 }
 
-Core::Result<void> PostgreSQLAdapterV11x::read_types_and_sequences(MetaSchema& schema) {
-    auto types = run(Queries::types(schema.get_name()));
+Core::Result<void>
+PostgreSQLAdapterV11x::read_types_and_sequences(const Scope& scope,
+                                                const std::map<std::string, MetaSchema*>& schemas) {
+    auto types = run(Queries::types(scope));
     if (!types)
         return std::unexpected(types.error());
     for (std::size_t row = 0; row < types->size(); ++row) {
-        auto type = MetaType::with_names(schema.get_database(), schema.get_name(),
+        MetaSchema* schema = schema_of(schemas, *types, row);
+        if (!schema)
+            continue;
+        auto type = MetaType::with_names(schema->get_database(), schema->get_name(),
                                          types->text(row, "name"));
         const std::string kind = types->text(row, "typtype");
         type->set_kind(kind == "e"   ? "ENUM"
@@ -244,13 +324,16 @@ Core::Result<void> PostgreSQLAdapterV11x::read_types_and_sequences(MetaSchema& s
         type->set_definition(types->text(row, "definition"));
         type->set_comment(types->text(row, "comment"));
         type->set_filled(true);
-        schema.get_types().push_back(type);
+        schema->get_types().push_back(type);
     }
-    auto sequences = run(Queries::sequences(schema.get_name()));
+    auto sequences = run(Queries::sequences(scope));
     if (!sequences)
         return std::unexpected(sequences.error());
     for (std::size_t row = 0; row < sequences->size(); ++row) {
-        auto sequence = MetaSequence::with_names(schema.get_database(), schema.get_name(),
+        MetaSchema* schema = schema_of(schemas, *sequences, row);
+        if (!schema)
+            continue;
+        auto sequence = MetaSequence::with_names(schema->get_database(), schema->get_name(),
                                                  sequences->text(row, "name"));
         sequence->set_data_type(sequences->text(row, "data_type"));
         sequence->set_start(sequences->number(row, "seqstart", 1));
@@ -264,7 +347,7 @@ Core::Result<void> PostgreSQLAdapterV11x::read_types_and_sequences(MetaSchema& s
         sequence->set_owned_column(sequences->text(row, "owned_column"));
         sequence->set_comment(sequences->text(row, "comment"));
         sequence->set_filled(true);
-        schema.get_sequences().push_back(sequence);
+        schema->get_sequences().push_back(sequence);
     }
     return {};
 }
@@ -274,7 +357,8 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_table(const Ptr<MetaTable>& 
     DIZEZIDA_RETURN_VAL_IF_NULL(table, {});
     if (table->is_filled())
         return {};
-    return fill_tables({table->get_schema(), table->get_name()}, {{table->get_name(), table}},
+    return fill_tables({table->get_schema(), table->get_name()},
+                       {{table_key(table->get_schema(), table->get_name()), table}},
                        full != 0);
 }
 
@@ -290,9 +374,9 @@ PostgreSQLAdapterV11x::read_views(const Scope& scope,
         return std::unexpected(rows.error());
     std::unordered_map<std::string, std::size_t> by_name;
     for (std::size_t row = 0; row < rows->size(); ++row)
-        by_name.emplace(rows->text(row, "view_name"), row);
+        by_name.emplace(table_key(rows->text(row, "schema_name"), rows->text(row, "view_name")), row);
     for (const auto& view : views) {
-        const auto found = by_name.find(view->get_name());
+        const auto found = by_name.find(table_key(view->get_schema(), view->get_name()));
         if (found == by_name.end())
             return Core::fail(missing_object("view", view->get_schema(), view->get_name()));
         const std::size_t row = found->second;
@@ -392,18 +476,19 @@ PostgreSQLAdapterV11x::read_routines(const Scope& scope,
     std::map<std::pair<std::string, std::string>, std::size_t> by_signature;
     std::unordered_map<std::string, std::size_t> by_name;
     for (std::size_t row = 0; row < rows->size(); ++row) {
-        by_signature.emplace(std::pair{rows->text(row, "proname"), rows->text(row, "arguments")},
-                             row);
-        by_name.emplace(rows->text(row, "proname"), row);
+        const std::string key = table_key(rows->text(row, "schema_name"), rows->text(row, "proname"));
+        by_signature.emplace(std::pair{key, rows->text(row, "arguments")}, row);
+        by_name.emplace(key, row);
     }
     for (const auto& routine : routines) {
         const auto& own = routine->get_attributes();
         const auto signature = own.find(std::string(k_arguments));
+        const std::string key = table_key(routine->get_schema(), routine->get_name());
         std::size_t row = rows->size();
         if (signature != own.end()) {
-            const auto found = by_signature.find({routine->get_name(), signature->second});
+            const auto found = by_signature.find({key, signature->second});
             row = found == by_signature.end() ? row : found->second;
-        } else if (const auto found = by_name.find(routine->get_name()); found != by_name.end()) {
+        } else if (const auto found = by_name.find(key); found != by_name.end()) {
             row = found->second;
         }
         if (row == rows->size())

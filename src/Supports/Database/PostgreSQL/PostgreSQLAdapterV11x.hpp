@@ -25,6 +25,7 @@
 #include "core/Value.hpp"
 
 #include <functional>
+#include <map>
 #include <span>
 #include <unordered_map>
 
@@ -51,6 +52,9 @@ public:
     Done fill_meta_database(const Ptr<MetaModel::MetaDatabase>& database,
                             std::int32_t full) override;
     Done fill_meta_schema(const Ptr<MetaModel::MetaSchema>& schema, std::int32_t full) override;
+    /// Every listing and part query once for all the schemas.
+    Done fill_meta_schemas(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
+                           std::int32_t full) override;
     Done fill_meta_table(const Ptr<MetaModel::MetaTable>& table, std::int32_t full) override;
     Done fill_meta_view(const Ptr<MetaModel::MetaView>& view) override;
     Done fill_meta_index(const Ptr<MetaModel::MetaIndex>& index) override;
@@ -91,13 +95,23 @@ public:
     /// The referential action of a catalog letter ("" for an unknown one).
     static std::string get_full_action_name(std::string_view letter);
 
+    /// The key of a table, view or routine in the adapter's indexes: its schema and name.
+    static std::string table_key(std::string_view schema, std::string_view name);
+
 protected:
     class JitPause;
     using Scope = CatalogQueries::Scope;
-    /// The unfilled tables of a scope, by name.
+    /// The unfilled tables of a scope, by `table_key`.
     using TableIndex = std::unordered_map<std::string, std::shared_ptr<MetaModel::MetaTable>>;
 
-    /// Reads the given tables of one schema together and marks them.
+    /// Fills the schemas together: each listing query once for every schema
+    /// not filled yet, and with `full` each part query once for every
+    /// unfilled table, view and routine of all of them.
+    [[nodiscard]] Done fill_schemas(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas, bool full);
+    /// Owners, relations, routines, types, sequences and materialized views.
+    [[nodiscard]] Done read_listings(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas);
+
+    /// Reads the given tables of the scope's schemas together and marks them.
     [[nodiscard]] Done fill_tables(const Scope& scope, const TableIndex& tables, bool full);
 
     /// Runs a part's query and hands each row to the table it belongs to.
@@ -120,17 +134,19 @@ protected:
     virtual void apply_options(MetaModel::MetaTable& table, const CatalogRows& rows,
                                std::size_t row) const;
 
-    /// The views of a schema (all unfilled ones, or the one named).
+    /// The views of the scope (all unfilled ones, or the one named).
     [[nodiscard]] Done read_views(const Scope& scope,
                                   const std::vector<std::shared_ptr<MetaModel::MetaView>>& views);
     /// Routines, matched to their objects by name and identity arguments.
     [[nodiscard]] Done
     read_routines(const Scope& scope,
                   const std::vector<std::shared_ptr<MetaModel::MetaFunction>>& routines);
-    /// The indexes of the schema's materialized views.
-    [[nodiscard]] Done read_view_indexes(MetaModel::MetaSchema& schema);
-    /// The schema's user-defined types and sequences (read with its listing).
-    [[nodiscard]] Done read_types_and_sequences(MetaModel::MetaSchema& schema);
+    /// The indexes of the schemas' materialized views.
+    [[nodiscard]] Done read_view_indexes(const Scope& scope,
+                                         const std::map<std::string, MetaModel::MetaSchema*>& schemas);
+    /// The schemas' user-defined types and sequences (read with their listing).
+    [[nodiscard]] Done read_types_and_sequences(const Scope& scope,
+                                                const std::map<std::string, MetaModel::MetaSchema*>& schemas);
     [[nodiscard]] Done fill_account(MetaModel::MetaRelation& account,
                                     const Ptr<MetaModel::MetaRelation>& shared);
 

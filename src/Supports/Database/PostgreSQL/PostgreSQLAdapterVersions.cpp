@@ -19,7 +19,8 @@ Core::Result<void> PostgreSQLAdapterV9x::read_options(const Scope& scope,
     if (!rows)
         return std::unexpected(rows.error());
     for (std::size_t row = 0; row < rows->size(); ++row) {
-        const auto found = tables.find(rows->text(row, "table_name"));
+        const auto found =
+            tables.find(table_key(rows->text(row, "schema_name"), rows->text(row, "table_name")));
         if (found != tables.end())
             apply_options(*found->second, *rows, row);
     }

@@ -22,7 +22,8 @@ namespace {
 /// The table a row belongs to, when it is one being filled.
 MetaTable* table_of(const std::unordered_map<std::string, std::shared_ptr<MetaTable>>& tables,
                     const CatalogRows& rows, std::size_t row) {
-    const auto found = tables.find(rows.text(row, "table_name"));
+    const auto found = tables.find(
+        PostgreSQLAdapterV11x::table_key(rows.text(row, "schema_name"), rows.text(row, "table_name")));
     return found == tables.end() ? nullptr : found->second.get();
 }
 
@@ -550,7 +551,8 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_part(
     const Ptr<MetaTable>& table,
     Done (PostgreSQLAdapterV11x::*part)(const Scope&, const TableIndex&)) {
     DIZEZIDA_RETURN_VAL_IF_NULL(table, {});
-    return (this->*part)({table->get_schema(), table->get_name()}, {{table->get_name(), table}});
+    return (this->*part)({table->get_schema(), table->get_name()},
+                         {{table_key(table->get_schema(), table->get_name()), table}});
 }
 
 Core::Result<void> PostgreSQLAdapterV11x::fill_schema_table_check(const Ptr<MetaTable>& table) {

@@ -327,6 +327,77 @@ TEST_F(PostgreSQLAdapterOnServer, DeepFillEqualsFillingEachObjectAlone) {
     EXPECT_GE(bulk->get_tables().size(), 9u);
 }
 
+/// Fills a schema object by object, as a browser opening each one would.
+std::shared_ptr<MetaSchema> filled_object_by_object(PostgreSQLAdapterV11x& a, const std::string& database,
+                                                    const std::string& name) {
+    auto single = MetaSchema::with_names(database, name);
+    EXPECT_TRUE(a.fill_meta_schema(single, 0).has_value());
+    for (const auto& table : single->get_tables())
+        EXPECT_TRUE(a.fill_meta_table(table, 1).has_value()) << table->get_name();
+    for (const auto& view : single->get_views())
+        EXPECT_TRUE(a.fill_meta_view(view).has_value());
+    for (const auto* list : {&single->get_functions(), &single->get_procedures()})
+        for (const auto& routine : *list)
+            EXPECT_TRUE(a.fill_meta_function(routine).has_value()) << routine->get_name();
+    return single;
+}
+
+TEST_F(PostgreSQLAdapterOnServer, DatabaseDeepFillOfManySchemasEqualsFillingEachObjectAlone) {
+    // Tenants with the same names in each schema, and one schema unlike them.
+    for (const std::string tenant : {"tenant_a", "Tenant \"B\"", "tenant_c"}) {
+        const std::string t = Dovodarud::Supports::Database::sql_name(tenant);
+        for (const std::string& sql : std::vector<std::string>{
+                 "CREATE SCHEMA " + t,
+                 "CREATE TYPE " + t + ".mood AS ENUM ('sad', 'ok', '" + tenant.substr(0, 3) + "')",
+                 "CREATE SEQUENCE " + t + ".invoice_no START 100",
+                 "CREATE TABLE " + t + ".pair (a int, b int, note text, PRIMARY KEY (b, a))",
+                 "CREATE TABLE " + t + ".child (x int CHECK (x > 0), y int, feeling " + t +
+                     ".mood, FOREIGN KEY (y, x) REFERENCES " + t + ".pair (b, a), UNIQUE (y, x))",
+                 "CREATE INDEX pair_note ON " + t + ".pair (note)",
+                 "CREATE FUNCTION " + t + ".trig_fn() RETURNS trigger LANGUAGE plpgsql"
+                 " AS $$BEGIN RETURN NEW; END$$",
+                 "CREATE TRIGGER t1 BEFORE INSERT ON " + t + ".pair FOR EACH ROW EXECUTE PROCEDURE " +
+                     t + ".trig_fn()",
+                 "CREATE RULE r1 AS ON DELETE TO " + t + ".pair WHERE OLD.a < 0 DO INSTEAD NOTHING",
+                 "CREATE VIEW " + t + ".v AS SELECT a, b FROM " + t + ".pair",
+                 "CREATE MATERIALIZED VIEW " + t + ".mv AS SELECT a FROM " + t + ".pair",
+                 "CREATE INDEX mv_a ON " + t + ".mv (a)",
+                 "CREATE FUNCTION " + t + ".f(a int) RETURNS int LANGUAGE sql AS 'SELECT a'",
+                 "COMMENT ON SCHEMA " + t + " IS 'tenant " + tenant.substr(0, 3) + "'",
+                 "COMMENT ON TABLE " + t + ".pair IS 'pairs of " + tenant.substr(0, 3) + "'"})
+            execute(*m_super, sql);
+    }
+    execute(*m_super, "ALTER TABLE tenant_c.pair ADD COLUMN only_here date");
+    execute(*m_super, "DROP VIEW tenant_c.v");
+
+    auto database = MetaDatabase::with_name(m_database.name());
+    auto a = adapter();
+    ASSERT_TRUE(a->fill_meta_database(database, 1).has_value());
+    std::size_t compared = 0;
+    for (const auto& bulk : database->get_schemas()) {
+        if (bulk->get_name() != k_rich && bulk->get_name().rfind("enant") != 1)
+            continue;
+        const auto single = filled_object_by_object(*a, m_database.name(), bulk->get_name());
+        EXPECT_EQ(Dovodarud::MetaModel::to_json_text(*bulk, 1),
+                  Dovodarud::MetaModel::to_json_text(*single, 1))
+            << bulk->get_name();
+        ++compared;
+    }
+    EXPECT_EQ(compared, 4u);
+    // Several chosen schemas at once give the same as the database fill.
+    std::vector<std::shared_ptr<MetaSchema>> chosen = {MetaSchema::with_names(m_database.name(), "tenant_c"),
+                                                       MetaSchema::with_names(m_database.name(), "tenant_a")};
+    ASSERT_TRUE(a->fill_meta_schemas(chosen, 1).has_value());
+    for (const auto& schema : chosen) {
+        const auto single = filled_object_by_object(*a, m_database.name(), schema->get_name());
+        EXPECT_EQ(Dovodarud::MetaModel::to_json_text(*schema, 1),
+                  Dovodarud::MetaModel::to_json_text(*single, 1));
+    }
+    EXPECT_EQ(chosen[0]->get_tables().size(), 2u);
+    EXPECT_EQ(chosen[0]->get_views().size(), 0u);
+    EXPECT_EQ(chosen[1]->get_views().size(), 1u);
+}
+
 TEST_F(PostgreSQLAdapterOnServer, FilledObjectsAreReadAgainOnlyAfterReset) {
     auto table = MetaTable::with_names(m_database.name(), k_rich, "pair");
     auto a = adapter();
