@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <optional>
 
 namespace Dizezida::Rezizida {
 
@@ -30,6 +31,36 @@ bool write_output(const std::string& text, const std::string& file, const std::s
     if (!written)
         std::cerr << command << ": " << written.error().message << '\n';
     return written.has_value();
+}
+
+bool write_output_pieces(const std::string& file, const std::string& command,
+                         const std::function<bool(const OutputSink&)>& produce) {
+    if (file.empty()) {
+        const bool made = produce([](std::string_view piece) {
+            std::cout.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            return static_cast<bool>(std::cout);
+        });
+        std::cout.flush();
+        return made && std::cout;
+    }
+    std::cout.flush();
+    auto opened = AtomicFile::create(file, AtomicFile::default_mode());
+    if (!opened) {
+        std::cerr << command << ": " << opened.error().message << '\n';
+        return false;
+    }
+    std::optional<Core::Error> failure;
+    const bool made = produce([&](std::string_view piece) {
+        if (auto written = opened->write(piece); !written)
+            failure = written.error();
+        return !failure;
+    });
+    if (!failure && made)
+        if (auto committed = opened->commit(); !committed)
+            failure = committed.error();
+    if (failure)
+        std::cerr << command << ": " << failure->message << '\n';
+    return made && !failure;
 }
 
 } // namespace Dizezida::Rezizida

@@ -2,6 +2,7 @@
 #include "tests/Model/ModelSupport.hpp"
 #include "tests/support/PlatformLog.hpp"
 
+#include "Model/JsonTextWriter.hpp"
 #include "Model/MetaJson.hpp"
 #include "Model/MetaModel.hpp"
 
@@ -183,4 +184,35 @@ TEST(MetaJson, ClassMayStandAnywhereInAnElement) {
     const auto check = std::dynamic_pointer_cast<MetaCheck>(constraints[1]);
     ASSERT_TRUE(check);
     EXPECT_EQ(check->get_check(), "a > 0");
+}
+
+TEST(MetaJson, StreamedTextIsTheWholeTextInPiecesAndStopsWhenRefused) {
+    const auto database = Testing::sample_database();
+    for (const int indent : {-1, 2}) {
+        std::string streamed;
+        std::size_t pieces = 0;
+        ASSERT_TRUE(write_json_text(*database, indent, [&](std::string_view piece) {
+            streamed += piece;
+            ++pieces;
+            return true;
+        }));
+        EXPECT_EQ(streamed, to_json_text(*database, indent));
+        EXPECT_GE(pieces, 1u);
+    }
+    // Small pieces: the writer hands text out as objects close.
+    JsonTextWriter writer;
+    std::vector<std::string> pieces;
+    writer.set_sink([&](std::string_view piece) { pieces.emplace_back(piece); return pieces.size() < 2; }, 4);
+    writer.begin_array();
+    for (int i = 0; i < 5; ++i) {
+        writer.begin_object();
+        writer.key("n");
+        writer.int_value(i);
+        writer.end_object();
+    }
+    writer.end_array();
+    EXPECT_FALSE(writer.flush()); // the second piece was refused
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0], "[{\"n\":0}");
+    EXPECT_EQ(pieces[1], ",{\"n\":1}");
 }

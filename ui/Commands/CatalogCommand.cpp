@@ -37,8 +37,15 @@ int run_catalog(const CatalogOptions& options) {
     (*connection)->close();
     if (!model)
         return 1;
-    const std::string json = MetaModel::to_json_text(*model, options.pretty ? 2 : -1) + '\n';
-    return Dizezida::Rezizida::write_output(json, options.output, "catalog") ? 0 : 1;
+    // Streamed: the model's text is never held whole.
+    return Dizezida::Rezizida::write_output_pieces(
+               options.output, "catalog",
+               [&](const Dizezida::Rezizida::OutputSink& sink) {
+                   return MetaModel::write_json_text(*model, options.pretty ? 2 : -1, sink) &&
+                          sink("\n");
+               })
+               ? 0
+               : 1;
 }
 
 void add_catalog_command(CLI::App& app, Dizezida::Rezizida::CommandContext& context) {

@@ -16,6 +16,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <future>
+
 #include <iostream>
 #include <map>
 #include <memory>
@@ -101,10 +103,14 @@ int run_diff(const DiffOptions& options) {
         renamed ? std::vector<std::string>{options.source_schema} : options.schemas, "", false, true};
     Dizezida::Rezizida::CatalogSelection target_selection{
         renamed ? std::vector<std::string>{options.target_schema} : options.schemas, "", false, true};
-    const auto source_model = std::dynamic_pointer_cast<MetaModel::MetaDatabase>(
-        Dizezida::Rezizida::read_catalog(*sessions->source, source_selection, "diff"));
+    // Both catalogs at once, each on its own session.
+    auto source_read = std::async(std::launch::async, [&] {
+        return Dizezida::Rezizida::read_catalog(*sessions->source, source_selection, "diff");
+    });
     const auto target_model = std::dynamic_pointer_cast<MetaModel::MetaDatabase>(
         Dizezida::Rezizida::read_catalog(*sessions->target, target_selection, "diff"));
+    const auto source_model =
+        std::dynamic_pointer_cast<MetaModel::MetaDatabase>(source_read.get());
     if (!source_model || !target_model)
         return 1;
     const std::string database = target_model->get_name();
