@@ -16,6 +16,7 @@ const Core::TypeInfo& MetaRule::static_type() {
             prop("where", &C::m_where),
             prop("apply", &C::m_apply),
             prop("enable", &C::m_enable),
+            prop("definition", &C::m_definition),
         });
     return info;
 }

@@ -1,4 +1,6 @@
-// A rewrite rule of a table.
+// A rewrite rule of a table. "definition" is the rule's whole create
+// statement as the server prints it (its table qualified); the other
+// properties are its parts, for reading.
 #pragma once
 
 #include "Model/MetaObject.hpp"
@@ -16,6 +18,7 @@ public:
     DIZEZIDA_META_PROPERTY(std::string, where, "where")
     DIZEZIDA_META_PROPERTY(std::string, apply, "apply")
     DIZEZIDA_META_PROPERTY(bool, enable, "enable")
+    DIZEZIDA_META_PROPERTY(std::string, definition, "definition")
 
     DbObject character() const override { return DbObject::RULE; }
 };

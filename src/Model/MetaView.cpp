@@ -214,6 +214,7 @@ const Core::TypeInfo& MetaView::static_type() {
                 "definition", [](const MetaView& view) { return view.get_definition(); },
                 [](MetaView& view, std::string text) { view.set_definition(std::move(text)); }),
             prop("columns", &MetaView::m_columns, Readable),
+            prop("rules", &MetaView::m_rules),
         });
     return info;
 }
@@ -221,6 +222,18 @@ const Core::TypeInfo& MetaView::static_type() {
 std::shared_ptr<MetaView> MetaView::with_names(std::string database, std::string schema,
                                                std::string name) {
     return make_with_names<MetaView>(std::move(database), std::move(schema), std::move(name));
+}
+
+void MetaView::reset() {
+    m_rules.clear();
+    MetaObject::reset();
+}
+
+Core::ObjectPtr MetaView::clone() const {
+    auto copy = std::static_pointer_cast<MetaView>(MetaObject::clone());
+    if (copy)
+        clone_elements(m_rules, copy->m_rules);
+    return copy;
 }
 
 void MetaView::set_definition(std::string definition) {

@@ -1,4 +1,6 @@
-// A view: its query text and the result columns derived from it.
+// A view: its query text, the result columns derived from it, and the
+// rewrite rules that make it writable (INSERT / UPDATE / DELETE; its _RETURN
+// rule is the view itself and is not listed).
 //
 // Setting "definition" re-derives "columns" from the select list of the text
 // (see set_definition); "columns" is a read-only property, though code that
@@ -7,6 +9,7 @@
 #pragma once
 
 #include "Model/MetaColumn.hpp"
+#include "Model/MetaRule.hpp"
 
 namespace Dizezida::Dovodarud::MetaModel {
 
@@ -28,7 +31,13 @@ public:
     const MetaColumnList& get_columns() const { return m_columns; }
     MetaColumnList& get_columns() { return m_columns; }
 
+    DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaRule>>, rules, "rules")
+
     DbObject character() const override { return DbObject::VIEW; }
+    /// Empties the rules, then the base reset.
+    void reset() override;
+    /// The base clone plus a clone of every rule.
+    Core::ObjectPtr clone() const override;
 
 protected:
     std::string m_definition;

@@ -37,6 +37,8 @@ CREATE TRIGGER trg BEFORE INSERT ON "Dïff ""Schema""".orders FOR EACH ROW EXECU
 --;
 CREATE RULE r_del AS ON DELETE TO "Dïff ""Schema""".orders WHERE OLD.total < 0 DO INSTEAD NOTHING
 --;
+CREATE RULE r_touch AS ON UPDATE TO "Dïff ""Schema""".customer WHERE old.id <> new.id DO ALSO UPDATE "Dïff ""Schema""".orders SET customer_id = new.id WHERE orders.customer_id = old.id
+--;
 CREATE TABLE "Dïff ""Schema""".new_parent (id int PRIMARY KEY, label text CHECK (label <> ''))
 --;
 CREATE TABLE "Dïff ""Schema""".new_child (id int PRIMARY KEY, parent_id int CONSTRAINT to_parent REFERENCES "Dïff ""Schema""".new_parent (id))

@@ -25,6 +25,10 @@ CREATE INDEX idx_orders_total ON "Dïff ""Schema""".orders (total)
 --;
 CREATE TRIGGER trg AFTER INSERT ON "Dïff ""Schema""".orders FOR EACH ROW EXECUTE PROCEDURE "Dïff ""Schema""".trig_fn()
 --;
+CREATE RULE r_touch AS ON UPDATE TO "Dïff ""Schema""".customer WHERE old.id <> new.id DO ALSO DELETE FROM "Dïff ""Schema""".orders WHERE orders.customer_id = old.id
+--;
+CREATE RULE r_gone AS ON DELETE TO "Dïff ""Schema""".customer DO ALSO NOTIFY customer_gone
+--;
 CREATE TABLE "Dïff ""Schema""".ident (id int NOT NULL, n int)
 --;
 CREATE TABLE "Dïff ""Schema""".measure (at date NOT NULL, v int) PARTITION BY RANGE (at)

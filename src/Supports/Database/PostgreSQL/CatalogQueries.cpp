@@ -235,16 +235,23 @@ std::string constraints(const Scope& scope, char kind, std::uint32_t major) {
                                 : "NULL::name[]"));
 }
 
-std::string rules(const Scope& scope) {
+std::string rules(const Scope& scope, bool views) {
     return fmt::format(
         "SELECT n.nspname AS schema_name, c.relname AS table_name, r.rulename, r.oid, r.ev_type,"
         " r.is_instead,"
         " r.ev_enabled, pg_catalog.pg_get_ruledef(r.oid, true) AS definition,"
+        // The rule's opening as pg_get_ruledef prints it, and its table qualified.
+        " pg_catalog.quote_ident(r.rulename) AS printed_rule,"
+        " CASE WHEN pg_catalog.pg_table_is_visible(c.oid) THEN pg_catalog.quote_ident(c.relname)"
+        " ELSE pg_catalog.quote_ident(n.nspname) || '.' || pg_catalog.quote_ident(c.relname) END"
+        " AS printed_table,"
+        " pg_catalog.quote_ident(n.nspname) || '.' || pg_catalog.quote_ident(c.relname) AS qualified_table,"
+        " r.ev_qual::pg_catalog.text <> '<>' AS has_condition,"
         " pg_catalog.obj_description(r.oid, 'pg_rewrite') AS comment"
         " FROM pg_catalog.pg_rewrite r JOIN pg_catalog.pg_class c ON c.oid = r.ev_class"
         " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-        " WHERE r.rulename <> '_RETURN' AND {} ORDER BY n.nspname, c.relname, r.oid",
-        filter(scope, "c.relname"));
+        " WHERE r.rulename <> '_RETURN' AND c.relkind {} AND {} ORDER BY n.nspname, c.relname, r.oid",
+        views ? "= 'v'" : "<> 'v'", filter(scope, "c.relname"));
 }
 
 std::string table_options(const Scope& scope, std::uint32_t major, bool with_oids) {

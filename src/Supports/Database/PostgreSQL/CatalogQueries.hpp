@@ -42,8 +42,8 @@ std::string triggers(const Scope& scope, bool by_trigger);
 /// Only the table's own constraints: not those it inherits or a partition
 /// gets from its parent.
 std::string constraints(const Scope& scope, char kind, std::uint32_t major);
-/// Rules other than a view's _RETURN.
-std::string rules(const Scope& scope);
+/// Rules other than a view's _RETURN, of tables, or with `views` of views.
+std::string rules(const Scope& scope, bool views = false);
 /// Storage options, one row per table; `with_oids` reads relhasoids (before 12).
 std::string table_options(const Scope& scope, std::uint32_t major, bool with_oids);
 /// Views (relkind v) with options, owner, comment and definition.

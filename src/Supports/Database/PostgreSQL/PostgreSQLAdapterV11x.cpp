@@ -388,8 +388,20 @@ PostgreSQLAdapterV11x::read_views(const Scope& scope,
         const std::vector<std::string> depends = rows->list(row, "depends");
         if (!depends.empty())
             attributes["DEPENDS"] = fmt::format("{}", fmt::join(depends, ","));
+        view->get_rules().clear();
         view->set_filled(true);
     }
+    // The rules that make views writable, handed to their views.
+    auto rules = run(Queries::rules(scope, true));
+    if (!rules)
+        return std::unexpected(rules.error());
+    std::unordered_map<std::string, MetaView*> named;
+    for (const auto& view : views)
+        named.emplace(table_key(view->get_schema(), view->get_name()), view.get());
+    for (std::size_t row = 0; row < rules->size(); ++row)
+        if (const auto found = named.find(table_key(rules->text(row, "schema_name"), rules->text(row, "table_name")));
+            found != named.end())
+            found->second->get_rules().push_back(rule_from_row(*rules, row));
     return {};
 }
 

@@ -32,6 +32,7 @@
 namespace Dizezida::Dovodarud::MetaModel {
 class MetaIndex;
 class MetaRelation;
+class MetaRule;
 } // namespace Dizezida::Dovodarud::MetaModel
 
 namespace Dizezida::Dovodarud::Supports::Database {
@@ -128,6 +129,8 @@ protected:
     [[nodiscard]] virtual Done read_uniques(const Scope& scope, const TableIndex& tables);
     [[nodiscard]] Done read_excludes(const Scope& scope, const TableIndex& tables);
     [[nodiscard]] Done read_rules(const Scope& scope, const TableIndex& tables);
+    /// A rule from row `row` of the rules query.
+    static std::shared_ptr<MetaModel::MetaRule> rule_from_row(const CatalogRows& rows, std::size_t row);
     /// Storage options; the one part whose columns differ before 10.
     [[nodiscard]] virtual Done read_options(const Scope& scope, const TableIndex& tables);
     /// Fills the options of one table from row `row` of the options query.

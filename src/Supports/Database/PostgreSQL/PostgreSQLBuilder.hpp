@@ -20,6 +20,7 @@ namespace Dizezida::Dovodarud::MetaModel {
 class MetaColumn;
 class MetaConstraint;
 class MetaRelation;
+class MetaRule;
 class MetaTrigger;
 class MetaSequence;
 class MetaType;
@@ -130,6 +131,11 @@ public:
     std::string table_foreign_keys(const MetaModel::MetaTable& table) const;
     /// The rules of a table.
     std::string table_rules(const MetaModel::MetaTable& table) const;
+    /// The statements for rules of the relation `name` (qualified): each
+    /// by its server text (CREATE OR REPLACE for a changed one), drops for
+    /// removed ones, then the enabled state and the comment.
+    std::string rules_script(const std::vector<Ptr<MetaModel::MetaRule>>& rules,
+                             const std::string& name) const;
 
 private:
     /// The primary key's columns, quoted, in key order (removed ones left out).

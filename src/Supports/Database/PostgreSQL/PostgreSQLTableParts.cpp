@@ -8,6 +8,7 @@
 #include "Contracts/Database/ITypeCatalog.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/PostgreSQL/CatalogRows.hpp"
+#include "Supports/Database/PostgreSQL/RuleText.hpp"
 #include "core/Precondition.hpp"
 
 #include <fmt/format.h>
@@ -471,48 +472,40 @@ Core::Result<void> PostgreSQLAdapterV11x::read_excludes(const Scope& scope,
         });
 }
 
+std::shared_ptr<MetaRule> PostgreSQLAdapterV11x::rule_from_row(const CatalogRows& rows, std::size_t row) {
+    auto rule = MetaRule::with_name(rows.text(row, "rulename"));
+    const std::string event = rows.text(row, "ev_type");
+    rule->set_event(event == "1"   ? "SELECT"
+                    : event == "2" ? "UPDATE"
+                    : event == "3" ? "INSERT"
+                    : event == "4" ? "DELETE"
+                                   : "");
+    rule->set_action(rows.flag(row, "is_instead") ? "INSTEAD" : "ALSO");
+    std::string apply;
+    bool enable = true;
+    enabling(rows.text(row, "ev_enabled"), apply, enable);
+    rule->set_apply(apply);
+    rule->set_enable(enable);
+    rule->set_comment(rows.text(row, "comment"));
+    // The server's own text is the create statement; the parts come from the
+    // catalog's columns and that text's structure.
+    const std::string opening = "CREATE RULE " + rows.text(row, "printed_rule") + " AS\n    ON " +
+                                rule->get_event() + " TO ";
+    const RuleText text = read_rule_text(rows.text(row, "definition"),
+                                         opening + rows.text(row, "printed_table"),
+                                         opening + rows.text(row, "qualified_table"),
+                                         rows.flag(row, "has_condition"));
+    rule->set_definition(text.definition);
+    rule->set_where(text.condition);
+    rule->set_commands(text.actions);
+    return rule;
+}
+
 Core::Result<void> PostgreSQLAdapterV11x::read_rules(const Scope& scope, const TableIndex& tables) {
-    return each_table_row(
-        Queries::rules(scope), tables,
-        [&](MetaTable& each_table, const CatalogRows& each_rows, std::size_t row) {
-            MetaTable* table = &each_table;
-            const CatalogRows* rows = &each_rows;
-            auto rule = MetaRule::with_name(rows->text(row, "rulename"));
-            const std::string event = rows->text(row, "ev_type");
-            rule->set_event(event == "1"   ? "SELECT"
-                            : event == "2" ? "UPDATE"
-                            : event == "3" ? "INSERT"
-                            : event == "4" ? "DELETE"
-                                           : "");
-            const bool instead = rows->flag(row, "is_instead");
-            rule->set_action(instead ? "INSTEAD" : "ALSO");
-            std::string apply;
-            bool enable = true;
-            enabling(rows->text(row, "ev_enabled"), apply, enable);
-            rule->set_apply(apply);
-            rule->set_enable(enable);
-            rule->set_comment(rows->text(row, "comment"));
-            // CREATE RULE r AS ON <event> TO <table> [WHERE <condition>] DO [INSTEAD] <commands>
-            std::string definition = rows->text(row, "definition");
-            std::replace(definition.begin(), definition.end(), '\n', ' ');
-            std::erase(definition, '\r');
-            const std::size_t on = definition.find(" ON ");
-            const std::size_t where = definition.find(" WHERE ", on == std::string::npos ? 0 : on);
-            const std::size_t body =
-                definition.find(" DO ", where == std::string::npos ? 0 : where);
-            if (where != std::string::npos && body != std::string::npos)
-                rule->set_where(Helpers::StringHelper::trim_blanks(definition.substr(where + 7, body - where - 7)));
-            if (body != std::string::npos) {
-                std::string commands = Helpers::StringHelper::trim_blanks(definition.substr(body + 4));
-                for (std::string_view word : {"INSTEAD ", "ALSO "})
-                    if (commands.starts_with(word))
-                        commands = Helpers::StringHelper::trim_blanks(commands.substr(word.size()));
-                if (!commands.empty() && commands.back() == ';')
-                    commands.pop_back();
-                rule->set_commands(commands);
-            }
-            table->get_rules().push_back(rule);
-        });
+    return each_table_row(Queries::rules(scope), tables,
+                          [&](MetaTable& table, const CatalogRows& rows, std::size_t row) {
+                              table.get_rules().push_back(rule_from_row(rows, row));
+                          });
 }
 
 Core::Result<void> PostgreSQLAdapterV11x::read_options(const Scope& scope,

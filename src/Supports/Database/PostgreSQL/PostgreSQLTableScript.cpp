@@ -3,6 +3,7 @@
 // indexes and triggers; foreign keys and rules come as separate parts so a
 // schema script can add them once every table exists.
 #include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+#include "Supports/Database/PostgreSQL/RuleText.hpp"
 
 #include "Contracts/Database/ITypeCatalog.hpp"
 #include "Model/MetaModel.hpp"
@@ -271,21 +272,39 @@ std::string PostgreSQLBuilder::table_foreign_keys(const MetaTable& table) const 
 }
 
 std::string PostgreSQLBuilder::table_rules(const MetaTable& table) const {
+    return rules_script(table.get_rules(), sql_qualified(table.get_schema(), table.get_name()));
+}
+
+std::string PostgreSQLBuilder::rules_script(const std::vector<Ptr<MetaRule>>& rules,
+                                            const std::string& name) const {
     std::string sql;
-    const std::string name = sql_qualified(table.get_schema(), table.get_name());
-    for (const auto& rule : table.get_rules()) {
-        if (rule->get_version() == Zozuvoru::Contracts::DataVersion::REMOVE ||
-            rule->get_version() == Zozuvoru::Contracts::DataVersion::CHANGE)
+    for (const auto& rule : rules) {
+        const auto version = rule->get_version();
+        const bool whole = !rule->get_definition().empty();
+        // A rule read from a server is replaced in place; one made of parts is dropped first.
+        if (version == Zozuvoru::Contracts::DataVersion::REMOVE ||
+            (version == Zozuvoru::Contracts::DataVersion::CHANGE && !whole))
             sql += "DROP RULE IF EXISTS " + sql_name(rule->get_name()) + " ON " + name + ";\n";
         if (!written(*rule))
             continue;
-        sql += fmt::format("CREATE RULE {} AS ON {}\n    TO {}", sql_name(rule->get_name()),
-                           rule->get_event(), name);
-        if (!rule->get_where().empty())
-            sql += " WHERE " + rule->get_where();
-        sql += fmt::format("\n    DO {} {};\n", rule->get_action(), rule->get_commands());
+        if (whole) {
+            std::string definition = version == Zozuvoru::Contracts::DataVersion::CHANGE
+                                         ? replacing_rule(rule->get_definition())
+                                         : rule->get_definition();
+            while (!definition.empty() && (definition.back() == '\n' || definition.back() == ';'))
+                definition.pop_back();
+            sql += definition + ";\n";
+        } else {
+            sql += fmt::format("CREATE RULE {} AS ON {}\n    TO {}", sql_name(rule->get_name()),
+                               rule->get_event(), name);
+            if (!rule->get_where().empty())
+                sql += " WHERE " + rule->get_where();
+            sql += fmt::format("\n    DO {} {};\n", rule->get_action(), rule->get_commands());
+        }
         if (!rule->get_enable())
             sql += "ALTER TABLE " + name + " DISABLE RULE " + sql_name(rule->get_name()) + ";\n";
+        else if (version == Zozuvoru::Contracts::DataVersion::CHANGE)
+            sql += "ALTER TABLE " + name + " ENABLE RULE " + sql_name(rule->get_name()) + ";\n";
         sql += comment_on("RULE", sql_name(rule->get_name()) + " ON " + name, rule->get_comment());
         sql += "\n";
     }

@@ -195,6 +195,38 @@ TEST_F(PostgreSQLBuilderOnServer, RichSchemaRebuildsExactly) {
     round_trip("rich.sql");
 }
 
+TEST_F(PostgreSQLBuilderOnServer, RulesRebuildExactlyFromTheServersOwnText) {
+    round_trip("rules.sql");
+    // The model's parts come from the catalog and the text's structure.
+    auto schema = MetaSchema::with_names(m_database.name(), k_rich);
+    ASSERT_TRUE(m_super->adapter()->fill_meta_schema(schema, 1).has_value());
+    std::map<std::string, std::shared_ptr<MetaRule>> rules;
+    for (const auto& table : schema->get_tables())
+        for (const auto& rule : table->get_rules())
+            rules[rule->get_name()] = rule;
+    for (const auto& view : schema->get_views())
+        for (const auto& rule : view->get_rules())
+            rules[rule->get_name()] = rule;
+    ASSERT_EQ(rules.size(), 11u);
+    EXPECT_EQ(rules["upd"]->get_where(), "");
+    EXPECT_EQ(rules["upd"]->get_action(), "ALSO");
+    EXPECT_NE(rules["upd"]->get_commands().find("WHERE ro.k = old.k"), std::string::npos);
+    EXPECT_NE(rules["both where"]->get_where().find("old.a IS DISTINCT FROM new.a"), std::string::npos);
+    EXPECT_TRUE(rules["both where"]->get_commands().starts_with("INSERT INTO"));
+    EXPECT_EQ(rules["guard"]->get_commands(), "NOTHING");
+    EXPECT_EQ(rules["guard"]->get_action(), "INSTEAD");
+    EXPECT_EQ(rules["guard"]->get_comment(), "keeps the 'negative' rows");
+    // Literals holding DO, WHERE and parentheses do not cut the text.
+    EXPECT_NE(rules["tricky"]->get_where().find("new.why <> ' DO WHERE ''x'' ('"), std::string::npos)
+        << rules["tricky"]->get_where();
+    EXPECT_TRUE(rules["tricky"]->get_commands().starts_with("UPDATE")) << rules["tricky"]->get_commands();
+    EXPECT_NE(rules["tricky"]->get_commands().find("') DO '"), std::string::npos);
+    EXPECT_FALSE(rules["tell"]->get_enable());
+    EXPECT_EQ(rules["w_del"]->get_event(), "DELETE");
+    EXPECT_TRUE(rules["many"]->get_definition().starts_with(
+        "CREATE RULE many AS\n    ON INSERT TO \"Rïch \"\"Schema\"\"\".rt"));
+}
+
 TEST_F(PostgreSQLBuilderOnServer, TableLayoutAndEdgeCases) {
     auto builder = std::dynamic_pointer_cast<Dovodarud::Supports::Database::PostgreSQLBuilder>(
         m_super->builder());
