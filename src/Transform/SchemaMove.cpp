@@ -2,6 +2,7 @@
 
 #include "Model/MetaJson.hpp"
 #include "Model/MetaSchema.hpp"
+#include "Model/MetaTable.hpp"
 #include "Supports/Database/SqlText.hpp"
 
 #include <nlohmann/json.hpp>
@@ -62,7 +63,38 @@ void move(Json& node, const std::string& database, const std::string& from,
     }
 }
 
+/// Walks an object and everything it holds, by its properties.
+void localize(Core::Object& object, const std::string& database, bool keep_owners,
+              std::set<const Core::Object*>& seen) {
+    if (!seen.insert(&object).second)
+        return;
+    if (auto* meta = dynamic_cast<MetaModel::MetaObject*>(&object); meta && !keep_owners)
+        meta->get_attributes().erase("OWNER");
+    if (auto* table = dynamic_cast<MetaModel::MetaTable*>(&object); table && !keep_owners)
+        table->get_options().erase("OWNER");
+    for (const Core::Property* property : object.type().properties()) {
+        const std::string_view name = property->name;
+        if (property->kind == Core::ValueKind::String && (name == "database" || name == "refer-database")) {
+            if (!object.get_property(name).get_string().empty())
+                object.set_property(name, Core::Value(database));
+        } else if (property->kind == Core::ValueKind::Object) {
+            if (const auto child = object.get_property(name).get_object())
+                localize(*child, database, keep_owners, seen);
+        } else if (property->kind == Core::ValueKind::ObjectList) {
+            const Core::Value children = object.get_property(name);
+            for (const auto& child : children.get_object_list())
+                if (child)
+                    localize(*child, database, keep_owners, seen);
+        }
+    }
+}
+
 } // namespace
+
+void localize_schema(MetaModel::MetaSchema& schema, const std::string& database, bool keep_owners) {
+    std::set<const Core::Object*> seen;
+    localize(schema, database, keep_owners, seen);
+}
 
 std::string repoint_text(std::string_view text, std::string_view from, std::string_view to) {
     std::string result;

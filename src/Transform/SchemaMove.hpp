@@ -24,6 +24,12 @@ std::shared_ptr<MetaModel::MetaSchema> moved_schema(const MetaModel::MetaSchema&
                                                     const std::string& schema_name,
                                                     bool keep_owners);
 
+/// What `moved_schema` gives for a schema that keeps its name, done in
+/// place, without the detour through the JSON form: every "database" and
+/// "refer-database" that is set names `database`; without `keep_owners`
+/// the OWNER attributes and options go.
+void localize_schema(MetaModel::MetaSchema& schema, const std::string& database, bool keep_owners);
+
 /// `text` with every qualified use of schema `from` ("from".x, or from.x for
 /// a plain lower-case name) naming `to` instead.
 std::string repoint_text(std::string_view text, std::string_view from, std::string_view to);

@@ -42,9 +42,13 @@ side(const std::shared_ptr<MetaModel::MetaDatabase>& read, const std::string& da
     if (found != read->get_attributes().end())
         result->get_attributes()["EXTENSION"] = found->second;
     for (const auto& schema : read->get_schemas()) {
-        const std::string name = schema->get_name() == rename_from ? rename_to : schema->get_name();
-        if (auto moved = Transform::moved_schema(*schema, database, name, false))
+        if (rename_from.empty() || schema->get_name() != rename_from) {
+            // The read model is not used again: moved in place, far cheaper.
+            Transform::localize_schema(*schema, database, false);
+            result->get_schemas().push_back(schema);
+        } else if (auto moved = Transform::moved_schema(*schema, database, rename_to, false)) {
             result->get_schemas().push_back(moved);
+        }
     }
     return result;
 }
