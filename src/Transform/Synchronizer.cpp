@@ -20,19 +20,16 @@ constexpr std::string_view k_savepoint = "dizezida_sync_step";
 Core::Result<void> Synchronizer::refuse_same_schema() const {
     if (!m_source || !m_target || option("OPTION|SOURCE|SCHEMA") != option("OPTION|TARGET|SCHEMA"))
         return {};
-    auto source = Supports::Database::identify_database(*m_source);
-    if (!source)
-        return Core::fail(std::move(source).error());
-    auto target = Supports::Database::identify_database(*m_target);
-    if (!target)
-        return Core::fail(std::move(target).error());
-    if (!source->same_database(*target))
+    auto shared = Supports::Database::shared_database(*m_source, *m_target);
+    if (!shared)
+        return Core::fail(std::move(shared).error());
+    if (!*shared)
         return {};
     return Core::fail(Core::Error{
         "Transform", 0,
         fmt::format("the source and the target are the same schema {} of the same database {} "
                     "(whatever their connection texts say); nothing to synchronise",
-                    option("OPTION|SOURCE|SCHEMA"), source->database)});
+                    option("OPTION|SOURCE|SCHEMA"), (*shared)->database)});
 }
 
 void Synchronizer::handle() {

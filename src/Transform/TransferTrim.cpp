@@ -360,13 +360,10 @@ MetaSchema* schema_in(MetaDatabase& database, const std::string& name) {
 } // namespace
 
 Core::Result<void> Transfer::refuse_self_copies(MetaDatabase& database) {
-    auto source = Supports::Database::identify_database(*m_source);
-    if (!source)
-        return Core::fail(std::move(source).error());
-    auto target = Supports::Database::identify_database(*m_target);
-    if (!target)
-        return Core::fail(std::move(target).error());
-    if (!source->same_database(*target))
+    auto shared = Supports::Database::shared_database(*m_source, *m_target);
+    if (!shared)
+        return Core::fail(std::move(shared).error());
+    if (!*shared)
         return {};
     const bool drop = option("OPTION|RESULT|DROP_OBJECT") == "true";
     for (const auto& [from, to] : m_schema_names)

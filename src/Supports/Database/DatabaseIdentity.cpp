@@ -48,4 +48,17 @@ Core::Result<DatabaseIdentity> identify_database(Contracts::Database::IConnectio
     return identity;
 }
 
+Core::Result<std::optional<DatabaseIdentity>>
+shared_database(Contracts::Database::IConnection& first, Contracts::Database::IConnection& second) {
+    auto one = identify_database(first);
+    if (!one)
+        return Core::fail(std::move(one).error());
+    auto other = identify_database(second);
+    if (!other)
+        return Core::fail(std::move(other).error());
+    if (!one->same_database(*other))
+        return std::optional<DatabaseIdentity>();
+    return std::optional<DatabaseIdentity>(std::move(*one));
+}
+
 } // namespace Dizezida::Dovodarud::Supports::Database

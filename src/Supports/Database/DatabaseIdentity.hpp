@@ -12,6 +12,7 @@
 
 #include "core/Error.hpp"
 
+#include <optional>
 #include <string>
 
 namespace Dizezida::Dovodarud::Contracts::Database {
@@ -32,5 +33,9 @@ struct DatabaseIdentity {
 
 /// The identity of the database `connection` is on.
 [[nodiscard]] Core::Result<DatabaseIdentity> identify_database(Contracts::Database::IConnection& connection);
+
+/// The database both connections are on, or nothing when they are on two.
+[[nodiscard]] Core::Result<std::optional<DatabaseIdentity>>
+shared_database(Contracts::Database::IConnection& first, Contracts::Database::IConnection& second);
 
 } // namespace Dizezida::Dovodarud::Supports::Database
