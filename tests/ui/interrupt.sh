@@ -88,7 +88,9 @@ fi
 # sync --data: SIGINT during the comparison or the changes; one transaction.
 sql "$dst" -c "TRUNCATE bulk.big"
 start sync sync --source "$src" --target "$dst" --data --schema bulk
-sleep 2
+sessions_on() { [ "$(sql "$server" -c "SELECT count(*) FROM pg_stat_activity WHERE application_name = 'dizezida' AND datname = '$1'")" -gt 0 ]; }
+until_true 30 sessions_on "$dst_db" || echo "    the sync never reached the target"
+sleep 0.5
 kill -INT "$pid"
 finish sync
 check "sync: SIGINT exits 130" status_is sync 130
@@ -121,7 +123,9 @@ check "query: the first result was printed" grep -q 42 "$work/query.out"
 # without a reader blocks the write).
 mkfifo "$work/unread"
 start twice catalog --server "$src" -o "$work/unread"
-sleep 2
+# Once the catalog is read, the process waits for the FIFO's reader.
+blocked_on_fifo() { [ "$(cat "/proc/$pid/wchan" 2>/dev/null)" = wait_for_partner ]; }
+until_true 60 blocked_on_fifo || echo "    the catalog never reached the FIFO"
 kill -INT "$pid"
 sleep 0.5
 check "a first signal waits for the job to unwind" kill -0 "$pid"
