@@ -8,7 +8,6 @@
 #include <csignal>
 #include <iostream>
 #include <mutex>
-#include <poll.h>
 #include <thread>
 #include <unistd.h>
 

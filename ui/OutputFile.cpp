@@ -20,19 +20,6 @@ CLI::Validator output_path() {
         "FILE");
 }
 
-bool write_output(const std::string& text, const std::string& file, const std::string& command) {
-    if (file.empty()) {
-        std::cout << text;
-        std::cout.flush();
-        return static_cast<bool>(std::cout);
-    }
-    std::cout.flush();
-    auto written = Dovodarud::Helpers::write_file_atomically(file, text, AtomicFile::default_mode());
-    if (!written)
-        std::cerr << command << ": " << written.error().message << '\n';
-    return written.has_value();
-}
-
 bool write_output_pieces(const std::string& file, const std::string& command,
                          const std::function<bool(const OutputSink&)>& produce) {
     if (file.empty()) {
@@ -61,6 +48,10 @@ bool write_output_pieces(const std::string& file, const std::string& command,
     if (failure)
         std::cerr << command << ": " << failure->message << '\n';
     return made && !failure;
+}
+
+bool write_output(const std::string& text, const std::string& file, const std::string& command) {
+    return write_output_pieces(file, command, [&](const OutputSink& sink) { return sink(text); });
 }
 
 } // namespace Dizezida::Rezizida

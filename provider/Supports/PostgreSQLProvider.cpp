@@ -156,12 +156,9 @@ Core::Result<void> PostgreSQLProvider::close() {
 
 Core::Result<void> PostgreSQLProvider::run_command(const char* command,
                                                    const char* expected_status) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(command);
-    if (!running)
-        return Core::fail(std::move(running).error());
+    auto taken = m_session->take_for(command);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
     std::string status;
     DIZEZIDA_TRY(run_text(m_session->connection, command, false, [&](const PGresult* result) {
         status = PQcmdStatus(const_cast<PGresult*>(result));
@@ -187,12 +184,9 @@ Core::Result<void> PostgreSQLProvider::rollback() {
 
 Core::Result<std::vector<Core::ObjectPtr>>
 PostgreSQLProvider::execute_statements(std::string_view sql, std::int32_t /*in_thread*/) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(sql);
-    if (!running)
-        return Core::fail(std::move(running).error());
+    auto taken = m_session->take_for(sql);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
     std::vector<Core::ObjectPtr> results;
     DIZEZIDA_TRY(run_text(m_session->connection, sql, false, [&](const PGresult* result) {
         switch (PQresultStatus(result)) {
@@ -214,12 +208,9 @@ PostgreSQLProvider::execute_statements(std::string_view sql, std::int32_t /*in_t
 
 Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
                                                          std::int32_t /*in_thread*/) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(sql);
-    if (!running)
-        return Core::fail(std::move(running).error());
+    auto taken = m_session->take_for(sql);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
     TablePtr last;
     TablePtr current;
     std::string status; // of the statement `last` came from, else of the last one
@@ -264,12 +255,9 @@ Core::Result<TablePtr> PostgreSQLProvider::execute_model(std::string_view sql,
 
 Core::Result<Contracts::ValuePtr> PostgreSQLProvider::execute_scalar(std::string_view sql,
                                                                      std::int32_t /*in_thread*/) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(sql);
-    if (!running)
-        return Core::fail(std::move(running).error());
+    auto taken = m_session->take_for(sql);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
     Contracts::ValuePtr value;
     DIZEZIDA_TRY(run_text(m_session->connection, sql, true, [&](const PGresult* result) {
         if (value || PQntuples(result) < 1 || PQnfields(result) < 1)
@@ -287,12 +275,9 @@ Core::Result<Contracts::ValuePtr> PostgreSQLProvider::execute_scalar(std::string
 
 Core::Result<std::int64_t> PostgreSQLProvider::execute_affect(std::string_view sql,
                                                               std::int32_t /*in_thread*/) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(sql);
-    if (!running)
-        return Core::fail(std::move(running).error());
+    auto taken = m_session->take_for(sql);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
     std::int64_t count = 0;
     DIZEZIDA_TRY(run_text(m_session->connection, sql, true, [&](const PGresult* result) {
         const ExecStatusType status = PQresultStatus(result);
@@ -303,13 +288,10 @@ Core::Result<std::int64_t> PostgreSQLProvider::execute_affect(std::string_view s
 }
 
 Core::Result<Contracts::ReaderPtr> PostgreSQLProvider::execute_reader(std::string_view sql) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(sql);
-    if (!running)
-        return Core::fail(std::move(running).error());
-    auto reader = PostgreSQLReader::start(m_session, *lock, sql, std::move(*running));
+    auto taken = m_session->take_for(sql);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
+    auto reader = PostgreSQLReader::start(m_session, taken->lock, sql, std::move(taken->running));
     if (!reader)
         return Core::fail(std::move(reader).error());
     return Contracts::ReaderPtr(std::move(*reader));
@@ -317,12 +299,9 @@ Core::Result<Contracts::ReaderPtr> PostgreSQLProvider::execute_reader(std::strin
 
 Core::Result<std::int64_t> PostgreSQLProvider::copy_in(std::string_view copy_sql,
                                                        std::string_view data) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(copy_sql);
-    if (!running)
-        return Core::fail(std::move(running).error());
+    auto taken = m_session->take_for(copy_sql);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
     PGconn* connection = m_session->connection;
     if (auto error = start_copy(connection, copy_sql, PGRES_COPY_IN, "not a COPY FROM STDIN command"))
         return Core::fail(std::move(*error));
@@ -350,12 +329,9 @@ Core::Result<std::int64_t> PostgreSQLProvider::copy_in(std::string_view copy_sql
 
 Core::Result<std::int64_t> PostgreSQLProvider::copy_out(std::string_view copy_sql,
                                                         const CopySink& sink) {
-    auto lock = m_session->acquire();
-    if (!lock)
-        return Core::fail(std::move(lock).error());
-    auto running = m_session->mark_statement(copy_sql);
-    if (!running)
-        return Core::fail(std::move(running).error());
+    auto taken = m_session->take_for(copy_sql);
+    if (!taken)
+        return Core::fail(std::move(taken).error());
     PGconn* connection = m_session->connection;
     if (auto error = start_copy(connection, copy_sql, PGRES_COPY_OUT, "not a COPY TO STDOUT command"))
         return Core::fail(std::move(*error));

@@ -58,6 +58,16 @@ Core::Result<StatementMark> PostgreSQLSession::mark_statement(std::string_view s
     return mark;
 }
 
+Core::Result<PostgreSQLSession::Taken> PostgreSQLSession::take_for(std::string_view sql) {
+    auto lock = acquire();
+    if (!lock)
+        return Core::fail(std::move(lock).error());
+    auto running = mark_statement(sql);
+    if (!running)
+        return Core::fail(std::move(running).error());
+    return Taken{std::move(*lock), std::move(*running)};
+}
+
 Core::Result<std::unique_lock<std::mutex>> PostgreSQLSession::acquire(bool need_open) {
     std::unique_lock lock(mutex);
     if (reader_active && reader_thread == std::this_thread::get_id())

@@ -99,6 +99,13 @@ struct PostgreSQLSession {
     /// 57014 once an interruption was requested, unless `sql` is a rollback.
     [[nodiscard]] Core::Result<StatementMark> mark_statement(std::string_view sql);
 
+    /// The session taken for one statement: `acquire`, then `mark_statement`.
+    struct Taken {
+        std::unique_lock<std::mutex> lock;
+        StatementMark running;
+    };
+    [[nodiscard]] Core::Result<Taken> take_for(std::string_view sql);
+
     /// Takes the session for one operation: waits while a reader of another
     /// thread has it; fails while a reader of this thread has it, and (with
     /// `need_open`) when no connection is open.

@@ -108,12 +108,14 @@ template <class T> std::shared_ptr<T> marked_copy(const T& object, DataVersion m
     return copy;
 }
 
+std::string structure_of_text(const MetaObject& object, const std::string& text, bool compare_names);
+
 bool same_structure(const MetaObject& a, const MetaObject& b, bool compare_names) {
     // Equal texts strip to equal structures: the common case of an unchanged
     // object costs two writes, not two parses.
-    if (to_json_text(a) == to_json_text(b))
-        return true;
-    return Patcher::structure_text(a, compare_names) == Patcher::structure_text(b, compare_names);
+    const std::string text_a = to_json_text(a), text_b = to_json_text(b);
+    return text_a == text_b ||
+           structure_of_text(a, text_a, compare_names) == structure_of_text(b, text_b, compare_names);
 }
 
 /// Items of two lists matched by key: the base's items in order (REMOVE when
@@ -267,7 +269,14 @@ bool all_equal(const MetaTable& table) {
 } // namespace
 
 std::string Patcher::structure_text(const MetaObject& object, bool compare_names) {
-    Json json = Json::parse(to_json_text(object));
+    return structure_of_text(object, to_json_text(object), compare_names);
+}
+
+namespace {
+
+/// `structure_text` of an object whose JSON text is `text`.
+std::string structure_of_text(const MetaObject& object, const std::string& text, bool compare_names) {
+    Json json = Json::parse(text);
     strip(json, object.get_schema(), compare_names);
     // A schema's or database's own name is one of the names left out.
     if (!compare_names && (object.character() == DbObject::SCHEMA ||
@@ -277,6 +286,8 @@ std::string Patcher::structure_text(const MetaObject& object, bool compare_names
         json["primary-key"] = primary_key_text(*table);
     return json.dump();
 }
+
+} // namespace
 
 DataVersion Patcher::diff_object(const Core::ObjectPtr& object_source,
                                  const Core::ObjectPtr& object_target) const {

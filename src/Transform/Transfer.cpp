@@ -39,11 +39,15 @@ TransferPhase Transfer::phase() const {
     return m_phase;
 }
 
+void Transfer::set_phase(TransferPhase phase) {
+    std::lock_guard lock(m_lock);
+    m_phase = phase;
+}
+
 bool Transfer::enter(TransferPhase phase) {
     if (Core::Interruption::requested())
         return false;
-    std::lock_guard lock(m_lock);
-    m_phase = phase;
+    set_phase(phase);
     return true;
 }
 
@@ -101,10 +105,7 @@ void Transfer::handle() {
     }
     m_view_renames.clear();
     m_schema_names.clear();
-    {
-        std::lock_guard lock(m_lock);
-        m_phase = TransferPhase::reading;
-    }
+    set_phase(TransferPhase::reading);
     const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
     TRANSFER_LOG("Process continue: %s", go_on ? "true" : "false");
     const auto broken = [this](const std::string& why) {
@@ -161,10 +162,7 @@ void Transfer::handle() {
     if (!enter(TransferPhase::sequences) || !set_sequences(database, go_on) ||
         !enter(TransferPhase::renames) || !rename_objects(go_on))
         return broken("a statement after the rows failed");
-    {
-        std::lock_guard lock(m_lock);
-        m_phase = TransferPhase::finished;
-    }
+    set_phase(TransferPhase::finished);
     TRANSFER_LOG("Handle finished.");
     finish_run();
 }

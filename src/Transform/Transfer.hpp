@@ -137,6 +137,7 @@ private:
 
     /// Enters a step; false when the run was interrupted, and must stop.
     bool enter(TransferPhase phase);
+    void set_phase(TransferPhase phase);
 
     std::vector<TransferTable> m_tables; ///< guarded by m_lock
     TransferPhase m_phase = TransferPhase::reading; ///< guarded by m_lock

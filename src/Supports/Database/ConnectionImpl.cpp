@@ -175,9 +175,7 @@ Core::Result<void> ConnectionImpl::open_over_tunnel() {
     g_debug("connect to server: %s:%u......", local->host().c_str(), local->port());
     if (auto opened = open_direct(local); !opened) {
         // What the tunnel client said names the cause better than the session.
-        const std::string cause = settings.ssh_using && !settings.http_using
-                                      ? explain_tunnel_failure(settings, (*tunnel)->said())
-                                      : std::string();
+        const std::string cause = explain_tunnel_failure(settings, (*tunnel)->said());
         if (cause.empty())
             return opened; // a failed open stops the tunnel with `tunnel`
         Core::Error error = opened.error();

@@ -2,16 +2,20 @@
 
 #include "Contracts/Database/IConnection.hpp"
 
+#include <utility>
+
 namespace Dizezida::Dovodarud::Supports::Database {
 namespace {
 
-/// The first value of a one-row query; nothing when it fails or is NULL.
-std::string first_text(Contracts::Database::IConnection& connection, const char* sql) {
-    auto value = connection.execute_as_scalar(sql, 0);
-    if (!value || !*value || (*value)->is_null())
-        return {};
-    return (*value)->to_string();
-}
+/// What a cluster is known by, best first: each where the role may not read
+/// the one before (the last one every role may read).
+constexpr std::pair<const char*, const char*> k_cluster_keys[] = {
+    {"system:", "SELECT system_identifier::text FROM pg_catalog.pg_control_system()"},
+    {"directory:", "SELECT pg_catalog.current_setting('data_directory') || '|' || "
+                   "pg_catalog.current_setting('port')"},
+    {"started:", "SELECT pg_catalog.pg_postmaster_start_time()::text || '|' || "
+                 "pg_catalog.current_setting('port')"},
+};
 
 } // namespace
 
@@ -27,25 +31,19 @@ Core::Result<DatabaseIdentity> identify_database(Contracts::Database::IConnectio
         identity.database_oid = (*database)->get_text_at(0, 0);
         identity.database = (*database)->get_text_at(0, 1);
     }
-    // Each fallback only when the role may not read the one before.
-    if (std::string system = first_text(connection, "SELECT system_identifier::text FROM "
-                                                    "pg_catalog.pg_control_system()");
-        !system.empty())
-        identity.cluster = "system:" + system;
-    else if (std::string folder = first_text(connection, "SELECT pg_catalog.current_setting('data_directory') "
-                                                         "|| '|' || pg_catalog.current_setting('port')");
-             !folder.empty())
-        identity.cluster = "directory:" + folder;
-    else {
-        auto started = connection.execute_as_scalar(
-            "SELECT pg_catalog.pg_postmaster_start_time()::text || '|' || "
-            "pg_catalog.current_setting('port')",
-            0);
-        if (!started)
-            return Core::fail(std::move(started).error());
-        identity.cluster = "started:" + (*started ? (*started)->to_string() : std::string());
+    std::optional<Core::Error> refused;
+    for (const auto& [kind, sql] : k_cluster_keys) {
+        auto value = connection.execute_as_scalar(sql, 0);
+        if (!value) {
+            refused = std::move(value).error();
+            continue;
+        }
+        if (*value && !(*value)->is_null() && !(*value)->to_string().empty()) {
+            identity.cluster = kind + (*value)->to_string();
+            return identity;
+        }
     }
-    return identity;
+    return Core::fail(refused.value_or(Core::Error{"Transform", 0, "the server's identity cannot be read"}));
 }
 
 Core::Result<std::optional<DatabaseIdentity>>

@@ -150,6 +150,8 @@ TunnelCommand build_tunnel_command(const TunnelSettings& settings, std::uint32_t
 }
 
 std::string explain_tunnel_failure(const TunnelSettings& s, std::string_view said) {
+    if (s.http_using || !s.ssh_using)
+        return {}; // the words below are an SSH client's
     const std::string where = fmt::format("{}:{}", s.ssh_destination(), s.ssh_port);
     if (contains(said, {"REMOTE HOST IDENTIFICATION HAS CHANGED", "Host key verification failed",
                         "host key is not cached", "POTENTIAL SECURITY BREACH"}))
@@ -291,7 +293,7 @@ Core::Result<std::unique_ptr<TunnelProcess>> TunnelProcess::open(const TunnelSet
             reservation = PortReservation::reserve_other();
             continue;
         }
-        const std::string cause = settings.http_using ? std::string() : explain_tunnel_failure(settings, failure.message);
+        const std::string cause = explain_tunnel_failure(settings, failure.message);
         if (cause.empty())
             return Core::fail(failure);
         return Core::fail(cannot_open(cause + " (" + failure.message + ")"));

@@ -80,7 +80,7 @@ TunnelCommand build_tunnel_command(const TunnelSettings& settings, std::uint32_t
 
 /// What a failed tunnel's client said, as a user can act on it: the SSH
 /// server unreachable, the login or the host key refused, forwarding
-/// refused; "" when the text says none of these.
+/// refused; "" when the text says none of these, or the tunnel is not SSH.
 std::string explain_tunnel_failure(const TunnelSettings& settings, std::string_view said);
 
 /// A running tunnel child.

@@ -129,10 +129,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_database(const Ptr<MetaDatab
 Core::Result<void> PostgreSQLAdapterV11x::fill_meta_schema(const Ptr<MetaSchema>& schema,
                                                            std::int32_t full) {
     DIZEZIDA_RETURN_VAL_IF_NULL(schema, {});
-    std::optional<JitPause> pause;
-    if (full)
-        pause.emplace(*this);
-    return fill_schemas({schema}, full != 0);
+    return fill_meta_schemas({schema}, full);
 }
 
 Core::Result<void>
@@ -152,27 +149,43 @@ std::string PostgreSQLAdapterV11x::table_key(std::string_view schema, std::strin
     return key;
 }
 
-namespace {
-
-/// The schemas by name, and a scope of them all.
-std::pair<std::map<std::string, MetaSchema*>, CatalogQueries::Scope>
-by_name(const std::vector<std::shared_ptr<MetaSchema>>& schemas) {
-    std::map<std::string, MetaSchema*> named;
-    std::vector<std::string> names;
-    for (const auto& schema : schemas)
-        if (named.emplace(schema->get_name(), schema.get()).second)
-            names.push_back(schema->get_name());
-    return {std::move(named), CatalogQueries::Scope(std::move(names))};
+PostgreSQLAdapterV11x::TableIndex PostgreSQLAdapterV11x::one_table(const Ptr<MetaTable>& table) {
+    return {{table_key(table->get_schema(), table->get_name()), table}};
 }
 
-/// The schema a row names, when it is one being filled.
-MetaSchema* schema_of(const std::map<std::string, MetaSchema*>& schemas, const CatalogRows& rows,
-                      std::size_t row) {
-    const auto found = schemas.find(rows.text(row, "schema_name"));
-    return found == schemas.end() ? nullptr : found->second;
+namespace {
+
+/// Schemas by name (the adapter's SchemaIndex).
+using Schemas = std::map<std::string, MetaSchema*>;
+
+Schemas by_name(const std::vector<std::shared_ptr<MetaSchema>>& schemas) {
+    Schemas named;
+    for (const auto& schema : schemas)
+        named.emplace(schema->get_name(), schema.get());
+    return named;
+}
+
+/// A scope of every schema of the index.
+CatalogQueries::Scope scope_of(const Schemas& schemas) {
+    std::vector<std::string> names;
+    for (const auto& [name, schema] : schemas)
+        names.push_back(name);
+    return CatalogQueries::Scope(std::move(names));
 }
 
 } // namespace
+
+Core::Result<void> PostgreSQLAdapterV11x::each_schema_row(
+    const std::string& sql, const SchemaIndex& schemas,
+    const std::function<void(MetaSchema&, const CatalogRows&, std::size_t)>& apply) {
+    auto rows = run(sql);
+    if (!rows)
+        return std::unexpected(rows.error());
+    for (std::size_t row = 0; row < rows->size(); ++row)
+        if (const auto found = schemas.find(rows->text(row, "schema_name")); found != schemas.end())
+            apply(*found->second, *rows, row);
+    return {};
+}
 
 Core::Result<void> PostgreSQLAdapterV11x::fill_schemas(const std::vector<Ptr<MetaSchema>>& schemas,
                                                        bool full) {
@@ -183,7 +196,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_schemas(const std::vector<Ptr<Met
     if (!unlisted.empty())
         DIZEZIDA_TRY(read_listings(unlisted));
     if (full && !schemas.empty()) {
-        const auto [named, scope] = by_name(schemas);
+        const Scope scope = scope_of(by_name(schemas));
         TableIndex tables;
         std::vector<std::shared_ptr<MetaView>> views;
         std::vector<std::shared_ptr<MetaFunction>> routines;
@@ -209,80 +222,58 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_schemas(const std::vector<Ptr<Met
 }
 
 Core::Result<void> PostgreSQLAdapterV11x::read_listings(const std::vector<Ptr<MetaSchema>>& schemas) {
-    const auto [named, scope] = by_name(schemas);
-    auto owners = run(Queries::schema_owner(scope));
-    if (!owners)
-        return std::unexpected(owners.error());
-    for (std::size_t row = 0; row < owners->size(); ++row)
-        if (MetaSchema* schema = schema_of(named, *owners, row)) {
-            schema->get_attributes()["OWNER"] = owners->text(row, "schema_owner");
-            schema->set_comment(owners->text(row, "comment"));
-        }
-
-    auto relations = run(Queries::schema_relations(scope));
-    if (!relations)
-        return std::unexpected(relations.error());
-    for (std::size_t row = 0; row < relations->size(); ++row) {
-        MetaSchema* schema = schema_of(named, *relations, row);
-        if (!schema)
-            continue;
-        const std::string relation = relations->text(row, "table_name");
-        if (relations->text(row, "table_type") == "VIEW")
-            schema->get_views().push_back(
-                MetaView::with_names(schema->get_database(), schema->get_name(), relation));
-        else
-            schema->get_tables().push_back(
-                MetaTable::with_names(schema->get_database(), schema->get_name(), relation));
-    }
-
-    auto routines = run(Queries::schema_routines(scope, major()));
-    if (!routines)
-        return std::unexpected(routines.error());
-    for (std::size_t row = 0; row < routines->size(); ++row) {
-        MetaSchema* schema = schema_of(named, *routines, row);
-        if (!schema)
-            continue;
-        auto routine = MetaFunction::with_names(schema->get_database(), schema->get_name(),
-                                                routines->text(row, "proname"));
-        const bool is_function = routines->text(row, "prokind") != "p";
-        routine->set_is_function(is_function);
-        routine->get_attributes()[std::string(k_arguments)] = routines->text(row, "arguments");
-        (is_function ? schema->get_functions() : schema->get_procedures()).push_back(routine);
-    }
-
+    const SchemaIndex named = by_name(schemas);
+    const Scope scope = scope_of(named);
+    DIZEZIDA_TRY(each_schema_row(Queries::schema_owner(scope), named,
+                                 [](MetaSchema& schema, const CatalogRows& rows, std::size_t row) {
+                                     schema.get_attributes()["OWNER"] = rows.text(row, "schema_owner");
+                                     schema.set_comment(rows.text(row, "comment"));
+                                 }));
+    DIZEZIDA_TRY(each_schema_row(
+        Queries::schema_relations(scope), named,
+        [](MetaSchema& schema, const CatalogRows& rows, std::size_t row) {
+            const std::string relation = rows.text(row, "table_name");
+            if (rows.text(row, "table_type") == "VIEW")
+                schema.get_views().push_back(
+                    MetaView::with_names(schema.get_database(), schema.get_name(), relation));
+            else
+                schema.get_tables().push_back(
+                    MetaTable::with_names(schema.get_database(), schema.get_name(), relation));
+        }));
+    DIZEZIDA_TRY(each_schema_row(
+        Queries::schema_routines(scope, major()), named,
+        [](MetaSchema& schema, const CatalogRows& rows, std::size_t row) {
+            auto routine = MetaFunction::with_names(schema.get_database(), schema.get_name(),
+                                                    rows.text(row, "proname"));
+            const bool is_function = rows.text(row, "prokind") != "p";
+            routine->set_is_function(is_function);
+            routine->get_attributes()[std::string(k_arguments)] = rows.text(row, "arguments");
+            (is_function ? schema.get_functions() : schema.get_procedures()).push_back(routine);
+        }));
     DIZEZIDA_TRY(read_types_and_sequences(scope, named));
 
-    auto materialized = run(Queries::materialized_views(scope));
-    if (!materialized)
-        return std::unexpected(materialized.error());
-    std::map<std::string, MetaSchema*> with_views;
-    for (std::size_t row = 0; row < materialized->size(); ++row) {
-        MetaSchema* schema = schema_of(named, *materialized, row);
-        if (!schema)
-            continue;
-        auto view = Materialized::with_names(schema->get_database(), schema->get_name(),
-                                             materialized->text(row, "mviewname"));
-        view->get_attributes()["OWNER"] = materialized->text(row, "mviewowner");
-        view->set_table_space(materialized->text(row, "tablespace"));
-        view->set_definition(materialized->text(row, "definition"));
-        view->set_with_data(materialized->flag(row, "relispopulated"));
-        view->set_comment(materialized->text(row, "comment"));
-        view->set_filled(true);
-        schema->get_miews().push_back(view);
-        with_views.emplace(schema->get_name(), schema);
-    }
-    if (!with_views.empty()) {
-        std::vector<std::string> names;
-        for (const auto& [name, schema] : with_views)
-            names.push_back(name);
-        DIZEZIDA_TRY(read_view_indexes(Scope(std::move(names)), with_views));
-    }
+    SchemaIndex with_views;
+    DIZEZIDA_TRY(each_schema_row(
+        Queries::materialized_views(scope), named,
+        [&](MetaSchema& schema, const CatalogRows& rows, std::size_t row) {
+            auto view = Materialized::with_names(schema.get_database(), schema.get_name(),
+                                                 rows.text(row, "mviewname"));
+            view->get_attributes()["OWNER"] = rows.text(row, "mviewowner");
+            view->set_table_space(rows.text(row, "tablespace"));
+            view->set_definition(rows.text(row, "definition"));
+            view->set_with_data(rows.flag(row, "relispopulated"));
+            view->set_comment(rows.text(row, "comment"));
+            view->set_filled(true);
+            schema.get_miews().push_back(view);
+            with_views.emplace(schema.get_name(), &schema);
+        }));
+    if (!with_views.empty())
+        DIZEZIDA_TRY(read_view_indexes(scope_of(with_views), with_views));
     return {};
 }
 
 Core::Result<void>
-PostgreSQLAdapterV11x::read_view_indexes(const Scope& scope,
-                                         const std::map<std::string, MetaSchema*>& schemas) {
+PostgreSQLAdapterV11x::read_view_indexes(const Scope& scope, const SchemaIndex& schemas) {
     auto rows = run(Queries::indexes(scope, major(), false));
     if (!rows)
         return std::unexpected(rows.error());
@@ -304,52 +295,39 @@ PostgreSQLAdapterV11x::read_view_indexes(const Scope& scope,
     return {};
 }
 
-Core::Result<void>
-PostgreSQLAdapterV11x::read_types_and_sequences(const Scope& scope,
-                                                const std::map<std::string, MetaSchema*>& schemas) {
-    auto types = run(Queries::types(scope));
-    if (!types)
-        return std::unexpected(types.error());
-    for (std::size_t row = 0; row < types->size(); ++row) {
-        MetaSchema* schema = schema_of(schemas, *types, row);
-        if (!schema)
-            continue;
-        auto type = MetaType::with_names(schema->get_database(), schema->get_name(),
-                                         types->text(row, "name"));
-        const std::string kind = types->text(row, "typtype");
-        type->set_kind(kind == "e"   ? "ENUM"
-                       : kind == "c" ? "COMPOSITE"
-                       : kind == "r" ? "RANGE"
-                                     : "DOMAIN");
-        type->set_definition(types->text(row, "definition"));
-        type->set_comment(types->text(row, "comment"));
-        type->set_filled(true);
-        schema->get_types().push_back(type);
-    }
-    auto sequences = run(Queries::sequences(scope));
-    if (!sequences)
-        return std::unexpected(sequences.error());
-    for (std::size_t row = 0; row < sequences->size(); ++row) {
-        MetaSchema* schema = schema_of(schemas, *sequences, row);
-        if (!schema)
-            continue;
-        auto sequence = MetaSequence::with_names(schema->get_database(), schema->get_name(),
-                                                 sequences->text(row, "name"));
-        sequence->set_data_type(sequences->text(row, "data_type"));
-        sequence->set_start(sequences->number(row, "seqstart", 1));
-        sequence->set_increment(sequences->number(row, "seqincrement", 1));
-        sequence->set_minimum(sequences->number(row, "seqmin", 1));
-        sequence->set_maximum(sequences->number(row, "seqmax"));
-        sequence->set_cache(sequences->number(row, "seqcache", 1));
-        sequence->set_cycle(sequences->flag(row, "seqcycle"));
-        sequence->set_owned_schema(sequences->text(row, "owned_schema"));
-        sequence->set_owned_table(sequences->text(row, "owned_table"));
-        sequence->set_owned_column(sequences->text(row, "owned_column"));
-        sequence->set_comment(sequences->text(row, "comment"));
-        sequence->set_filled(true);
-        schema->get_sequences().push_back(sequence);
-    }
-    return {};
+Core::Result<void> PostgreSQLAdapterV11x::read_types_and_sequences(const Scope& scope,
+                                                                   const SchemaIndex& schemas) {
+    DIZEZIDA_TRY(each_schema_row(
+        Queries::types(scope), schemas, [](MetaSchema& schema, const CatalogRows& rows, std::size_t row) {
+            auto type = MetaType::with_names(schema.get_database(), schema.get_name(), rows.text(row, "name"));
+            const std::string kind = rows.text(row, "typtype");
+            type->set_kind(kind == "e"   ? "ENUM"
+                           : kind == "c" ? "COMPOSITE"
+                           : kind == "r" ? "RANGE"
+                                         : "DOMAIN");
+            type->set_definition(rows.text(row, "definition"));
+            type->set_comment(rows.text(row, "comment"));
+            type->set_filled(true);
+            schema.get_types().push_back(type);
+        }));
+    return each_schema_row(
+        Queries::sequences(scope), schemas, [](MetaSchema& schema, const CatalogRows& rows, std::size_t row) {
+            auto sequence = MetaSequence::with_names(schema.get_database(), schema.get_name(),
+                                                     rows.text(row, "name"));
+            sequence->set_data_type(rows.text(row, "data_type"));
+            sequence->set_start(rows.number(row, "seqstart", 1));
+            sequence->set_increment(rows.number(row, "seqincrement", 1));
+            sequence->set_minimum(rows.number(row, "seqmin", 1));
+            sequence->set_maximum(rows.number(row, "seqmax"));
+            sequence->set_cache(rows.number(row, "seqcache", 1));
+            sequence->set_cycle(rows.flag(row, "seqcycle"));
+            sequence->set_owned_schema(rows.text(row, "owned_schema"));
+            sequence->set_owned_table(rows.text(row, "owned_table"));
+            sequence->set_owned_column(rows.text(row, "owned_column"));
+            sequence->set_comment(rows.text(row, "comment"));
+            sequence->set_filled(true);
+            schema.get_sequences().push_back(sequence);
+        });
 }
 
 Core::Result<void> PostgreSQLAdapterV11x::fill_meta_table(const Ptr<MetaTable>& table,
@@ -357,9 +335,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_meta_table(const Ptr<MetaTable>& 
     DIZEZIDA_RETURN_VAL_IF_NULL(table, {});
     if (table->is_filled())
         return {};
-    return fill_tables({table->get_schema(), table->get_name()},
-                       {{table_key(table->get_schema(), table->get_name()), table}},
-                       full != 0);
+    return fill_tables({table->get_schema(), table->get_name()}, one_table(table), full != 0);
 }
 
 // ---------------------------------------------------------------- views and routines

@@ -104,6 +104,10 @@ protected:
     using Scope = CatalogQueries::Scope;
     /// The unfilled tables of a scope, by `table_key`.
     using TableIndex = std::unordered_map<std::string, std::shared_ptr<MetaModel::MetaTable>>;
+    /// The index of one table.
+    static TableIndex one_table(const Ptr<MetaModel::MetaTable>& table);
+    /// Schemas being filled, by name.
+    using SchemaIndex = std::map<std::string, MetaModel::MetaSchema*>;
 
     /// Fills the schemas together: each listing query once for every schema
     /// not filled yet, and with `full` each part query once for every
@@ -145,11 +149,14 @@ protected:
     read_routines(const Scope& scope,
                   const std::vector<std::shared_ptr<MetaModel::MetaFunction>>& routines);
     /// The indexes of the schemas' materialized views.
-    [[nodiscard]] Done read_view_indexes(const Scope& scope,
-                                         const std::map<std::string, MetaModel::MetaSchema*>& schemas);
+    [[nodiscard]] Done read_view_indexes(const Scope& scope, const SchemaIndex& schemas);
     /// The schemas' user-defined types and sequences (read with their listing).
-    [[nodiscard]] Done read_types_and_sequences(const Scope& scope,
-                                                const std::map<std::string, MetaModel::MetaSchema*>& schemas);
+    [[nodiscard]] Done read_types_and_sequences(const Scope& scope, const SchemaIndex& schemas);
+    /// Runs a listing query and hands each row to the schema it names.
+    [[nodiscard]] Done
+    each_schema_row(const std::string& sql, const SchemaIndex& schemas,
+                    const std::function<void(MetaModel::MetaSchema&, const CatalogRows&, std::size_t)>&
+                        apply);
     [[nodiscard]] Done fill_account(MetaModel::MetaRelation& account,
                                     const Ptr<MetaModel::MetaRelation>& shared);
 

@@ -279,14 +279,7 @@ std::string PostgreSQLBuilder::build_view(const Ptr<MetaView>& view) const {
         for (const auto& index : materialized->get_indexes())
             sql += build_index(index);
     // A view is made anew with its rules (a changed one is dropped first).
-    std::vector<Ptr<MetaRule>> rules;
-    for (const auto& rule : view->get_rules())
-        if (rule->get_version() != Zozuvoru::Contracts::DataVersion::REMOVE) {
-            auto fresh = std::static_pointer_cast<MetaRule>(rule->clone());
-            fresh->set_version(Zozuvoru::Contracts::DataVersion::APPEND);
-            rules.push_back(fresh);
-        }
-    sql += rules_script(rules, name);
+    sql += rules_script(view->get_rules(), name, true);
     return sql + "\n";
 }
 

@@ -133,9 +133,10 @@ public:
     std::string table_rules(const MetaModel::MetaTable& table) const;
     /// The statements for rules of the relation `name` (qualified): each
     /// by its server text (CREATE OR REPLACE for a changed one), drops for
-    /// removed ones, then the enabled state and the comment.
+    /// removed ones, then the enabled state and the comment. For a relation
+    /// `made_anew`, every rule but a removed one is simply created.
     std::string rules_script(const std::vector<Ptr<MetaModel::MetaRule>>& rules,
-                             const std::string& name) const;
+                             const std::string& name, bool made_anew = false) const;
 
 private:
     /// The primary key's columns, quoted, in key order (removed ones left out).

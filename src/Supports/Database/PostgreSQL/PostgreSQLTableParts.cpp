@@ -544,8 +544,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_part(
     const Ptr<MetaTable>& table,
     Done (PostgreSQLAdapterV11x::*part)(const Scope&, const TableIndex&)) {
     DIZEZIDA_RETURN_VAL_IF_NULL(table, {});
-    return (this->*part)({table->get_schema(), table->get_name()},
-                         {{table_key(table->get_schema(), table->get_name()), table}});
+    return (this->*part)({table->get_schema(), table->get_name()}, one_table(table));
 }
 
 Core::Result<void> PostgreSQLAdapterV11x::fill_schema_table_check(const Ptr<MetaTable>& table) {

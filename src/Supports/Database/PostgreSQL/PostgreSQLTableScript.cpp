@@ -276,19 +276,21 @@ std::string PostgreSQLBuilder::table_rules(const MetaTable& table) const {
 }
 
 std::string PostgreSQLBuilder::rules_script(const std::vector<Ptr<MetaRule>>& rules,
-                                            const std::string& name) const {
+                                            const std::string& name, bool made_anew) const {
+    using Zozuvoru::Contracts::DataVersion;
     std::string sql;
     for (const auto& rule : rules) {
-        const auto version = rule->get_version();
+        if (made_anew && rule->get_version() == DataVersion::REMOVE)
+            continue;
+        const auto version = made_anew ? DataVersion::APPEND : rule->get_version();
         const bool whole = !rule->get_definition().empty();
         // A rule read from a server is replaced in place; one made of parts is dropped first.
-        if (version == Zozuvoru::Contracts::DataVersion::REMOVE ||
-            (version == Zozuvoru::Contracts::DataVersion::CHANGE && !whole))
+        if (version == DataVersion::REMOVE || (version == DataVersion::CHANGE && !whole))
             sql += "DROP RULE IF EXISTS " + sql_name(rule->get_name()) + " ON " + name + ";\n";
-        if (!written(*rule))
+        if (version == DataVersion::EQUAL || version == DataVersion::REMOVE)
             continue;
         if (whole) {
-            std::string definition = version == Zozuvoru::Contracts::DataVersion::CHANGE
+            std::string definition = version == DataVersion::CHANGE
                                          ? replacing_rule(rule->get_definition())
                                          : rule->get_definition();
             while (!definition.empty() && (definition.back() == '\n' || definition.back() == ';'))
@@ -303,7 +305,7 @@ std::string PostgreSQLBuilder::rules_script(const std::vector<Ptr<MetaRule>>& ru
         }
         if (!rule->get_enable())
             sql += "ALTER TABLE " + name + " DISABLE RULE " + sql_name(rule->get_name()) + ";\n";
-        else if (version == Zozuvoru::Contracts::DataVersion::CHANGE)
+        else if (version == DataVersion::CHANGE)
             sql += "ALTER TABLE " + name + " ENABLE RULE " + sql_name(rule->get_name()) + ";\n";
         sql += comment_on("RULE", sql_name(rule->get_name()) + " ON " + name, rule->get_comment());
         sql += "\n";
