@@ -52,6 +52,7 @@ void MetaObject::reset() {
     set_attributes({});
     set_version(DataVersion::NONE);
     set_filled(false);
+    m_depends.clear();
 }
 
 Core::ObjectPtr MetaObject::clone() const {
@@ -68,6 +69,8 @@ Core::ObjectPtr MetaObject::clone() const {
             continue;
         property->set(*copy, property->get(*this));
     }
+    if (auto* meta = dynamic_cast<MetaObject*>(copy.get()))
+        meta->m_depends = m_depends;
     return copy;
 }
 

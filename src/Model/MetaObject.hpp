@@ -13,6 +13,7 @@
 #pragma once
 
 #include "Model/IMetaData.hpp"
+#include "Model/MetaDependency.hpp"
 #include "Model/MetaProperty.hpp"
 
 #include "core/Value.hpp"
@@ -72,7 +73,7 @@ public:
     /// A new object of the same class with every writable scalar and text
     /// property and every string list and map copied into its own
     /// collections. Object lists are not carried over here: the containers
-    /// add clones of their elements. Diff, slice and "FILLED" are not copied.
+    /// add clones of their elements. Diff, slice and "FILLED" are not copied; the dependencies are.
     Core::ObjectPtr clone() const override;
     /// The clone, typed.
     template <class T = MetaObject> std::shared_ptr<T> clone_as() const {
@@ -91,6 +92,11 @@ public:
     void append_slice(std::string key, std::string value);
     void clear_diff() { m_diff.clear(); }
     void clear_slice() { m_slice.clear(); }
+    /// What the object's parts need before they are created (read from the
+    /// server with the catalog; kept by `clone`, not part of the JSON form
+    /// nor of a comparison).
+    std::vector<MetaDependency>& depends() { return m_depends; }
+    const std::vector<MetaDependency>& depends() const { return m_depends; }
 
     /// Attaches or removes the "FILLED" marker.
     void set_filled(bool filled);
@@ -128,6 +134,7 @@ protected:
 private:
     DiffMap m_diff;
     SliceMap m_slice;
+    std::vector<MetaDependency> m_depends;
 };
 
 } // namespace Dizezida::Dovodarud::MetaModel

@@ -143,12 +143,14 @@ void Transfer::handle() {
             if (!run_script("DROP SCHEMA IF EXISTS " + sql_name(schema->get_name()) + " CASCADE;",
                             "drop object", go_on))
                 return broken("a drop failed");
-    for (const auto& schema : database.get_schemas()) {
+    // One script for every schema, so objects that use another schema's
+    // objects come after them.
+    for (const auto& schema : database.get_schemas())
         TRANSFER_LOG("Transfer schema: %s.%s......", database.get_name().c_str(),
                      schema->get_name().c_str());
-        if (!run_script(builder->schema_before_rows(schema, true, false), "create table", go_on))
-            return broken("a create statement failed");
-    }
+    const auto [before_rows, after_rows] = builder->schemas_around_rows(database.get_schemas(), true);
+    if (!run_script(before_rows, "create table", go_on))
+        return broken("a create statement failed");
     TRANSFER_LOG("Call transfer_structure...[done]");
 
     if (!enter(TransferPhase::rows) || !copy_rows(go_on))
@@ -156,9 +158,8 @@ void Transfer::handle() {
 
     if (!enter(TransferPhase::after_rows))
         return broken("interrupted");
-    for (const auto& schema : database.get_schemas())
-        if (!run_script(builder->schema_after_rows(schema, true), "create index and key", go_on))
-            return broken("a statement after the rows failed");
+    if (!run_script(after_rows, "create index and key", go_on))
+        return broken("a statement after the rows failed");
     if (!enter(TransferPhase::sequences) || !set_sequences(database, go_on) ||
         !enter(TransferPhase::renames) || !rename_objects(go_on))
         return broken("a statement after the rows failed");

@@ -40,8 +40,7 @@ int run_ddl(const DdlOptions& options) {
             if (options.with_database) {
                 script = builder->create_database(database, 1);
             } else {
-                for (const auto& schema : database->get_schemas())
-                    script += builder->build_schema(schema, true);
+                script = builder->build_schemas(database->get_schemas(), true);
             }
         } else {
             script = "SET check_function_bodies = false;\n" + builder->build_create(model, true);

@@ -80,6 +80,10 @@ public:
     /// The create script of a schema with its tables, views and routines.
     virtual std::string build_schema(const Ptr<MetaModel::MetaSchema>& schema,
                                      bool keep_raw_type) const = 0;
+    /// The create script of several schemas as one, every object after what
+    /// it needs, across the schemas.
+    virtual std::string build_schemas(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
+                                      bool keep_raw_type) const = 0;
     virtual std::string build_table(const Ptr<MetaModel::MetaTable>& table,
                                     bool keep_raw_type) const = 0;
     virtual std::string build_view(const Ptr<MetaModel::MetaView>& view) const = 0;

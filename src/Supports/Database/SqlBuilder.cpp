@@ -1,6 +1,7 @@
 #include "Supports/Database/SqlBuilder.hpp"
 
 #include "Model/MetaModel.hpp"
+#include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
 
 #include <algorithm>
@@ -79,6 +80,13 @@ std::string SqlBuilder::alter_schema(const Ptr<MetaSchema>& schema_old,
 std::string SqlBuilder::build_schema(const Ptr<MetaSchema>& schema, bool) const {
     DIZEZIDA_RETURN_VAL_IF_NULL(schema, {});
     return {};
+}
+std::string SqlBuilder::build_schemas(const std::vector<Ptr<MetaSchema>>& schemas,
+                                      bool keep_raw_type) const {
+    std::string sql;
+    for (const auto& schema : schemas)
+        sql += build_schema(schema, keep_raw_type);
+    return sql;
 }
 std::string SqlBuilder::build_table(const Ptr<MetaTable>& table, bool) const {
     DIZEZIDA_RETURN_VAL_IF_NULL(table, {});
@@ -188,47 +196,6 @@ namespace {
 
 using Graph = std::vector<std::vector<std::size_t>>; // node -> the nodes it needs first
 constexpr std::size_t k_unset = std::numeric_limits<std::size_t>::max();
-
-/// One entry of an "INHERITS" option: schema (may be empty) and table.
-struct QualifiedName {
-    std::string schema;
-    std::string name;
-};
-
-/// The parents in "INHERITS": `schema.table` texts joined by ", ", each part
-/// double-quoted when it needs quoting (inner quotes doubled).
-std::vector<QualifiedName> parse_parents(std::string_view text) {
-    std::vector<QualifiedName> parents;
-    std::vector<std::string> parts(1);
-    const auto end_entry = [&] {
-        if (!parts.back().empty())
-            parents.push_back(
-                {parts.size() >= 2 ? parts[parts.size() - 2] : std::string(), parts.back()});
-        parts.assign(1, std::string());
-    };
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c != '"')
-                parts.back() += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"')
-                parts.back() += text[++i];
-            else
-                quoted = false;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == '.') {
-            parts.emplace_back();
-        } else if (c == ',') {
-            end_entry();
-        } else if (c != ' ' && c != '\t' && c != '\n' && c != '\r') {
-            parts.back() += c;
-        }
-    }
-    end_entry();
-    return parents;
-}
 
 /// Strongly connected components (Tarjan's, without recursion so long chains
 /// cannot exhaust the stack): component number per node.
@@ -372,7 +339,7 @@ void SqlBuilder::order_with_dependence(const Ptr<MetaSchema>& schema, std::size_
                 need(node, key->get_refer_schema(), key->get_refer_table());
         const auto& options = table->get_options();
         if (const auto inherits = options.find("INHERITS"); inherits != options.end())
-            for (const QualifiedName& parent : parse_parents(inherits->second))
+            for (const QualifiedName& parent : parse_qualified_list(inherits->second))
                 need(node, parent.schema, parent.name);
         std::ranges::sort(needs[node]);
         const auto repeats = std::ranges::unique(needs[node]);

@@ -57,6 +57,9 @@ public:
                              const Ptr<MetaModel::MetaSchema>& schema_new) const override;
     std::string build_schema(const Ptr<MetaModel::MetaSchema>& schema,
                              bool keep_raw_type) const override;
+    /// Each schema's `build_schema`, one after the other.
+    std::string build_schemas(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
+                              bool keep_raw_type) const override;
     std::string build_table(const Ptr<MetaModel::MetaTable>& table,
                             bool keep_raw_type) const override;
     std::string build_view(const Ptr<MetaModel::MetaView>& view) const override;

@@ -82,4 +82,37 @@ std::string sql_fill(std::string_view query, std::string_view first, std::string
     return sql_fill(query, values);
 }
 
+std::vector<QualifiedName> parse_qualified_list(std::string_view text) {
+    std::vector<QualifiedName> parents;
+    std::vector<std::string> parts(1);
+    const auto end_entry = [&] {
+        if (!parts.back().empty())
+            parents.push_back(
+                {parts.size() >= 2 ? parts[parts.size() - 2] : std::string(), parts.back()});
+        parts.assign(1, std::string());
+    };
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c != '"')
+                parts.back() += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                parts.back() += text[++i];
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == '.') {
+            parts.emplace_back();
+        } else if (c == ',') {
+            end_entry();
+        } else if (c != ' ' && c != '\t' && c != '\n' && c != '\r') {
+            parts.back() += c;
+        }
+    }
+    end_entry();
+    return parents;
+}
+
 } // namespace Dizezida::Dovodarud::Supports::Database

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Dizezida::Dovodarud::Supports::Database {
 
@@ -23,6 +24,16 @@ std::string sql_qualified(std::string_view schema, std::string_view name);
 
 /// A text as a single-quoted literal ('O''Brien' for O'Brien).
 std::string sql_literal(std::string_view value);
+
+/// One entry of a list of qualified names: schema (may be empty) and name.
+struct QualifiedName {
+    std::string schema;
+    std::string name;
+};
+/// The names of a list text such as an "INHERITS" option: `schema.table`
+/// texts joined by ", ", each part double-quoted when it needs quoting
+/// (inner quotes doubled).
+std::vector<QualifiedName> parse_qualified_list(std::string_view text);
 
 /// Appends `text` to `out` between `quote` characters, inner ones doubled.
 void append_quoted(std::string& out, std::string_view text, char quote);

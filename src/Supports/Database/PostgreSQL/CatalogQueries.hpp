@@ -68,6 +68,12 @@ std::string types(const Scope& scope);
 /// column that owns them.
 std::string sequences(const Scope& scope);
 
+/// The dependencies among the objects of the schemas (pg_depend's normal
+/// and automatic rows), each as the dependent's kind, name and part and
+/// the needed object's kind, schema, name and part (the keys of
+/// MetaModel/MetaDependency.hpp; a routine named with its arguments).
+std::string dependencies(const Scope& scope);
+
 std::string database(std::string_view name);
 std::string extensions();
 std::string schemas();

@@ -215,6 +215,7 @@ Core::Result<void> PostgreSQLAdapterV11x::fill_schemas(const std::vector<Ptr<Met
         DIZEZIDA_TRY(fill_tables(scope, tables, true));
         DIZEZIDA_TRY(read_views(scope, views));
         DIZEZIDA_TRY(read_routines(scope, routines));
+        DIZEZIDA_TRY(read_dependencies(scope, schemas));
     }
     for (const auto& schema : schemas)
         schema->set_filled(true);
@@ -269,6 +270,59 @@ Core::Result<void> PostgreSQLAdapterV11x::read_listings(const std::vector<Ptr<Me
         }));
     if (!with_views.empty())
         DIZEZIDA_TRY(read_view_indexes(scope_of(with_views), with_views));
+    return {};
+}
+
+namespace {
+
+DependencyPart part_named(std::string_view part) {
+    if (part == "extras")
+        return DependencyPart::extras;
+    if (part == "keys")
+        return DependencyPart::keys;
+    if (part == "rules")
+        return DependencyPart::rules;
+    if (part == "own")
+        return DependencyPart::own;
+    return DependencyPart::create;
+}
+
+} // namespace
+
+Core::Result<void>
+PostgreSQLAdapterV11x::read_dependencies(const Scope& scope,
+                                         const std::vector<Ptr<MetaSchema>>& schemas) {
+    std::unordered_map<std::string, MetaObject*> objects;
+    const auto add = [&](const auto& list) {
+        for (const auto& object : list)
+            if (object) {
+                object->depends().clear();
+                objects.emplace(dependency_key(*object), object.get());
+            }
+    };
+    for (const auto& schema : schemas) {
+        add(schema->get_types());
+        add(schema->get_sequences());
+        add(schema->get_functions());
+        add(schema->get_procedures());
+        add(schema->get_tables());
+        add(schema->get_views());
+        add(schema->get_miews());
+    }
+    auto rows = run(Queries::dependencies(scope));
+    if (!rows)
+        return std::unexpected(rows.error());
+    for (std::size_t row = 0; row < rows->size(); ++row) {
+        const auto found = objects.find(dependency_key(
+            rows->text(row, "kind"), rows->text(row, "schema_name"), rows->text(row, "name")));
+        if (found == objects.end())
+            continue;
+        found->second->depends().push_back(
+            {part_named(rows->text(row, "part")),
+             dependency_key(rows->text(row, "refer_kind"), rows->text(row, "refer_schema"),
+                            rows->text(row, "refer_name")),
+             part_named(rows->text(row, "refer_part"))});
+    }
     return {};
 }
 

@@ -150,6 +150,10 @@ protected:
                   const std::vector<std::shared_ptr<MetaModel::MetaFunction>>& routines);
     /// The indexes of the schemas' materialized views.
     [[nodiscard]] Done read_view_indexes(const Scope& scope, const SchemaIndex& schemas);
+    /// The dependencies among the objects of the schemas, handed to the
+    /// objects that have them (MetaObject::depends).
+    [[nodiscard]] Done read_dependencies(const Scope& scope,
+                                         const std::vector<Ptr<MetaModel::MetaSchema>>& schemas);
     /// The schemas' user-defined types and sequences (read with their listing).
     [[nodiscard]] Done read_types_and_sequences(const Scope& scope, const SchemaIndex& schemas);
     /// Runs a listing query and hands each row to the schema it names.

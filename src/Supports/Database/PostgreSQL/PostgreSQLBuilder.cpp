@@ -153,6 +153,8 @@ std::string PostgreSQLBuilder::create_database(const Ptr<MetaDatabase>& database
     sql.back() = ';';
     sql += '\n';
     sql += comment_on("DATABASE", sql_name(database->get_name()), database->get_comment());
+    // Extensions belong to the new database, so they come after connecting.
+    sql += "\\connect " + sql_name(database->get_name()) + "\n\n";
     for (const std::string& item : split_list(attribute(*database, "EXTENSION"), ",")) {
         const std::size_t equals = item.find('=');
         if (equals == std::string::npos || item.substr(0, equals) == "plpgsql")
@@ -160,66 +162,7 @@ std::string PostgreSQLBuilder::create_database(const Ptr<MetaDatabase>& database
         sql += fmt::format("CREATE EXTENSION IF NOT EXISTS {} VERSION {};\n",
                            sql_name(item.substr(0, equals)), sql_literal(item.substr(equals + 1)));
     }
-    sql += "\\connect " + sql_name(database->get_name()) + "\n\n";
-    for (const auto& schema : database->get_schemas())
-        sql += build_schema(schema, flag != 0);
-    return sql;
-}
-
-std::string PostgreSQLBuilder::build_schema(const Ptr<MetaSchema>& schema,
-                                            bool keep_raw_type) const {
-    DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
-    return schema_before_rows(schema, keep_raw_type, true) + schema_after_rows(schema, false);
-}
-
-std::string PostgreSQLBuilder::schema_before_rows(const Ptr<MetaSchema>& schema,
-                                                  bool keep_raw_type, bool with_extras) const {
-    DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
-    const std::string name = sql_name(schema->get_name());
-    // Routine bodies may name tables created further down.
-    std::string sql = "SET check_function_bodies = false;\n";
-    sql += "CREATE SCHEMA IF NOT EXISTS " + name;
-    const std::string owner = attribute(*schema, "OWNER");
-    if (!owner.empty())
-        sql += " AUTHORIZATION " + sql_name(owner);
-    sql += ";\n";
-    sql += "COMMENT ON SCHEMA " + name + " IS " + sql_literal(schema->get_comment()) + ";\n\n";
-
-    for (const auto& type : schema->get_types())
-        sql += build_type(*type);
-    for (const auto& sequence : schema->get_sequences())
-        sql += build_sequence(*sequence);
-    for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
-        for (const auto& routine : *list)
-            sql += build_function(routine);
-
-    order_with_dependence(schema, 0);
-    for (const auto& table : schema->get_tables())
-        sql += with_extras ? table_body(*table, keep_raw_type) : table_create(*table, keep_raw_type);
-    for (const auto& sequence : schema->get_sequences())
-        sql += own_sequence(*sequence);
-    return sql;
-}
-
-std::string PostgreSQLBuilder::schema_after_rows(const Ptr<MetaSchema>& schema,
-                                                 bool with_extras) const {
-    DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
-    std::string sql;
-    if (with_extras)
-        for (const auto& table : schema->get_tables())
-            sql += table_extras(*table);
-    for (const auto& table : schema->get_tables())
-        sql += table_foreign_keys(*table);
-    for (const auto& table : schema->get_tables())
-        sql += table_rules(*table);
-
-    const std::function<std::vector<std::string>(const MetaView&)> view_depends =
-        [](const MetaView& view) { return split_list(attribute(view, "DEPENDS"), ","); };
-    for (const auto& view : dependency_order(schema->get_views(), view_depends))
-        sql += build_view(view);
-    for (const auto& view : schema->get_miews())
-        sql += build_view(view);
-    return sql;
+    return sql + build_schemas(database->get_schemas(), flag != 0);
 }
 
 std::string PostgreSQLBuilder::build_type(const MetaType& type) const {

@@ -1,10 +1,11 @@
 // The PostgreSQL create scripts: DDL text from meta objects.
 //
-// A schema script rebuilds the schema on an empty database: check of
-// function bodies off, the schema, its types and sequences, its routines,
-// its tables in dependency order (partitions and children after their
-// parents, without foreign keys), sequence ownership, then every foreign
-// key, the tables' rules, views in dependency order and materialized views.
+// A schema script rebuilds the schemas on an empty database: check of
+// function bodies off, the schemas, then every object after the objects it
+// needs (the server's dependency rows and the model's own references),
+// across schemas; among objects free to go, types, sequences, routines,
+// tables, sequence ownership, indexes and triggers, foreign keys, rules,
+// views and materialized views, each kind by schema and name.
 // Names are quoted identifiers and texts literals with their quotes doubled.
 //
 // Ownership: refers to its connection without owning it (for the inspector).
@@ -14,6 +15,7 @@
 
 #include "Supports/Database/SqlBuilder.hpp"
 
+#include <utility>
 #include <vector>
 
 namespace Dizezida::Dovodarud::MetaModel {
@@ -27,6 +29,10 @@ class MetaType;
 } // namespace Dizezida::Dovodarud::MetaModel
 
 namespace Dizezida::Dovodarud::Supports::Database {
+
+namespace ScriptOrder {
+struct Piece;
+} // namespace ScriptOrder
 
 class PostgreSQLBuilder : public SqlBuilder {
     DIZEZIDA_OBJECT(PostgreSQLBuilder)
@@ -117,16 +123,18 @@ public:
     std::string table_create(const MetaModel::MetaTable& table, bool keep_raw_type) const;
     /// The table's indexes and triggers (`table_body` is both parts).
     std::string table_extras(const MetaModel::MetaTable& table) const;
-    /// A schema script in two halves around copying the rows: before them
-    /// the schema, types, sequences, routines and `table_create` of every
-    /// table (with `with_extras`, the whole `table_body`) and sequence
-    /// ownership; after them, with `with_extras`, every `table_extras`,
-    /// then the foreign keys, rules, views and materialized views.
-    /// `build_schema` is the first half with extras and the second without.
-    std::string schema_before_rows(const Ptr<MetaModel::MetaSchema>& schema, bool keep_raw_type,
-                                   bool with_extras) const;
-    std::string schema_after_rows(const Ptr<MetaModel::MetaSchema>& schema,
-                                  bool with_extras) const;
+    /// The create script of several schemas as one: the schemas, then
+    /// every object after what it needs, across the schemas
+    /// (PostgreSQLSchemaScript.cpp). `build_schema` is this for one schema.
+    std::string build_schemas(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
+                              bool keep_raw_type) const override;
+    /// The same script in two halves around copying the rows: before them
+    /// the schemas, every table's CREATE (its key, checks and defaults) and
+    /// sequence ownership, with all they need; after them the rest (indexes,
+    /// triggers, foreign keys, rules, views, and routines no table needs).
+    std::pair<std::string, std::string>
+    schemas_around_rows(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
+                        bool keep_raw_type) const;
     /// ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY for each foreign key.
     std::string table_foreign_keys(const MetaModel::MetaTable& table) const;
     /// The rules of a table.
@@ -139,6 +147,14 @@ public:
                              const std::string& name, bool made_anew = false) const;
 
 private:
+    /// "SET check_function_bodies = false" and each schema with its comment.
+    std::string schemas_head(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas) const;
+    /// Every object of the schemas as script pieces with what they need.
+    std::vector<ScriptOrder::Piece>
+    schema_pieces(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas, bool keep_raw_type) const;
+    /// A table's CREATE, extras, keys and rules pieces.
+    void add_table_pieces(const MetaModel::MetaTable& table, bool keep_raw_type,
+                          std::vector<ScriptOrder::Piece>& pieces) const;
     /// The primary key's columns, quoted, in key order (removed ones left out).
     static std::vector<std::string> primary_key_names(const MetaModel::MetaTable& table);
     /// "CONSTRAINT name CHECK|UNIQUE|EXCLUDE ..." ("" for a foreign key).

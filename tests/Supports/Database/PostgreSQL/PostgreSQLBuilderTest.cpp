@@ -86,9 +86,12 @@ protected:
     static constexpr const char* k_rich = "Rïch \"Schema\"";
 
     /// What the server's own deparsers say about every user object.
-    std::vector<std::string> snapshot(PostgreSQLConnection& connection) {
-        const std::string schema = Dovodarud::Supports::Database::sql_literal(k_rich);
-        const std::string in_schema = "n.nspname = " + schema;
+    std::vector<std::string> snapshot(PostgreSQLConnection& connection,
+                                      const std::vector<std::string>& schemas = {k_rich}) {
+        std::string names;
+        for (const std::string& schema : schemas)
+            names += (names.empty() ? "" : ", ") + Dovodarud::Supports::Database::sql_literal(schema);
+        const std::string in_schema = "n.nspname IN (" + names + ")";
         const std::string generated = major() >= 12 ? "a.attgenerated::text" : "''";
         const std::string identity = "a.attidentity::text";
         const std::vector<std::string> queries = {
@@ -158,14 +161,21 @@ protected:
         return lines;
     }
 
-    /// Creates the corpus, scripts it and applies the script to a new database.
-    void round_trip(const std::string& file) {
+    /// Creates the corpus, scripts its schemas as one script and applies it
+    /// to a new database; the two must be equal.
+    void round_trip(const std::string& file, const std::vector<std::string>& names = {k_rich}) {
         for (const std::string& statement : corpus(file, major()))
             execute(*m_super, statement);
-        auto schema = MetaSchema::with_names(m_database.name(), k_rich);
-        const auto filled = m_super->adapter()->fill_meta_schema(schema, 1);
+        std::vector<std::shared_ptr<MetaSchema>> schemas;
+        for (const std::string& name : names)
+            schemas.push_back(MetaSchema::with_names(m_database.name(), name));
+        const auto filled = m_super->adapter()->fill_meta_schemas(schemas, 1);
         ASSERT_TRUE(filled.has_value()) << filled.error().message;
-        const std::string script = m_super->builder()->build_schema(schema, true);
+        auto builder = std::dynamic_pointer_cast<Dovodarud::Supports::Database::PostgreSQLBuilder>(
+            m_super->builder());
+        ASSERT_TRUE(builder);
+        const std::string script = names.size() == 1 ? builder->build_schema(schemas.front(), true)
+                                                     : builder->build_schemas(schemas, true);
 
         ScratchDatabase target("ddl_target");
         const std::string failure = apply_with_psql(target.conninfo(), script);
@@ -174,8 +184,8 @@ protected:
         auto server = server_from_conninfo(target.conninfo());
         server->set_uuid(unique_name("ddl-target"));
         ASSERT_TRUE(copy->open(server, nullptr).has_value());
-        const auto original = snapshot(*m_super);
-        const auto rebuilt = snapshot(*copy);
+        const auto original = snapshot(*m_super, names);
+        const auto rebuilt = snapshot(*copy, names);
         copy->close();
         std::vector<std::string> missing, extra;
         std::set_difference(original.begin(), original.end(), rebuilt.begin(), rebuilt.end(),
@@ -193,6 +203,12 @@ protected:
 
 TEST_F(PostgreSQLBuilderOnServer, RichSchemaRebuildsExactly) {
     round_trip("rich.sql");
+}
+
+// Two schemas that use each other's objects, scripted as one: every object
+// after what it needs, whatever its kind and name.
+TEST_F(PostgreSQLBuilderOnServer, DependentObjectsAcrossSchemasRebuildInDependencyOrder) {
+    round_trip("dependency.sql", {"Dëp A", "dep_b"});
 }
 
 TEST_F(PostgreSQLBuilderOnServer, RulesRebuildExactlyFromTheServersOwnText) {

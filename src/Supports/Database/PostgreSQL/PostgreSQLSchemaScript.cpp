@@ -1,0 +1,224 @@
+// The create scripts of whole schemas: each object split in the pieces that
+// run as one (a table's CREATE, its indexes and triggers, its foreign keys,
+// its rules; a sequence and its ownership), each piece with what it needs
+// from the server's dependency rows and from the model itself (parents,
+// referenced tables, owning columns), placed by ScriptOrder across every
+// schema of the script.
+#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+
+#include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/ScriptOrder.hpp"
+#include "Supports/Database/PostgreSQL/ScriptText.hpp"
+#include "Supports/Database/SqlText.hpp"
+#include "core/Precondition.hpp"
+
+namespace Dizezida::Dovodarud::Supports::Database {
+
+using namespace MetaModel;
+using ScriptOrder::node_of;
+using ScriptOrder::Piece;
+
+namespace {
+
+/// Ranks: the kind order among pieces that are free to go.
+enum Rank : std::uint8_t {
+    type_rank = 1,
+    sequence_rank,
+    routine_rank,
+    table_rank,
+    owned_rank,
+    extras_rank,
+    keys_rank,
+    rules_rank,
+    view_rank,
+    miew_rank,
+};
+
+/// The pieces of a script, with what each needs.
+class Pieces {
+public:
+    Piece& add(const MetaObject& object, DependencyPart part, std::uint8_t rank, std::string text) {
+        Piece piece;
+        piece.node = node_of(dependency_key(object), part);
+        piece.rank = rank;
+        piece.schema = object.get_schema();
+        piece.name = object.get_name();
+        piece.text = std::move(text);
+        m_list.push_back(std::move(piece));
+        return m_list.back();
+    }
+    /// The server's dependencies of the object's parts; `single` puts every
+    /// part's needs on that one piece.
+    static void server_needs(const MetaObject& object, Piece& piece, DependencyPart part,
+                             bool single = false) {
+        for (const MetaDependency& depend : object.depends())
+            if (single || depend.part == part)
+                piece.needs.push_back(node_of(depend.key, depend.needed));
+    }
+    std::vector<Piece>& list() { return m_list; }
+
+private:
+    std::vector<Piece> m_list;
+};
+
+std::string table_node(std::string_view schema, std::string_view name, DependencyPart part) {
+    return node_of(dependency_key("table", schema, name), part);
+}
+
+} // namespace
+
+std::vector<Piece> PostgreSQLBuilder::schema_pieces(const std::vector<Ptr<MetaSchema>>& schemas,
+                                                    bool keep_raw_type) const {
+    Pieces pieces;
+    for (const auto& schema : schemas) {
+        if (!schema)
+            continue;
+        for (const auto& type : schema->get_types()) {
+            Piece& piece = pieces.add(*type, DependencyPart::create, type_rank, build_type(*type));
+            Pieces::server_needs(*type, piece, DependencyPart::create, true);
+        }
+        for (const auto& sequence : schema->get_sequences()) {
+            Piece& piece =
+                pieces.add(*sequence, DependencyPart::create, sequence_rank, build_sequence(*sequence));
+            Pieces::server_needs(*sequence, piece, DependencyPart::create);
+            Piece& own = pieces.add(*sequence, DependencyPart::own, owned_rank, own_sequence(*sequence));
+            own.needs.push_back(node_of(dependency_key(*sequence), DependencyPart::create));
+            Pieces::server_needs(*sequence, own, DependencyPart::own);
+            if (!sequence->get_owned_table().empty())
+                own.needs.push_back(table_node(sequence->get_owned_schema().empty()
+                                                   ? sequence->get_schema()
+                                                   : sequence->get_owned_schema(),
+                                               sequence->get_owned_table(), DependencyPart::create));
+        }
+        for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
+            for (const auto& routine : *list) {
+                Piece& piece =
+                    pieces.add(*routine, DependencyPart::create, routine_rank, build_function(routine));
+                Pieces::server_needs(*routine, piece, DependencyPart::create, true);
+            }
+        for (const auto& table : schema->get_tables())
+            add_table_pieces(*table, keep_raw_type, pieces.list());
+        for (const auto& view : schema->get_views()) {
+            Piece& piece = pieces.add(*view, DependencyPart::create, view_rank, build_view(view));
+            Pieces::server_needs(*view, piece, DependencyPart::create, true);
+            for (const std::string& used : ScriptText::split_list(
+                     ScriptText::value_of(view->get_attributes(), "DEPENDS"), ","))
+                for (const char* kind : {"view", "miew", "table"})
+                    piece.needs.push_back(node_of(dependency_key(kind, view->get_schema(), used),
+                                                  DependencyPart::create));
+        }
+        for (const auto& view : schema->get_miews()) {
+            Piece& piece = pieces.add(*view, DependencyPart::create, miew_rank, build_view(view));
+            Pieces::server_needs(*view, piece, DependencyPart::create, true);
+        }
+    }
+    return std::move(pieces.list());
+}
+
+void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, bool keep_raw_type,
+                                         std::vector<Piece>& list) const {
+    const std::string key = dependency_key(table);
+    const auto add = [&](DependencyPart part, std::uint8_t rank, std::string text) -> Piece& {
+        Piece piece;
+        piece.node = node_of(key, part);
+        piece.rank = rank;
+        piece.schema = table.get_schema();
+        piece.name = table.get_name();
+        piece.text = std::move(text);
+        Pieces::server_needs(table, piece, part);
+        if (part != DependencyPart::create)
+            piece.needs.push_back(node_of(key, DependencyPart::create));
+        list.push_back(std::move(piece));
+        return list.back();
+    };
+    Piece& create = add(DependencyPart::create, table_rank, table_create(table, keep_raw_type));
+    const auto& options = table.get_options();
+    if (const auto inherits = options.find("INHERITS"); inherits != options.end())
+        for (const QualifiedName& parent : parse_qualified_list(inherits->second))
+            create.needs.push_back(table_node(parent.schema.empty() ? table.get_schema() : parent.schema,
+                                              parent.name, DependencyPart::create));
+    add(DependencyPart::extras, extras_rank, table_extras(table));
+    Piece& keys = add(DependencyPart::keys, keys_rank, table_foreign_keys(table));
+    keys.needs.push_back(node_of(key, DependencyPart::extras));
+    for (const auto& constraint : table.get_constraints())
+        if (const auto* foreign = dynamic_cast<const MetaForeignKey*>(constraint.get())) {
+            const std::string& schema =
+                foreign->get_refer_schema().empty() ? table.get_schema() : foreign->get_refer_schema();
+            keys.needs.push_back(table_node(schema, foreign->get_refer_table(), DependencyPart::create));
+            keys.needs.push_back(table_node(schema, foreign->get_refer_table(), DependencyPart::extras));
+        }
+    add(DependencyPart::rules, rules_rank, table_rules(table));
+}
+
+std::string PostgreSQLBuilder::schemas_head(const std::vector<Ptr<MetaSchema>>& schemas) const {
+    // Routine bodies may name objects created further down.
+    std::string sql = "SET check_function_bodies = false;\n";
+    for (const auto& schema : schemas) {
+        if (!schema)
+            continue;
+        const std::string name = sql_name(schema->get_name());
+        sql += "CREATE SCHEMA IF NOT EXISTS " + name;
+        const std::string owner = ScriptText::value_of(schema->get_attributes(), "OWNER");
+        if (!owner.empty())
+            sql += " AUTHORIZATION " + sql_name(owner);
+        sql += ";\n";
+        sql += "COMMENT ON SCHEMA " + name + " IS " + sql_literal(schema->get_comment()) + ";\n";
+    }
+    return sql + "\n";
+}
+
+namespace {
+
+std::string texts_in_order(const std::vector<Piece>& pieces, const std::vector<std::size_t>& chosen) {
+    std::vector<Piece> subset;
+    subset.reserve(chosen.size());
+    for (const std::size_t at : chosen)
+        subset.push_back(pieces[at]);
+    std::string sql;
+    for (const std::size_t at : ScriptOrder::order(subset))
+        sql += subset[at].text;
+    return sql;
+}
+
+/// The table CREATE pieces and every piece they need.
+std::vector<std::size_t> before_rows(const std::vector<Piece>& pieces) {
+    std::vector<std::size_t> tables;
+    for (std::size_t at = 0; at < pieces.size(); ++at)
+        if (pieces[at].rank == table_rank || pieces[at].rank == owned_rank)
+            tables.push_back(at);
+    return ScriptOrder::closure(pieces, tables);
+}
+
+} // namespace
+
+std::string PostgreSQLBuilder::build_schemas(const std::vector<Ptr<MetaSchema>>& schemas,
+                                             bool keep_raw_type) const {
+    const std::vector<Piece> pieces = schema_pieces(schemas, keep_raw_type);
+    std::string sql = schemas_head(schemas);
+    for (const std::size_t at : ScriptOrder::order(pieces))
+        sql += pieces[at].text;
+    return sql;
+}
+
+std::string PostgreSQLBuilder::build_schema(const Ptr<MetaSchema>& schema,
+                                            bool keep_raw_type) const {
+    DIZEZIDA_RETURN_VAL_IF_NULL(schema, std::string());
+    return build_schemas({schema}, keep_raw_type);
+}
+
+std::pair<std::string, std::string>
+PostgreSQLBuilder::schemas_around_rows(const std::vector<Ptr<MetaSchema>>& schemas,
+                                       bool keep_raw_type) const {
+    const std::vector<Piece> pieces = schema_pieces(schemas, keep_raw_type);
+    const std::vector<std::size_t> before = before_rows(pieces);
+    std::vector<std::size_t> after;
+    for (std::size_t at = 0, next = 0; at < pieces.size(); ++at) {
+        if (next < before.size() && before[next] == at)
+            ++next;
+        else
+            after.push_back(at);
+    }
+    return {schemas_head(schemas) + texts_in_order(pieces, before), texts_in_order(pieces, after)};
+}
+
+} // namespace Dizezida::Dovodarud::Supports::Database

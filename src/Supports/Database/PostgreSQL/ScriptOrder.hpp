@@ -1,0 +1,42 @@
+// The order of a script's statements: a stable topological order of what
+// each piece needs, so that every statement runs after the objects it uses.
+//
+// A piece is one part of one object (MetaModel/MetaDependency.hpp): its node
+// is the object's dependency key and the part. Among the pieces whose needs
+// are all placed, the one of the lowest rank (its kind), then schema, then
+// name comes first, so the same model always gives the same script. Needs
+// that name no piece of the list (objects the script does not create) are
+// met already. Pieces that need each other in a circle are placed, once
+// nothing else can be, lowest rank, schema and name first.
+//
+// Threads: pure functions.
+#pragma once
+
+#include "Model/MetaDependency.hpp"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Dizezida::Dovodarud::Supports::Database::ScriptOrder {
+
+struct Piece {
+    std::string node;          ///< `node_of(key, part)`
+    std::uint8_t rank = 0;     ///< the kind, for ties
+    std::string schema, name;  ///< for ties
+    std::string text;          ///< the statements
+    std::vector<std::string> needs; ///< nodes
+};
+
+/// The node of an object's part.
+std::string node_of(const std::string& key, MetaModel::DependencyPart part);
+
+/// The positions of the pieces in their order.
+std::vector<std::size_t> order(const std::vector<Piece>& pieces);
+
+/// The positions of the pieces whose nodes `wanted` are, with every piece
+/// they need, directly or not (a set closed under needs, in list order).
+std::vector<std::size_t> closure(const std::vector<Piece>& pieces,
+                                 const std::vector<std::size_t>& wanted);
+
+} // namespace Dizezida::Dovodarud::Supports::Database::ScriptOrder
