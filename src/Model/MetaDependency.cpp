@@ -62,4 +62,35 @@ std::string key_in_schema(std::string_view key, std::string_view from, std::stri
     return moved;
 }
 
+void carry_depends(const MetaObject& from, MetaObject& to, std::string_view from_schema,
+                   std::string_view to_schema) {
+    auto& depends = to.depends();
+    depends.clear();
+    for (const MetaDependency& depend : from.depends())
+        depends.push_back({depend.part,
+                           from_schema.empty() ? depend.key
+                                               : key_in_schema(depend.key, from_schema, to_schema),
+                           depend.needed});
+    const auto pair_up = [&](const auto& before, const auto& after) {
+        for (std::size_t at = 0; at < before.size() && at < after.size(); ++at)
+            if (before[at] && after[at])
+                carry_depends(*before[at], *after[at], from_schema, to_schema);
+    };
+    if (const auto* schema = dynamic_cast<const MetaSchema*>(&from)) {
+        auto* copy = dynamic_cast<MetaSchema*>(&to);
+        if (!copy)
+            return;
+        pair_up(schema->get_types(), copy->get_types());
+        pair_up(schema->get_sequences(), copy->get_sequences());
+        pair_up(schema->get_functions(), copy->get_functions());
+        pair_up(schema->get_procedures(), copy->get_procedures());
+        pair_up(schema->get_tables(), copy->get_tables());
+        pair_up(schema->get_views(), copy->get_views());
+        pair_up(schema->get_miews(), copy->get_miews());
+    } else if (const auto* database = dynamic_cast<const MetaDatabase*>(&from)) {
+        if (auto* copy = dynamic_cast<MetaDatabase*>(&to))
+            pair_up(database->get_schemas(), copy->get_schemas());
+    }
+}
+
 } // namespace Dizezida::Dovodarud::MetaModel

@@ -41,6 +41,12 @@ std::string dependency_key(std::string_view kind, std::string_view schema, std::
 std::string dependency_key(const MetaObject& object);
 /// A key with its schema replaced when it is `from` (the key itself otherwise).
 std::string key_in_schema(std::string_view key, std::string_view from, std::string_view to);
+/// The dependencies of `from` given to `to`, a copy of it made through the
+/// JSON form (which does not hold them): its own, and for a schema or a
+/// database those of every object in it, paired by position. Keys in schema
+/// `from_schema` move to `to_schema` (when given).
+void carry_depends(const MetaObject& from, MetaObject& to, std::string_view from_schema = {},
+                   std::string_view to_schema = {});
 /// The schema of a key.
 std::string_view key_schema(std::string_view key);
 

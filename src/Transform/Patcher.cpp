@@ -98,7 +98,12 @@ template <class T> std::shared_ptr<T> copy_of(const T& object) {
         if (auto copy = object.template clone_as<T>())
             return copy;
     auto copy = from_json_text(to_json_text(object), object.type());
-    return copy ? std::dynamic_pointer_cast<T>(*copy) : nullptr;
+    if (!copy)
+        return nullptr;
+    auto typed = std::dynamic_pointer_cast<T>(*copy);
+    if (typed)
+        carry_depends(object, *typed);
+    return typed;
 }
 
 template <class T> std::shared_ptr<T> marked_copy(const T& object, DataVersion mark) {

@@ -118,35 +118,6 @@ std::string repoint_text(std::string_view text, std::string_view from, std::stri
     return result;
 }
 
-namespace {
-
-/// The dependencies of each object of `from` given to the same object of
-/// `to` (the same lists in the same order), moved to the new schema name.
-void carry_depends(const MetaModel::MetaSchema& from, MetaModel::MetaSchema& to,
-                   const std::string& schema_name) {
-    const auto carry = [&](const auto& before, const auto& after) {
-        for (std::size_t at = 0; at < before.size() && at < after.size(); ++at) {
-            if (!before[at] || !after[at])
-                continue;
-            auto& depends = after[at]->depends();
-            depends.clear();
-            for (const MetaModel::MetaDependency& depend : before[at]->depends())
-                depends.push_back({depend.part,
-                                   MetaModel::key_in_schema(depend.key, from.get_name(), schema_name),
-                                   depend.needed});
-        }
-    };
-    carry(from.get_types(), to.get_types());
-    carry(from.get_sequences(), to.get_sequences());
-    carry(from.get_functions(), to.get_functions());
-    carry(from.get_procedures(), to.get_procedures());
-    carry(from.get_tables(), to.get_tables());
-    carry(from.get_views(), to.get_views());
-    carry(from.get_miews(), to.get_miews());
-}
-
-} // namespace
-
 std::shared_ptr<MetaModel::MetaSchema> moved_schema(const MetaModel::MetaSchema& schema,
                                                     const std::string& database,
                                                     const std::string& schema_name,
@@ -157,7 +128,7 @@ std::shared_ptr<MetaModel::MetaSchema> moved_schema(const MetaModel::MetaSchema&
     auto copy = MetaModel::from_json_text<MetaModel::MetaSchema>(json.dump());
     if (!copy)
         return nullptr;
-    carry_depends(schema, **copy, schema_name);
+    MetaModel::carry_depends(schema, **copy, schema.get_name(), schema_name);
     return *copy;
 }
 

@@ -15,6 +15,8 @@
 
 #include "Supports/Database/SqlBuilder.hpp"
 
+#include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -146,7 +148,40 @@ public:
     std::string rules_script(const std::vector<Ptr<MetaModel::MetaRule>>& rules,
                              const std::string& name, bool made_anew = false) const;
 
+    /// Objects of a difference database by dependency key, with their marks.
+    using MarkedObjects =
+        std::map<std::string, std::pair<std::shared_ptr<MetaModel::MetaObject>,
+                                        Zozuvoru::Contracts::DataVersion>>;
+    /// A schema of a difference database, and whether it is new as a whole.
+    using MarkedSchema = std::pair<std::shared_ptr<MetaModel::MetaSchema>, bool>;
+
+    /// Whether a changed routine is dropped before it is created again (its
+    /// result changed, or the catalog gave no definition).
+    static bool routine_dropped_first(const MetaModel::MetaFunction& routine);
+
 private:
+    /// The texts of a table's pieces.
+    struct TableTexts {
+        std::string create, extras, keys, rules;
+    };
+    // The parts of the patch script (PostgreSQLPatchScript.cpp).
+    /// Objects that go away or change shape under the views that use them.
+    std::set<std::string> replaced_keys(const MarkedObjects& objects) const;
+    /// Views to drop: removed, changed, or using what goes or changes shape.
+    std::set<std::string> views_to_drop(const MarkedObjects& objects,
+                                        const std::set<std::string>& gone) const;
+    std::string drop_views(const MarkedObjects& objects, const std::set<std::string>& dropping) const;
+    /// Everything created or altered, in dependency order.
+    std::string patch_pieces(const std::vector<MarkedSchema>& schemas,
+                             const std::set<std::string>& dropping) const;
+    std::string patch_type(const MetaModel::MetaType& type,
+                           const std::vector<MarkedSchema>& schemas) const;
+    std::string patch_sequence(const MetaModel::MetaSequence& sequence) const;
+    /// Removed objects, dependents first.
+    std::string drop_removed(const MarkedObjects& objects) const;
+    /// DROP EXTENSION (no CASCADE) for the "name=version" items only in `before`.
+    std::string drop_extensions(std::string_view before, std::string_view after) const;
+
     /// "SET check_function_bodies = false" and each schema with its comment.
     std::string schemas_head(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas) const;
     /// Every object of the schemas as script pieces with what they need.
@@ -154,6 +189,8 @@ private:
     schema_pieces(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas, bool keep_raw_type) const;
     /// A table's CREATE, extras, keys and rules pieces.
     void add_table_pieces(const MetaModel::MetaTable& table, bool keep_raw_type,
+                          std::vector<ScriptOrder::Piece>& pieces) const;
+    void add_table_pieces(const MetaModel::MetaTable& table, TableTexts texts,
                           std::vector<ScriptOrder::Piece>& pieces) const;
     /// The primary key's columns, quoted, in key order (removed ones left out).
     static std::vector<std::string> primary_key_names(const MetaModel::MetaTable& table);

@@ -1,34 +1,39 @@
 // The script of a difference database, ordered so that it runs in one go:
 //
-//  1. extensions, new schemas, schema comments;
-//  2. views dropped: removed and changed ones, and every view on a table
-//     whose columns change or go (found in the view's text), with the views
-//     on those views, dependents first;
+//  1. extensions added or updated, new schemas, schema comments;
+//  2. views dropped, dependents first: removed and changed ones, those on a
+//     table whose columns change type or go, on a table, routine or type
+//     that goes or is replaced, and every view on those views;
 //  3. foreign keys that go or change, on every table;
-//  4. new types and enum labels, new and changed sequences, new and changed
-//     routines (CREATE OR REPLACE keeps what depends on them);
-//  5. new tables in dependency order, without foreign keys; changed tables
-//     altered; sequence ownership;
-//  6. foreign keys and rules of new and changed tables, once every table
-//     exists;
-//  7. removed tables (one statement, so keys among them do not matter), then
-//     removed routines, sequences and types;
-//  8. views and materialized views created again, in dependency order;
-//  9. removed schemas.
+//  4. every object created or altered, after what it needs (ScriptOrder,
+//     with the source's dependencies), across schemas: types (an enum whose
+//     labels change otherwise than by additions goes through a new type and
+//     its columns are converted), sequences, routines, new tables and
+//     changed ones, sequence ownership, indexes and triggers, foreign keys,
+//     rules, and the views created again;
+//  5. removed tables (one statement, so keys among them do not matter),
+//     routines, sequences and types, dependents first (the target's
+//     dependencies);
+//  6. removed schemas, then extensions the source lacks (without CASCADE:
+//     an object that still needs one stops the script rather than going).
 #include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
 
 #include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/ScriptOrder.hpp"
 #include "Supports/Database/PostgreSQL/ScriptText.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
 
 #include <fmt/format.h>
 
+#include <map>
 #include <set>
 
 namespace Dizezida::Dovodarud::Supports::Database {
 
 using namespace MetaModel;
+using ScriptOrder::node_of;
+using ScriptOrder::Piece;
 using Zozuvoru::Contracts::DataVersion;
 
 namespace {
@@ -84,227 +89,471 @@ std::vector<std::string> enum_labels(std::string_view definition) {
     return labels;
 }
 
-/// The changes of every kind of a difference database, gathered by phase.
-struct Plan {
-    std::string head, drop_views, drop_keys, routines, tables, keys, drops, views, drop_schemas;
-};
-
-struct SchemaItems {
+/// The mark of an object of a schema (everything in a new schema is new).
+struct Marked {
     std::shared_ptr<MetaSchema> schema;
     bool all_new = false;
+    DataVersion of(const MetaObject& object) const {
+        return all_new ? DataVersion::APPEND : object.get_version();
+    }
 };
 
-DataVersion mark_in(const SchemaItems& items, const MetaObject& object) {
-    return items.all_new ? DataVersion::APPEND : object.get_version();
+/// An enum whose labels change otherwise than by additions at the end or
+/// between: it is replaced by a new type.
+bool replaced_enum(const MetaType& type) {
+    if (type.get_kind() != "ENUM" || !type.diff().count("definition"))
+        return false;
+    const auto before = enum_labels(slice_of(type, "definition"));
+    const auto after = enum_labels(type.get_definition());
+    std::vector<std::string> kept;
+    for (const std::string& label : after)
+        if (std::find(before.begin(), before.end(), label) != before.end())
+            kept.push_back(label);
+    return kept != before;
 }
+
+/// Whether a column's type text is the type `schema.name` or an array of it.
+bool column_of_type(const MetaColumn& column, const std::string& schema, const std::string& name,
+                    bool& array) {
+    std::string text = column.get_raw_type();
+    array = false;
+    while (text.size() > 2 && text.ends_with("[]")) {
+        text.resize(text.size() - 2);
+        array = true;
+    }
+    const auto names = parse_qualified_list(text);
+    return names.size() == 1 && names.front().name == name &&
+           (names.front().schema.empty() ? column.get_schema() : names.front().schema) == schema;
+}
+
+/// Every object of the difference schemas with its mark, by dependency key.
+struct Catalog {
+    std::vector<PostgreSQLBuilder::MarkedSchema> schemas;
+    PostgreSQLBuilder::MarkedObjects objects;
+
+    template <class List> void add_all(const Marked& marked, const List& list) {
+        for (const auto& object : list)
+            if (object)
+                objects.emplace(dependency_key(*object),
+                                std::pair{std::shared_ptr<MetaObject>(object), marked.of(*object)});
+    }
+};
+
+/// A piece of the patch for one object's part.
+Piece piece_of(const MetaObject& object, DependencyPart part, std::uint8_t rank, std::string text,
+               bool single = false) {
+    Piece piece;
+    piece.node = node_of(dependency_key(object), part);
+    piece.rank = rank;
+    piece.schema = object.get_schema();
+    piece.name = object.get_name();
+    piece.text = std::move(text);
+    for (const MetaDependency& depend : object.depends())
+        if (single || depend.part == part)
+            piece.needs.push_back(node_of(depend.key, depend.needed));
+    return piece;
+}
+
+constexpr std::string_view k_old_suffix = "__old";
 
 } // namespace
 
 std::string PostgreSQLBuilder::patch_script(const Ptr<MetaDatabase>& database) const {
     DIZEZIDA_RETURN_VAL_IF_NULL(database, std::string());
-    Plan plan;
-    plan.head = "SET check_function_bodies = false;\n";
-    if (database->diff().count("attributes.EXTENSION"))
-        plan.head += patch_extensions(slice_of(*database, "attributes.EXTENSION"),
-                                      attribute(*database, "EXTENSION"));
+    std::string head = "SET check_function_bodies = false;\n";
+    std::string tail;
+    if (database->diff().count("attributes.EXTENSION")) {
+        head += patch_extensions(slice_of(*database, "attributes.EXTENSION"),
+                                 attribute(*database, "EXTENSION"));
+        tail += drop_extensions(slice_of(*database, "attributes.EXTENSION"),
+                                attribute(*database, "EXTENSION"));
+    }
 
-    std::vector<SchemaItems> schemas;
+    Catalog catalog;
+    std::string drop_schemas;
     for (const auto& schema : database->get_schemas()) {
         const std::string name = sql_name(schema->get_name());
         switch (schema->get_version()) {
         case DataVersion::REMOVE:
-            plan.drop_schemas += "DROP SCHEMA IF EXISTS " + name + " CASCADE;\n";
+            drop_schemas += "DROP SCHEMA IF EXISTS " + name + " CASCADE;\n";
             break;
         case DataVersion::APPEND:
-            plan.head += "CREATE SCHEMA IF NOT EXISTS " + name + ";\n";
+            head += "CREATE SCHEMA IF NOT EXISTS " + name + ";\n";
             if (!schema->get_comment().empty())
-                plan.head += "COMMENT ON SCHEMA " + name + " IS " +
-                             sql_literal(schema->get_comment()) + ";\n";
-            schemas.push_back({schema, true});
+                head += "COMMENT ON SCHEMA " + name + " IS " + sql_literal(schema->get_comment()) +
+                        ";\n";
+            catalog.schemas.push_back({schema, true});
             break;
         default:
             if (schema->diff().count("comment"))
-                plan.head += "COMMENT ON SCHEMA " + name + " IS " +
-                             (schema->get_comment().empty() ? std::string("NULL")
-                                                            : sql_literal(schema->get_comment())) +
-                             ";\n";
-            schemas.push_back({schema, false});
+                head += "COMMENT ON SCHEMA " + name + " IS " +
+                        (schema->get_comment().empty() ? std::string("NULL")
+                                                       : sql_literal(schema->get_comment())) +
+                        ";\n";
+            catalog.schemas.push_back({schema, false});
         }
     }
+    for (const auto& [each, all_new] : catalog.schemas) {
+        const Marked marked{each, all_new};
+        const MetaSchema& schema = *each;
+        catalog.add_all(marked, schema.get_types());
+        catalog.add_all(marked, schema.get_sequences());
+        catalog.add_all(marked, schema.get_functions());
+        catalog.add_all(marked, schema.get_procedures());
+        catalog.add_all(marked, schema.get_tables());
+        catalog.add_all(marked, schema.get_views());
+        catalog.add_all(marked, schema.get_miews());
+    }
 
-    for (const SchemaItems& items : schemas) {
-        const MetaSchema& schema = *items.schema;
-        const auto mark = [&](const MetaObject& object) { return mark_in(items, object); };
+    const std::set<std::string> gone = replaced_keys(catalog.objects);
+    const std::set<std::string> dropping = views_to_drop(catalog.objects, gone);
+    std::string sql = head + drop_views(catalog.objects, dropping);
+    for (const auto& [schema, all_new] : catalog.schemas)
+        for (const auto& table : schema->get_tables())
+            if (!all_new && table->get_version() == DataVersion::CHANGE)
+                sql += patch_drop_foreign_keys(*table);
+    sql += patch_pieces(catalog.schemas, dropping);
+    sql += drop_removed(catalog.objects);
+    return sql + drop_schemas + tail;
+}
 
-        // Views to drop and to create again.
-        std::vector<std::string> reshaped;
-        for (const auto& table : schema.get_tables()) {
-            if (mark(*table) == DataVersion::REMOVE) {
-                reshaped.push_back(table->get_name());
-            } else if (mark(*table) == DataVersion::CHANGE) {
-                for (const auto& column : table->get_columns())
-                    if (column->get_version() == DataVersion::REMOVE ||
-                        column->get_version() == DataVersion::CHANGE) {
-                        reshaped.push_back(table->get_name());
-                        break;
-                    }
-            }
-        }
-        std::vector<std::shared_ptr<MetaView>> all_views(schema.get_views().begin(),
-                                                         schema.get_views().end());
-        for (const auto& view : schema.get_miews())
-            all_views.push_back(view);
-        std::set<std::string> dropping;
-        for (const auto& view : all_views) {
-            const auto view_mark = mark(*view);
-            if (view_mark == DataVersion::REMOVE || view_mark == DataVersion::CHANGE)
-                dropping.insert(view->get_name());
-            else if (view_mark == DataVersion::EQUAL)
-                for (const std::string& table : reshaped)
-                    if (mentions(view->get_definition(), table))
-                        dropping.insert(view->get_name());
-        }
-        for (bool grew = true; grew;) {
-            grew = false;
-            for (const auto& view : all_views) {
-                if (dropping.count(view->get_name()))
-                    continue;
-                for (const std::string& used : ScriptText::split_list(attribute(*view, "DEPENDS"), ","))
-                    if (dropping.count(used) && dropping.insert(view->get_name()).second)
-                        grew = true;
-                for (const std::string& used : dropping)
-                    if (mark(*view) == DataVersion::EQUAL && mentions(view->get_definition(), used) &&
-                        dropping.insert(view->get_name()).second) {
-                        grew = true;
-                        break;
-                    }
-            }
-        }
-        const std::function<std::vector<std::string>(const MetaView&)> view_depends =
-            [&](const MetaView& view) {
-                return ScriptText::split_list(attribute(view, "DEPENDS"), ",");
-            };
-        const auto ordered_views = ScriptText::dependency_order(all_views, view_depends);
-        for (auto view = ordered_views.rbegin(); view != ordered_views.rend(); ++view)
-            if (!items.all_new && dropping.count((*view)->get_name()))
-                plan.drop_views += build_delete(*view) + "\n";
-        for (const auto& view : ordered_views)
-            if (mark(*view) == DataVersion::APPEND ||
-                (mark(*view) != DataVersion::REMOVE && dropping.count(view->get_name())))
-                plan.views += build_view(view);
-
-        // Foreign keys that go or change, before any table or key they use changes.
-        for (const auto& table : schema.get_tables())
-            if (mark(*table) == DataVersion::CHANGE)
-                plan.drop_keys += patch_drop_foreign_keys(*table);
-
-        // Types, sequences and routines.
-        for (const auto& type : schema.get_types()) {
-            const std::string name = sql_qualified(type->get_schema(), type->get_name());
-            if (mark(*type) == DataVersion::APPEND) {
-                plan.routines += build_type(*type);
-            } else if (mark(*type) == DataVersion::REMOVE) {
-                plan.drops += build_delete(type) + "\n";
-            } else if (mark(*type) == DataVersion::CHANGE) {
-                const auto before = enum_labels(slice_of(*type, "definition"));
-                const auto after = enum_labels(type->get_definition());
-                std::vector<std::string> kept;
-                for (const std::string& label : after)
-                    if (std::find(before.begin(), before.end(), label) != before.end())
-                        kept.push_back(label);
-                const bool only_added = type->get_kind() == "ENUM" &&
-                                        type->diff().count("definition") && kept == before;
-                if (only_added) {
-                    for (std::size_t i = 0; i < after.size(); ++i) {
-                        if (std::find(before.begin(), before.end(), after[i]) != before.end())
-                            continue;
-                        plan.routines += "ALTER TYPE " + name + " ADD VALUE IF NOT EXISTS " +
-                                         sql_literal(after[i]) +
-                                         (i == 0 ? std::string()
-                                                 : " AFTER " + sql_literal(after[i - 1])) +
-                                         ";\n";
-                    }
-                } else if (type->diff().count("definition")) {
-                    plan.routines += "-- " + name +
-                                     " differs and cannot be altered in place; wanted: " +
-                                     type->get_definition() + "\n";
+std::set<std::string> PostgreSQLBuilder::replaced_keys(const MarkedObjects& objects) const {
+    // What goes away or changes shape under the views that use it.
+    std::set<std::string> gone;
+    for (const auto& [key, entry] : objects) {
+        const auto& object = entry.first.get();
+        const DataVersion mark = entry.second;
+        if (mark == DataVersion::REMOVE) {
+            gone.insert(key);
+        } else if (const auto* table = dynamic_cast<const MetaTable*>(object);
+                   table && mark == DataVersion::CHANGE) {
+            for (const auto& column : table->get_columns())
+                if (column->get_version() == DataVersion::REMOVE ||
+                    column->get_version() == DataVersion::CHANGE) {
+                    gone.insert(key);
+                    break;
                 }
-                if (type->diff().count("comment"))
-                    plan.routines += "COMMENT ON " +
-                                     std::string(type->get_kind() == "DOMAIN" ? "DOMAIN " : "TYPE ") +
-                                     name + " IS " +
-                                     (type->get_comment().empty() ? std::string("NULL")
-                                                                  : sql_literal(type->get_comment())) +
-                                     ";\n";
-            }
+        } else if (const auto* routine = dynamic_cast<const MetaFunction*>(object);
+                   routine && mark == DataVersion::CHANGE && routine_dropped_first(*routine)) {
+            gone.insert(key);
+        } else if (const auto* type = dynamic_cast<const MetaType*>(object);
+                   type && mark == DataVersion::CHANGE && replaced_enum(*type)) {
+            gone.insert(key);
+            // Its columns change type too.
+            for (const auto& [other_key, other] : objects)
+                if (const auto* user = dynamic_cast<const MetaTable*>(other.first.get()))
+                    for (const auto& column : user->get_columns()) {
+                        bool array = false;
+                        if (column_of_type(*column, type->get_schema(), type->get_name(), array))
+                            gone.insert(other_key);
+                    }
         }
-        for (const auto& sequence : schema.get_sequences()) {
-            const std::string name = sql_qualified(sequence->get_schema(), sequence->get_name());
-            if (mark(*sequence) == DataVersion::APPEND) {
-                plan.routines += build_sequence(*sequence);
-                plan.keys += own_sequence(*sequence);
-            } else if (mark(*sequence) == DataVersion::REMOVE) {
-                plan.drops += build_delete(sequence) + "\n";
-            } else if (mark(*sequence) == DataVersion::CHANGE) {
-                plan.routines += "ALTER SEQUENCE " + name;
-                if (!sequence->get_data_type().empty())
-                    plan.routines += " AS " + sequence->get_data_type();
-                plan.routines += fmt::format(
-                    " INCREMENT BY {} MINVALUE {} MAXVALUE {} START WITH {} CACHE {} {};\n",
-                    sequence->get_increment(), sequence->get_minimum(), sequence->get_maximum(),
-                    sequence->get_start(), sequence->get_cache(),
-                    sequence->get_cycle() ? "CYCLE" : "NO CYCLE");
-                if (sequence->diff().count("owned-table") || sequence->diff().count("owned-column"))
-                    plan.keys += sequence->get_owned_table().empty()
-                                     ? "ALTER SEQUENCE " + name + " OWNED BY NONE;\n"
-                                     : own_sequence(*sequence);
-                if (sequence->diff().count("comment"))
-                    plan.routines += "COMMENT ON SEQUENCE " + name + " IS " +
-                                     (sequence->get_comment().empty()
-                                          ? std::string("NULL")
-                                          : sql_literal(sequence->get_comment())) +
-                                     ";\n";
-            }
-        }
-        for (const auto* list : {&schema.get_functions(), &schema.get_procedures()})
-            for (const auto& routine : *list) {
-                if (mark(*routine) == DataVersion::APPEND)
-                    plan.routines += build_function(routine);
-                else if (mark(*routine) == DataVersion::CHANGE)
-                    plan.routines += build_patch(routine);
-                else if (mark(*routine) == DataVersion::REMOVE)
-                    plan.drops += fmt::format(
-                        "DROP {} IF EXISTS {}({});\n",
-                        routine->get_is_function() ? "FUNCTION" : "PROCEDURE",
-                        sql_qualified(routine->get_schema(), routine->get_name()),
-                        attribute(*routine, "ARGUMENTS"));
-            }
-
-        // Tables: new ones in dependency order, changed ones altered.
-        auto created = MetaSchema::with_names(schema.get_database(), schema.get_name());
-        std::vector<std::string> removed;
-        for (const auto& table : schema.get_tables()) {
-            if (mark(*table) == DataVersion::APPEND)
-                created->get_tables().push_back(table);
-            else if (mark(*table) == DataVersion::REMOVE)
-                removed.push_back(sql_qualified(table->get_schema(), table->get_name()));
-        }
-        order_with_dependence(created, 0);
-        for (const auto& table : created->get_tables()) {
-            plan.tables += table_body(*table, true);
-            plan.keys += table_foreign_keys(*table) + table_rules(*table);
-        }
-        for (const auto& table : schema.get_tables())
-            if (mark(*table) == DataVersion::CHANGE) {
-                plan.tables += patch_table_body(*table);
-                plan.keys += table_foreign_keys(*table) + table_rules(*table);
-            }
-        if (!removed.empty())
-            plan.drops = fmt::format("DROP TABLE IF EXISTS {};\n", fmt::join(removed, ", ")) +
-                         plan.drops;
     }
-    return plan.head + plan.drop_views + plan.drop_keys + plan.routines + plan.tables + plan.keys +
-           plan.drops + plan.views + plan.drop_schemas;
+    return gone;
+}
+
+std::set<std::string> PostgreSQLBuilder::views_to_drop(const MarkedObjects& objects,
+                                                       const std::set<std::string>& gone) const {
+    std::set<std::string> dropping;
+    const auto is_view = [](const std::shared_ptr<MetaObject>& object) {
+        return dynamic_cast<const MetaView*>(object.get()) != nullptr;
+    };
+    for (const auto& [key, entry] : objects)
+        if (is_view(entry.first) &&
+            (entry.second == DataVersion::REMOVE || entry.second == DataVersion::CHANGE))
+            dropping.insert(key);
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& [key, entry] : objects) {
+            const auto& [object, mark] = entry;
+            if (!is_view(object) || mark != DataVersion::EQUAL || dropping.count(key))
+                continue;
+            bool uses = false;
+            for (const MetaDependency& depend : object->depends())
+                uses = uses || dropping.count(depend.key) || gone.count(depend.key);
+            const auto& view = static_cast<const MetaView&>(*object);
+            for (const std::string& used : ScriptText::split_list(attribute(view, "DEPENDS"), ","))
+                for (const char* kind : {"view", "miew"})
+                    uses = uses || dropping.count(dependency_key(kind, view.get_schema(), used));
+            for (const std::string& other : gone)
+                if (key_schema(other) == view.get_schema() &&
+                    objects.at(other).first->get_schema() == view.get_schema() &&
+                    dynamic_cast<const MetaTable*>(objects.at(other).first.get()) &&
+                    mentions(view.get_definition(), objects.at(other).first->get_name()))
+                    uses = true;
+            if (uses && dropping.insert(key).second)
+                grew = true;
+        }
+    }
+    return dropping;
+}
+
+std::string PostgreSQLBuilder::drop_views(const MarkedObjects& objects,
+                                          const std::set<std::string>& dropping) const {
+    std::vector<Piece> pieces;
+    for (const std::string& key : dropping) {
+        const auto& view = objects.at(key).first;
+        pieces.push_back(piece_of(*view, DependencyPart::create, 0, build_delete(view) + "\n", true));
+    }
+    const auto ordered = ScriptOrder::order(pieces);
+    std::string sql;
+    for (auto at = ordered.rbegin(); at != ordered.rend(); ++at)
+        sql += pieces[*at].text;
+    return sql;
+}
+
+namespace {
+
+enum Rank : std::uint8_t {
+    type_rank = 1,
+    sequence_rank,
+    routine_rank,
+    table_rank,
+    owned_rank,
+    extras_rank,
+    keys_rank,
+    rules_rank,
+    view_rank,
+};
+
+} // namespace
+
+std::string PostgreSQLBuilder::patch_pieces(const std::vector<MarkedSchema>& schemas,
+                                            const std::set<std::string>& dropping) const {
+    std::vector<Piece> pieces;
+    for (const auto& [schema, all_new] : schemas) {
+        const Marked marked{schema, all_new};
+        for (const auto& type : schema->get_types()) {
+            const DataVersion mark = marked.of(*type);
+            if (mark == DataVersion::APPEND)
+                pieces.push_back(
+                    piece_of(*type, DependencyPart::create, type_rank, build_type(*type), true));
+            else if (mark == DataVersion::CHANGE)
+                pieces.push_back(piece_of(*type, DependencyPart::create, type_rank,
+                                          patch_type(*type, schemas), true));
+        }
+        for (const auto& sequence : schema->get_sequences()) {
+            const DataVersion mark = marked.of(*sequence);
+            if (mark == DataVersion::APPEND) {
+                pieces.push_back(piece_of(*sequence, DependencyPart::create, sequence_rank,
+                                          build_sequence(*sequence)));
+                pieces.push_back(piece_of(*sequence, DependencyPart::own, owned_rank,
+                                          own_sequence(*sequence)));
+            } else if (mark == DataVersion::CHANGE) {
+                pieces.push_back(piece_of(*sequence, DependencyPart::create, sequence_rank,
+                                          patch_sequence(*sequence)));
+                if (sequence->diff().count("owned-table") || sequence->diff().count("owned-column"))
+                    pieces.push_back(piece_of(
+                        *sequence, DependencyPart::own, owned_rank,
+                        sequence->get_owned_table().empty()
+                            ? "ALTER SEQUENCE " +
+                                  sql_qualified(sequence->get_schema(), sequence->get_name()) +
+                                  " OWNED BY NONE;\n"
+                            : own_sequence(*sequence)));
+            }
+            if (!pieces.empty() && pieces.back().rank == owned_rank &&
+                !sequence->get_owned_table().empty())
+                pieces.back().needs.push_back(node_of(
+                    dependency_key("table",
+                                   sequence->get_owned_schema().empty() ? sequence->get_schema()
+                                                                        : sequence->get_owned_schema(),
+                                   sequence->get_owned_table()),
+                    DependencyPart::create));
+        }
+        for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
+            for (const auto& routine : *list) {
+                const DataVersion mark = marked.of(*routine);
+                if (mark == DataVersion::APPEND || mark == DataVersion::CHANGE)
+                    pieces.push_back(piece_of(*routine, DependencyPart::create, routine_rank,
+                                              mark == DataVersion::APPEND ? build_function(routine)
+                                                                          : build_patch(routine),
+                                              true));
+            }
+        for (const auto& table : schema->get_tables()) {
+            const DataVersion mark = marked.of(*table);
+            if (mark == DataVersion::APPEND)
+                add_table_pieces(*table, true, pieces);
+            else if (mark == DataVersion::CHANGE)
+                add_table_pieces(*table,
+                                 {patch_table_body(*table), std::string(),
+                                  table_foreign_keys(*table), table_rules(*table)},
+                                 pieces);
+        }
+        std::vector<std::shared_ptr<MetaView>> views(schema->get_views().begin(),
+                                                     schema->get_views().end());
+        views.insert(views.end(), schema->get_miews().begin(), schema->get_miews().end());
+        for (const auto& view : views) {
+            const DataVersion mark = marked.of(*view);
+            if (mark == DataVersion::APPEND ||
+                (mark != DataVersion::REMOVE && dropping.count(dependency_key(*view))))
+                pieces.push_back(
+                    piece_of(*view, DependencyPart::create, view_rank, build_view(view), true));
+        }
+    }
+    std::string sql;
+    for (const std::size_t at : ScriptOrder::order(pieces))
+        sql += pieces[at].text;
+    return sql;
+}
+
+std::string PostgreSQLBuilder::patch_type(const MetaType& type,
+                                          const std::vector<MarkedSchema>& schemas) const {
+    const std::string name = sql_qualified(type.get_schema(), type.get_name());
+    std::string sql;
+    if (replaced_enum(type)) {
+        // The old type steps aside (and goes with the removed objects), the
+        // new one takes its name, and every column moves over by its text.
+        sql += "ALTER TYPE " + name + " RENAME TO " +
+               sql_name(type.get_name() + std::string(k_old_suffix)) + ";\n";
+        sql += build_type(type);
+        for (const auto& [schema, all_new] : schemas) {
+            if (all_new)
+                continue;
+            for (const auto& table : schema->get_tables()) {
+                if (table->get_version() == DataVersion::APPEND ||
+                    table->get_version() == DataVersion::REMOVE)
+                    continue;
+                const std::string table_name = sql_qualified(table->get_schema(), table->get_name());
+                for (const auto& column : table->get_columns()) {
+                    bool array = false;
+                    if (column->get_version() == DataVersion::APPEND ||
+                        column->get_version() == DataVersion::REMOVE ||
+                        !column_of_type(*column, type.get_schema(), type.get_name(), array))
+                        continue;
+                    const std::string column_name = sql_name(column->get_name());
+                    const std::string suffix = array ? "[]" : "";
+                    sql += fmt::format("ALTER TABLE {0} ALTER COLUMN {1} DROP DEFAULT;\n"
+                                       "ALTER TABLE {0} ALTER COLUMN {1} TYPE {2}{3}"
+                                       " USING {1}::pg_catalog.text{3}::{2}{3};\n",
+                                       table_name, column_name, name, suffix);
+                    const std::string& value = column->get_default_value();
+                    if (!value.empty())
+                        sql += fmt::format("ALTER TABLE {} ALTER COLUMN {} SET DEFAULT {};\n",
+                                           table_name, column_name,
+                                           value == "EMPYT STRING" ? std::string("''") : value);
+                }
+            }
+        }
+        return sql;
+    }
+    if (type.get_kind() == "ENUM" && type.diff().count("definition")) {
+        const auto before = enum_labels(slice_of(type, "definition"));
+        const auto after = enum_labels(type.get_definition());
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            if (std::find(before.begin(), before.end(), after[i]) != before.end())
+                continue;
+            sql += "ALTER TYPE " + name + " ADD VALUE IF NOT EXISTS " + sql_literal(after[i]) +
+                   (i == 0 ? std::string() : " AFTER " + sql_literal(after[i - 1])) + ";\n";
+        }
+    } else if (type.diff().count("definition")) {
+        sql += "-- " + name + " differs and cannot be altered in place; wanted: " +
+               type.get_definition() + "\n";
+    }
+    if (type.diff().count("comment"))
+        sql += "COMMENT ON " + std::string(type.get_kind() == "DOMAIN" ? "DOMAIN " : "TYPE ") + name +
+               " IS " +
+               (type.get_comment().empty() ? std::string("NULL") : sql_literal(type.get_comment())) +
+               ";\n";
+    return sql;
+}
+
+std::string PostgreSQLBuilder::patch_sequence(const MetaSequence& sequence) const {
+    const std::string name = sql_qualified(sequence.get_schema(), sequence.get_name());
+    std::string sql = "ALTER SEQUENCE " + name;
+    if (!sequence.get_data_type().empty())
+        sql += " AS " + sequence.get_data_type();
+    sql += fmt::format(" INCREMENT BY {} MINVALUE {} MAXVALUE {} START WITH {} CACHE {} {};\n",
+                       sequence.get_increment(), sequence.get_minimum(), sequence.get_maximum(),
+                       sequence.get_start(), sequence.get_cache(),
+                       sequence.get_cycle() ? "CYCLE" : "NO CYCLE");
+    if (sequence.diff().count("comment"))
+        sql += "COMMENT ON SEQUENCE " + name + " IS " +
+               (sequence.get_comment().empty() ? std::string("NULL")
+                                               : sql_literal(sequence.get_comment())) +
+               ";\n";
+    return sql;
+}
+
+std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects) const {
+    // Removed tables go in one statement (keys among them do not matter);
+    // whatever needs one of them needs that statement.
+    const std::string tables_node = "\x1etables";
+    std::set<std::string> removed_tables;
+    std::vector<std::string> table_names;
+    for (const auto& [key, entry] : objects)
+        if (entry.second == DataVersion::REMOVE && dynamic_cast<const MetaTable*>(entry.first.get())) {
+            removed_tables.insert(key);
+            table_names.push_back(sql_qualified(entry.first->get_schema(), entry.first->get_name()));
+        }
+    const auto need_of = [&](const MetaDependency& depend) {
+        return removed_tables.count(depend.key) ? tables_node : node_of(depend.key, DependencyPart::create);
+    };
+    std::vector<Piece> pieces;
+    Piece tables;
+    tables.node = tables_node;
+    for (const auto& [key, entry] : objects) {
+        const auto& [object, mark] = entry;
+        std::string text;
+        if (mark == DataVersion::REMOVE) {
+            if (removed_tables.count(key)) {
+                for (const MetaDependency& depend : object->depends())
+                    if (!removed_tables.count(depend.key))
+                        tables.needs.push_back(need_of(depend));
+                continue;
+            }
+            if (const auto* routine = dynamic_cast<const MetaFunction*>(object.get()))
+                text = fmt::format("DROP {} IF EXISTS {}({});\n",
+                                   routine->get_is_function() ? "FUNCTION" : "PROCEDURE",
+                                   sql_qualified(routine->get_schema(), routine->get_name()),
+                                   attribute(*routine, "ARGUMENTS"));
+            else if (dynamic_cast<const MetaType*>(object.get()) ||
+                     dynamic_cast<const MetaSequence*>(object.get()))
+                text = build_delete(object) + "\n";
+        } else if (const auto* type = dynamic_cast<const MetaType*>(object.get());
+                   type && mark == DataVersion::CHANGE && replaced_enum(*type)) {
+            text = "DROP TYPE IF EXISTS " +
+                   sql_qualified(type->get_schema(), type->get_name() + std::string(k_old_suffix)) +
+                   ";\n";
+        }
+        if (text.empty())
+            continue;
+        Piece piece;
+        piece.node = node_of(key, DependencyPart::create);
+        piece.schema = object->get_schema();
+        piece.name = object->get_name();
+        piece.text = std::move(text);
+        for (const MetaDependency& depend : object->depends())
+            piece.needs.push_back(need_of(depend));
+        pieces.push_back(std::move(piece));
+    }
+    if (!table_names.empty()) {
+        tables.text = fmt::format("DROP TABLE IF EXISTS {};\n", fmt::join(table_names, ", "));
+        pieces.push_back(std::move(tables));
+    }
+    // A replaced enum's old type is still used by the removed tables: it goes after them.
+    for (Piece& piece : pieces)
+        if (piece.text.starts_with("DROP TYPE IF EXISTS ") && piece.text.find(k_old_suffix) != std::string::npos)
+            for (Piece& other : pieces)
+                if (other.node == tables_node)
+                    other.needs.push_back(piece.node);
+    const auto ordered = ScriptOrder::order(pieces);
+    std::string sql;
+    for (auto at = ordered.rbegin(); at != ordered.rend(); ++at)
+        sql += pieces[*at].text;
+    return sql;
+}
+
+std::string PostgreSQLBuilder::drop_extensions(std::string_view before, std::string_view after) const {
+    std::set<std::string> kept;
+    for (const std::string& item : ScriptText::split_list(after, ","))
+        kept.insert(item.substr(0, item.find('=')));
+    std::string sql;
+    for (const std::string& item : ScriptText::split_list(before, ",")) {
+        const std::string extension = item.substr(0, item.find('='));
+        if (!kept.count(extension) && extension != "plpgsql")
+            sql += "DROP EXTENSION IF EXISTS " + sql_name(extension) + ";\n";
+    }
+    return sql;
 }
 
 } // namespace Dizezida::Dovodarud::Supports::Database

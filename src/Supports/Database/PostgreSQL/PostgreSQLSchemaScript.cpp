@@ -117,6 +117,14 @@ std::vector<Piece> PostgreSQLBuilder::schema_pieces(const std::vector<Ptr<MetaSc
 
 void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, bool keep_raw_type,
                                          std::vector<Piece>& list) const {
+    add_table_pieces(table,
+                     {table_create(table, keep_raw_type), table_extras(table),
+                      table_foreign_keys(table), table_rules(table)},
+                     list);
+}
+
+void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, TableTexts texts,
+                                         std::vector<Piece>& list) const {
     const std::string key = dependency_key(table);
     const auto add = [&](DependencyPart part, std::uint8_t rank, std::string text) -> Piece& {
         Piece piece;
@@ -131,14 +139,14 @@ void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, bool keep_raw_t
         list.push_back(std::move(piece));
         return list.back();
     };
-    Piece& create = add(DependencyPart::create, table_rank, table_create(table, keep_raw_type));
+    Piece& create = add(DependencyPart::create, table_rank, std::move(texts.create));
     const auto& options = table.get_options();
     if (const auto inherits = options.find("INHERITS"); inherits != options.end())
         for (const QualifiedName& parent : parse_qualified_list(inherits->second))
             create.needs.push_back(table_node(parent.schema.empty() ? table.get_schema() : parent.schema,
                                               parent.name, DependencyPart::create));
-    add(DependencyPart::extras, extras_rank, table_extras(table));
-    Piece& keys = add(DependencyPart::keys, keys_rank, table_foreign_keys(table));
+    add(DependencyPart::extras, extras_rank, std::move(texts.extras));
+    Piece& keys = add(DependencyPart::keys, keys_rank, std::move(texts.keys));
     keys.needs.push_back(node_of(key, DependencyPart::extras));
     for (const auto& constraint : table.get_constraints())
         if (const auto* foreign = dynamic_cast<const MetaForeignKey*>(constraint.get())) {
@@ -147,7 +155,7 @@ void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, bool keep_raw_t
             keys.needs.push_back(table_node(schema, foreign->get_refer_table(), DependencyPart::create));
             keys.needs.push_back(table_node(schema, foreign->get_refer_table(), DependencyPart::extras));
         }
-    add(DependencyPart::rules, rules_rank, table_rules(table));
+    add(DependencyPart::rules, rules_rank, std::move(texts.rules));
 }
 
 std::string PostgreSQLBuilder::schemas_head(const std::vector<Ptr<MetaSchema>>& schemas) const {

@@ -313,6 +313,11 @@ std::string PostgreSQLBuilder::patch_view(const Ptr<MetaView>& view) const {
     return "CREATE OR REPLACE " + script.substr(std::string_view("CREATE ").size());
 }
 
+bool PostgreSQLBuilder::routine_dropped_first(const MetaFunction& routine) {
+    return changed(routine, "return-type") || changed(routine, "attributes.RESULT SET") ||
+           attribute(routine, "DEFINITION").empty();
+}
+
 std::string PostgreSQLBuilder::build_patch(const Ptr<MetaObject>& meta_object) const {
     DIZEZIDA_RETURN_VAL_IF_NULL(meta_object, std::string());
     switch (meta_object->character()) {
@@ -322,8 +327,7 @@ std::string PostgreSQLBuilder::build_patch(const Ptr<MetaObject>& meta_object) c
         std::string sql;
         // CREATE OR REPLACE keeps what depends on the routine; a routine
         // whose result changes must go first, by its signature.
-        if (changed(*routine, "return-type") || changed(*routine, "attributes.RESULT SET") ||
-            attribute(*routine, "DEFINITION").empty())
+        if (routine_dropped_first(*routine))
             sql = fmt::format("DROP {} IF EXISTS {}({});\n",
                               routine->get_is_function() ? "FUNCTION" : "PROCEDURE",
                               sql_qualified(routine->get_schema(), routine->get_name()),
