@@ -207,9 +207,19 @@ read_foreign_keys(Contracts::Database::IConnection& connection,
     return keys;
 }
 
+Core::Result<bool> may_set_replication_role(Contracts::Database::IConnection& connection) {
+    auto may = connection.execute_as_scalar(
+        Supports::Database::CatalogQueries::may_set_replication_role(
+            connection.get_major_version()));
+    if (!may)
+        return Core::fail(std::move(may).error());
+    return *may && (*may)->to_string() == "t";
+}
+
 Core::Result<CycleSetting> cycle_setting(Contracts::Database::IConnection& connection,
                                          const std::vector<TableGroup>& groups,
                                          std::string_view refusal) {
+    using Way = CycleSetting::Way;
     const auto cycle = std::find_if(groups.begin(), groups.end(),
                                     [](const TableGroup& group) { return group.cycle; });
     if (cycle == groups.end())
@@ -218,19 +228,18 @@ Core::Result<CycleSetting> cycle_setting(Contracts::Database::IConnection& conne
         return group.cycle && !group.deferrable;
     });
     if (fixed == groups.end())
-        return CycleSetting{"SET CONSTRAINTS ALL DEFERRED", {}};
-    const std::uint32_t major = connection.get_major_version();
-    auto may = connection.execute_as_scalar(
-        Supports::Database::CatalogQueries::may_set_replication_role(major));
+        return CycleSetting{Way::deferred, "SET CONSTRAINTS ALL DEFERRED", {}};
+    auto may = may_set_replication_role(connection);
     if (!may)
         return Core::fail(std::move(may).error());
     const std::string keys = fmt::format(
         "the foreign keys {} form a cycle and are not all DEFERRABLE", cycle_text(*fixed));
-    if (*may && (*may)->to_string() == "t")
-        return CycleSetting{"SET LOCAL session_replication_role = replica",
+    if (*may)
+        return CycleSetting{Way::replica, "SET LOCAL session_replication_role = replica",
                             keys + ": the rows are written with session_replication_role = "
                                    "replica, so the target's foreign keys and triggers do not "
                                    "fire for them"};
+    const std::uint32_t major = connection.get_major_version();
     return Core::fail(Core::Error{
         "Transform", 0,
         fmt::format("{}, and the role may not set session_replication_role ({}); {}", keys,

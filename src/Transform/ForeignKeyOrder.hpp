@@ -72,9 +72,15 @@ std::string cycle_text(const TableGroup& group);
 read_foreign_keys(Contracts::Database::IConnection& connection,
                   const std::vector<std::string>& schemas);
 
+/// Whether the connection's role may set session_replication_role.
+[[nodiscard]] Core::Result<bool>
+may_set_replication_role(Contracts::Database::IConnection& connection);
+
 /// What a transaction that writes rows of key cycles must set first.
 struct CycleSetting {
-    std::string statement; ///< run first in the transaction; "" when nothing is needed
+    enum class Way { none, deferred, replica };
+    Way way = Way::none;
+    std::string statement; ///< run first in the transaction; "" for none
     std::string notice;    ///< for the user when the keys are turned off; "" otherwise
 };
 
