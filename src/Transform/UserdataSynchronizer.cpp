@@ -128,6 +128,8 @@ Core::Result<std::vector<std::string>>
 UserdataSynchronizer::statements(const std::vector<TablePtr>& differences) {
     m_opening = 0;
     m_notice.clear();
+    if (differences.empty())
+        return std::vector<std::string>{};
     // Each table's DELETEs apart from its UPDATEs and INSERTs (the builder
     // starts every statement with its verb).
     struct TableStatements {

@@ -2,7 +2,9 @@
 // statements follow the target's keys, and key cycles are deferred, run as
 // replica or refused. Schema src holds the source's rows, dst the target's.
 #include "Supports/Database/SqlText.hpp"
+#include "Transform/Synchronizer.hpp"
 #include "tests/Transform/Data/DataSyncTesting.hpp"
+#include "tests/Transform/TransformTesting.hpp"
 #include "tests/support/ProviderTesting.hpp"
 #include "tests/ui/CommandRun.hpp"
 
@@ -14,6 +16,7 @@ namespace {
 
 using namespace Dizezida::Testing;
 using Dizezida::Dovodarud::Supports::Database::sql_name;
+namespace Core = Dizezida::Core;
 
 /// Four tables in a chain whose names sort against it; "@" is the schema.
 constexpr const char* k_chain = R"(
@@ -58,6 +61,22 @@ std::string plan(const std::string& script) {
     }
     return text;
 }
+
+/// A job of given statements (going on after failures), the first
+/// `opening` of them setting up the transaction.
+class OpeningJob : public Dizezida::Dovodarud::Transform::Synchronizer {
+public:
+    OpeningJob(std::vector<std::string> statements, std::size_t opening)
+        : Synchronizer({{"OPTION|RESULT|CONTINUE", "true"}}), m_statements(std::move(statements)) {
+        m_opening = opening;
+    }
+    Core::Result<void> initialize() override { return {}; }
+    Core::Result<Core::ObjectPtr> preview() override { return Core::ObjectPtr(); }
+    Core::Result<std::vector<std::string>> generate() override { return m_statements; }
+
+private:
+    std::vector<std::string> m_statements;
+};
 
 class KeyedDataSync : public ::testing::Test {
 protected:
@@ -125,6 +144,31 @@ protected:
     ScratchDatabase m_database{"keyedsync"};
     std::string m_role;
 };
+
+TEST_F(KeyedDataSync, SettingsOpenTheTransactionUncountedAndTheirFailureEndsTheRun) {
+    run("CREATE TABLE dst.t (id int PRIMARY KEY)");
+    auto target = open_postgresql(m_database.conninfo(), "keyedsync");
+    const auto handled = [&](OpeningJob& job) {
+        job.set_server_target(target);
+        job.set_progress(Dizezida::Dovodarud::Contracts::ThreadProgress::create());
+        job.handle();
+        return job.get_progress();
+    };
+    OpeningJob refused({"SET CONSTRAINTS no_such_key DEFERRED", "INSERT INTO dst.t VALUES (1)"}, 1);
+    const auto failed = handled(refused);
+    EXPECT_EQ(failed->processed, 1u);
+    EXPECT_EQ(failed->failed, 1u);
+    ASSERT_EQ(failed->messages.size(), 1u);
+    EXPECT_NE(failed->messages[0].find("no_such_key"), std::string::npos);
+    EXPECT_EQ(run("SELECT count(*) FROM dst.t"), "0");
+
+    OpeningJob deferred({"SET CONSTRAINTS ALL DEFERRED", "INSERT INTO dst.t VALUES (1)"}, 1);
+    const auto done = handled(deferred);
+    EXPECT_EQ(done->processed, 1u);
+    EXPECT_EQ(done->failed, 0u);
+    EXPECT_EQ(run("SELECT count(*) FROM dst.t"), "1");
+    target->close();
+}
 
 TEST_F(KeyedDataSync, ChainOfFourTablesWithRowsMissingExtraAndChangedAtEveryLevel) {
     create(k_chain);
