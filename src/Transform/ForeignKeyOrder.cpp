@@ -151,9 +151,9 @@ std::vector<TableGroup> order_by_foreign_keys(std::vector<TableName> tables,
             return part[link.child] != p || part[link.parent] != p || link.deferrable;
         });
         if (group.cycle)
-            for (const std::size_t node :
-                 group.tables.size() > 1 ? cycle_through(first[p], refers, part)
-                                         : std::vector<std::size_t>{first[p], first[p]})
+            for (const std::size_t node : group.tables.size() > 1
+                                              ? cycle_through(first[p], refers, part)
+                                              : std::vector<std::size_t>{first[p], first[p]})
                 group.path.push_back(tables[node]);
     }
 
@@ -208,8 +208,8 @@ read_foreign_keys(Contracts::Database::IConnection& connection,
 }
 
 Core::Result<bool> may_set_replication_role(Contracts::Database::IConnection& connection) {
-    auto may = connection.execute_as_scalar(
-        Supports::Database::CatalogQueries::may_set_replication_role(
+    auto may =
+        connection.execute_as_scalar(Supports::Database::CatalogQueries::may_set_replication_role(
             connection.get_major_version()));
     if (!may)
         return Core::fail(std::move(may).error());

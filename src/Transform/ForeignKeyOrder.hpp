@@ -89,8 +89,8 @@ struct CycleSetting {
 /// SET LOCAL session_replication_role = replica when the connection's role
 /// may set it; otherwise an error naming the first cycle that cannot be
 /// run, which ends in `refusal`.
-[[nodiscard]] Core::Result<CycleSetting>
-cycle_setting(Contracts::Database::IConnection& connection, const std::vector<TableGroup>& groups,
-              std::string_view refusal);
+[[nodiscard]] Core::Result<CycleSetting> cycle_setting(Contracts::Database::IConnection& connection,
+                                                       const std::vector<TableGroup>& groups,
+                                                       std::string_view refusal);
 
 } // namespace Dizezida::Dovodarud::Transform

@@ -62,7 +62,8 @@ static bool outside_transaction(std::string_view statement, std::uint32_t major)
 bool Synchronizer::run_statements(const std::vector<std::string>& statements, bool go_on) {
     const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
     const std::uint32_t major = m_target->get_major_version();
-    for (std::size_t i = std::min(m_opening, statements.size()); i < statements.size(); ++i) {
+    const std::size_t opening = std::min(m_opening, statements.size());
+    for (std::size_t i = opening; i < statements.size(); ++i) {
         const std::string& statement = statements[i];
         if (!outside_transaction(statement, major))
             continue;
@@ -75,7 +76,6 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
         record_step(false, begun.error().message);
         return false;
     }
-    const std::size_t opening = std::min(m_opening, statements.size());
     for (std::size_t i = 0; i < opening; ++i)
         if (auto set = run(statements[i]); !set) {
             (void)m_target->rollback();

@@ -98,7 +98,8 @@ Core::Result<void> Transfer::order_copies() {
     for (std::size_t i = 0; i < places.size(); ++i)
         m_copy_order[places[i]] = ordered[i];
     if (m_deferred)
-        TRANSFER_LOG("Rows go in one transaction: the keys of the tables that existed form a cycle");
+        TRANSFER_LOG(
+            "Rows go in one transaction: the keys of the tables that existed form a cycle");
     return {};
 }
 
@@ -128,12 +129,17 @@ bool Transfer::copy_rows(bool go_on) {
         record_step(false, "transfer data......" + begun.error().message);
         return false;
     }
-    if (m_deferred && !(m_target->execute_no_query("BEGIN", 0) &&
-                        m_target->execute_no_query("SET CONSTRAINTS ALL DEFERRED", 0))) {
-        (void)m_target->execute_no_query("ROLLBACK", 0);
-        (void)m_source->execute_no_query("COMMIT", 0);
-        record_step(false, "transfer data......the keys could not be deferred");
-        return false;
+    if (m_deferred) {
+        // One transaction for every row, the keys checked at its commit.
+        auto deferred = m_target->execute_no_query("BEGIN", 0);
+        if (deferred)
+            deferred = m_target->execute_no_query("SET CONSTRAINTS ALL DEFERRED", 0);
+        if (!deferred) {
+            (void)m_target->execute_no_query("ROLLBACK", 0);
+            (void)m_source->execute_no_query("COMMIT", 0);
+            record_step(false, "transfer data......" + deferred.error().message);
+            return false;
+        }
     }
     bool going = empty_existing_tables(go_on);
     for (std::size_t i = 0; going && i < m_copy_order.size(); ++i)

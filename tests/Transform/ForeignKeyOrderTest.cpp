@@ -50,8 +50,12 @@ TEST(ForeignKeyOrder, ChainGoesParentsFirstOrChildrenFirstAndTiesByName) {
 
 TEST(ForeignKeyOrder, DiamondAndKeysToOtherTablesAndSchemas) {
     // e refers to c and b, both refer to a; several keys between one pair count once.
-    const std::vector<ForeignKeyLink> keys{key("e", "c"), key("e", "b"), key("c", "a"),
-                                           key("b", "a"), key("b", "a"), key("a", "outside"),
+    const std::vector<ForeignKeyLink> keys{key("e", "c"),
+                                           key("e", "b"),
+                                           key("c", "a"),
+                                           key("b", "a"),
+                                           key("b", "a"),
+                                           key("a", "outside"),
                                            {{"t", "a"}, {"s", "e"}, "other_schema", false}};
     EXPECT_EQ(shape(order_by_foreign_keys(names({"e", "c", "b", "a", "a"}), keys,
                                           KeyOrder::parents_first)),
@@ -66,10 +70,9 @@ TEST(ForeignKeyOrder, DiamondAndKeysToOtherTablesAndSchemas) {
 
 TEST(ForeignKeyOrder, CyclesAreOneGroupWithTheirPath) {
     // b -> c -> d -> b is a cycle; a is its parent, e its child, f refers to itself.
-    const std::vector<ForeignKeyLink> keys{key("b", "c", true), key("c", "d", true),
-                                           key("d", "b", true), key("b", "a"),
-                                           key("e", "d"),       key("f", "f", true),
-                                           key("d", "c", true)};
+    const std::vector<ForeignKeyLink> keys{
+        key("b", "c", true), key("c", "d", true), key("d", "b", true), key("b", "a"),
+        key("e", "d"),       key("f", "f", true), key("d", "c", true)};
     const auto groups =
         order_by_foreign_keys(names({"f", "e", "d", "c", "b", "a"}), keys, KeyOrder::parents_first);
     EXPECT_EQ(shape(groups), "a | [b c d] | e | [f]");
@@ -89,8 +92,8 @@ TEST(ForeignKeyOrder, CyclesAreOneGroupWithTheirPath) {
     auto fixed = keys;
     fixed.push_back(key("c", "b", false));
     fixed.push_back(key("e", "b", false));
-    const auto again = order_by_foreign_keys(names({"a", "b", "c", "d", "e"}), fixed,
-                                             KeyOrder::parents_first);
+    const auto again =
+        order_by_foreign_keys(names({"a", "b", "c", "d", "e"}), fixed, KeyOrder::parents_first);
     EXPECT_EQ(shape(again), "a | [b c d] | e");
     EXPECT_FALSE(again[1].deferrable);
     // The shortest way back to the first table.
@@ -101,9 +104,9 @@ TEST(ForeignKeyOrder, TwoCyclesAndALongChainKeepTheirOrder) {
     // Two separate cycles, the second referring to the first.
     const std::vector<ForeignKeyLink> keys{key("y", "z"), key("z", "y"), key("p", "q"),
                                            key("q", "p"), key("p", "y")};
-    EXPECT_EQ(shape(order_by_foreign_keys(names({"p", "q", "y", "z"}), keys,
-                                          KeyOrder::parents_first)),
-              "[y z] | [p q]");
+    EXPECT_EQ(
+        shape(order_by_foreign_keys(names({"p", "q", "y", "z"}), keys, KeyOrder::parents_first)),
+        "[y z] | [p q]");
     // Ten thousand tables in one chain need no deep recursion.
     std::vector<TableName> chain;
     std::vector<ForeignKeyLink> links;

@@ -23,8 +23,8 @@ inline std::string table_equality(const std::string& conninfo, const std::string
     return run_sql_on(conninfo, "SELECT (SELECT count(*) FROM (" + rows("src") + " EXCEPT ALL " +
                                     rows("dst") + ") x) || '/' || (SELECT count(*) FROM (" +
                                     rows("dst") + " EXCEPT ALL " + rows("src") +
-                                    ") y) || CASE WHEN " + hashes("src") + " IS NOT DISTINCT FROM " +
-                                    hashes("dst") +
+                                    ") y) || CASE WHEN " + hashes("src") +
+                                    " IS NOT DISTINCT FROM " + hashes("dst") +
                                     " THEN ' same' ELSE ' differ' END");
 }
 

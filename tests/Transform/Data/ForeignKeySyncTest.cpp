@@ -39,7 +39,8 @@ ALTER TABLE @.beta ADD FOREIGN KEY (alpha_id) REFERENCES @.alpha %;
 )";
 
 std::string replaced(std::string text, char mark, const std::string& by) {
-    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + by.size()))
+    for (std::size_t at = text.find(mark); at != std::string::npos;
+         at = text.find(mark, at + by.size()))
         text.replace(at, 1, by);
     return text;
 }
@@ -98,9 +99,12 @@ protected:
 
     /// `sync --data` of schema src to dst, the target as `target` (default: the superuser).
     CommandRun sync(bool dry_run, const std::string& target = {}) {
-        std::vector<std::string> arguments{"--source", m_database.conninfo(), "--target",
-                                           target.empty() ? m_database.conninfo() : target,
-                                           "--data", "--schema", "src", "--target-schema", "dst"};
+        std::vector<std::string> arguments{
+            "--source", m_database.conninfo(),
+            "--target", target.empty() ? m_database.conninfo() : target,
+            "--data",   "--schema",
+            "src",      "--target-schema",
+            "dst"};
         if (dry_run)
             arguments.push_back("--dry-run");
         return run_command("sync", arguments);
@@ -173,7 +177,8 @@ TEST_F(KeyedDataSync, SettingsOpenTheTransactionUncountedAndTheirFailureEndsTheR
 TEST_F(KeyedDataSync, ChainOfFourTablesWithRowsMissingExtraAndChangedAtEveryLevel) {
     create(k_chain);
     run("INSERT INTO src.region SELECT g, 'region ' || g FROM generate_series(1, 4) g;"
-        "INSERT INTO src.customer SELECT g, g % 4 + 1, 'customer ' || g FROM generate_series(1, 8) g;"
+        "INSERT INTO src.customer SELECT g, g % 4 + 1, 'customer ' || g FROM generate_series(1, 8) "
+        "g;"
         "INSERT INTO src.orders SELECT g, g % 8 + 1, g * 10 FROM generate_series(1, 16) g;"
         "INSERT INTO src.line SELECT o, n, 'item ' || o || '/' || n "
         "FROM generate_series(1, 16) o, generate_series(1, 2) n;"
@@ -199,10 +204,9 @@ TEST_F(KeyedDataSync, ChainOfFourTablesWithRowsMissingExtraAndChangedAtEveryLeve
 
     const auto dry = sync(true);
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(plan(dry.out),
-              "DELETE line, DELETE orders, DELETE customer, DELETE region, "
-              "UPDATE region, INSERT region, UPDATE customer, INSERT customer, "
-              "UPDATE orders, INSERT orders, UPDATE line, INSERT line");
+    EXPECT_EQ(plan(dry.out), "DELETE line, DELETE orders, DELETE customer, DELETE region, "
+                             "UPDATE region, INSERT region, UPDATE customer, INSERT customer, "
+                             "UPDATE orders, INSERT orders, UPDATE line, INSERT line");
     EXPECT_EQ(target_rows({"region", "customer", "orders", "line"}), before);
 
     const auto done = sync(false);

@@ -3,9 +3,9 @@
 #include "Transform/UserdataSynchronizer.hpp"
 
 #include "provider/Contracts/DataSetModel.hpp"
-#include "tests/support/AwkwardValues.hpp"
 #include "tests/Transform/Data/DataSyncTesting.hpp"
 #include "tests/Transform/TransformTesting.hpp"
+#include "tests/support/AwkwardValues.hpp"
 #include "tests/ui/CommandRun.hpp"
 
 #include <gtest/gtest.h>

@@ -36,7 +36,8 @@ protected:
         // The role owns both schemas (the target's is created with the
         // source's owner) and may create in the database.
         run("GRANT CREATE ON DATABASE " + sql_name(m_database.name()) + " TO " + role + ";" +
-            "CREATE SCHEMA src AUTHORIZATION " + role + "; CREATE SCHEMA dst AUTHORIZATION " + role);
+            "CREATE SCHEMA src AUTHORIZATION " + role + "; CREATE SCHEMA dst AUTHORIZATION " +
+            role);
     }
     void TearDown() override {
         run("DROP SCHEMA src, dst CASCADE; DROP OWNED BY " + sql_name(m_role));
@@ -99,13 +100,15 @@ TEST_F(TransferKeyOrder, ParentsAreCopiedBeforeTheirChildren) {
              "REFERENCES @.region, name text);"
              "CREATE TABLE @.orders (id int PRIMARY KEY, customer_id int NOT NULL "
              "REFERENCES @.customer);"
-             "CREATE TABLE @.line (order_id int REFERENCES @.orders, n int, PRIMARY KEY (order_id, n));"));
+             "CREATE TABLE @.line (order_id int REFERENCES @.orders, n int, PRIMARY KEY (order_id, "
+             "n));"));
     run("INSERT INTO src.region SELECT g, 'r' || g FROM generate_series(1, 5) g;"
         "INSERT INTO src.customer SELECT g, g % 5 + 1, 'c' || g FROM generate_series(1, 20) g;"
         "INSERT INTO src.orders SELECT g, g % 20 + 1 FROM generate_series(1, 50) g;"
         "INSERT INTO src.line SELECT o, n FROM generate_series(1, 50) o, generate_series(1, 3) n;"
         // Stale rows the copy replaces.
-        "INSERT INTO dst.region VALUES (100, 'stale'); INSERT INTO dst.customer VALUES (100, 100, 'stale');");
+        "INSERT INTO dst.region VALUES (100, 'stale'); INSERT INTO dst.customer VALUES (100, 100, "
+        "'stale');");
     hand_over({"region", "customer", "orders", "line"});
     const auto job = transfer({"customer", "line", "orders", "region"}, "7");
     EXPECT_EQ(job->get_progress()->failed, 0u) << messages(*job);

@@ -582,8 +582,7 @@ std::string foreign_key_links(const Scope& scope) {
            " JOIN pg_catalog.pg_class r ON r.oid = con.confrelid"
            " JOIN pg_catalog.pg_namespace rn ON rn.oid = r.relnamespace"
            " WHERE con.contype = 'f' AND n.nspname" +
-           schemas + " AND rn.nspname" + schemas +
-           " ORDER BY n.nspname, c.relname, con.conname";
+           schemas + " AND rn.nspname" + schemas + " ORDER BY n.nspname, c.relname, con.conname";
 }
 
 std::string may_set_replication_role(std::uint32_t major) {
