@@ -9,6 +9,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 namespace Dizezida::Dovodarud::Transform {
 
 namespace {
@@ -60,7 +62,9 @@ static bool outside_transaction(std::string_view statement, std::uint32_t major)
 bool Synchronizer::run_statements(const std::vector<std::string>& statements, bool go_on) {
     const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
     const std::uint32_t major = m_target->get_major_version();
-    for (const std::string& statement : statements) {
+    const std::size_t opening = std::min(m_opening, statements.size());
+    for (std::size_t i = opening; i < statements.size(); ++i) {
+        const std::string& statement = statements[i];
         if (!outside_transaction(statement, major))
             continue;
         auto done = run(statement);
@@ -72,8 +76,14 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
         record_step(false, begun.error().message);
         return false;
     }
-    for (const std::string& each : statements) {
-        const std::string statement = Helpers::StringHelper::trim_blanks(each);
+    for (std::size_t i = 0; i < opening; ++i)
+        if (auto set = run(statements[i]); !set) {
+            (void)m_target->rollback();
+            record_step(false, set.error().message);
+            return false;
+        }
+    for (std::size_t i = opening; i < statements.size(); ++i) {
+        const std::string statement = Helpers::StringHelper::trim_blanks(statements[i]);
         if (statement.empty() || outside_transaction(statement, major))
             continue;
         if (go_on)

@@ -6,8 +6,11 @@
 // transaction: the first failure rolls everything back (PostgreSQL DDL is
 // transactional), so the target is changed wholly or not at all. With it,
 // each statement runs under a savepoint inside one transaction: a failure is
-// counted and undone alone, and the rest goes on. A failing `generate` counts
-// as one failed step with its message. The record's `state` ends at 1 on every
+// counted and undone alone, and the rest goes on. The first `m_opening`
+// statements set the transaction up (for instance deferring foreign keys):
+// they run first, uncounted and never under a savepoint, and any failure
+// among them ends the run before a row or object changes. A failing
+// `generate` counts as one failed step with its message. The record's `state` ends at 1 on every
 // path. An interruption (core/Interruption.hpp) rolls everything back, even
 // with CONTINUE.
 #pragma once
@@ -27,6 +30,9 @@ protected:
     /// Fails when the source and the target schema are one schema of one
     /// database (told by the server's identity, not the connection texts).
     [[nodiscard]] Core::Result<void> refuse_same_schema() const;
+
+    /// How many of `generate()`'s statements open the transaction.
+    std::size_t m_opening = 0;
 
 private:
     /// Runs the statements; false when the job must stop (a failure without continue).

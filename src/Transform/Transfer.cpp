@@ -129,6 +129,10 @@ void Transfer::handle() {
         record_step(false, kept.error().message);
         return broken(kept.error().message);
     }
+    if (auto ordered = order_copies(); !ordered) {
+        record_step(false, ordered.error().message);
+        return broken(ordered.error().message);
+    }
 
     auto builder = std::dynamic_pointer_cast<Supports::Database::PostgreSQLBuilder>(
         m_target->builder());

@@ -20,6 +20,14 @@
 // transaction each. A page that fails is replayed row by row under a
 // savepoint per row, so exactly the bad rows fail and are reported.
 //
+// Tables that existed keep their foreign keys while their rows go in. Where
+// the role may, the rows are written with session_replication_role =
+// replica, so no key fires; otherwise the tables are copied parents first
+// (by the target's keys; ForeignKeyOrder.hpp), and when their keys form a
+// cycle that is all DEFERRABLE (a table's key to itself included) the whole
+// copy is one transaction with the keys deferred to its commit, each page
+// under a savepoint. Any other cycle is refused before anything changes.
+//
 // Options: three fields joined by "|" (see `Transfer::option`); tables are
 // looked up by "schema.table" first, then by their bare name. Progress:
 // every structure statement and every row is a step; failures queue their
@@ -108,7 +116,13 @@ private:
 
     /// Runs each statement of `script` whole; false when the run must stop.
     bool run_script(const std::string& script, std::string_view what, bool go_on);
+    /// Plans the copy order of the tables that existed, and whether their
+    /// keys are deferred; an error for a cycle the run cannot copy.
+    Core::Result<void> order_copies();
     bool copy_rows(bool go_on);
+    /// Commits (or, when interrupted, rolls back) the transaction of a
+    /// deferred copy; false when its rows are lost.
+    bool end_deferred_copy(bool going);
     /// Copies the rows of table `index`; false when it failed.
     bool copy_table(std::size_t index, bool go_on);
     /// How a page went: written whole, some rows rejected (each counted and
@@ -140,6 +154,10 @@ private:
     void set_phase(TransferPhase phase);
 
     std::vector<TransferTable> m_tables; ///< guarded by m_lock
+    /// The order the tables' rows are copied in (positions in m_tables).
+    std::vector<std::size_t> m_copy_order;
+    /// The rows go in one transaction with the keys deferred.
+    bool m_deferred = false;
     TransferPhase m_phase = TransferPhase::reading; ///< guarded by m_lock
     /// Views renamed on the target at the end: (target schema, source name, final name, materialized).
     struct ViewRename {

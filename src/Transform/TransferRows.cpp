@@ -5,12 +5,17 @@
 #include "Supports/Database/SqlText.hpp"
 #include "Transform/CopyLines.hpp"
 #include "Transform/DataComparison.hpp"
+#include "Transform/ForeignKeyOrder.hpp"
 #include "Transform/TransferLog.hpp"
 #include "provider/Contracts/IProvider.hpp"
 
 #include "core/Interruption.hpp"
 
 #include <fmt/format.h>
+
+#include <map>
+#include <numeric>
+#include <set>
 
 namespace Dizezida::Dovodarud::Transform {
 
@@ -46,6 +51,58 @@ std::string row_text(std::string_view line) {
 
 } // namespace
 
+Core::Result<void> Transfer::order_copies() {
+    const auto tables = table_results();
+    m_copy_order.resize(tables.size());
+    std::iota(m_copy_order.begin(), m_copy_order.end(), std::size_t{0});
+    m_deferred = false;
+    std::map<TableName, std::vector<std::size_t>> existing;
+    std::set<std::string> schemas;
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        if (tables[i].existing && tables[i].message.empty()) {
+            existing[{tables[i].target_schema, tables[i].copy_table}].push_back(i);
+            schemas.insert(tables[i].target_schema);
+        }
+    if (existing.empty())
+        return {};
+    auto may = may_set_replication_role(*m_target);
+    if (!may)
+        return Core::fail(std::move(may).error());
+    if (*may)
+        return {}; // copy_rows turns the keys off
+    auto keys = read_foreign_keys(*m_target, {schemas.begin(), schemas.end()});
+    if (!keys)
+        return Core::fail(std::move(keys).error());
+    // A page's rows are checked at its end, so a key of a table to itself
+    // only fails rows that refer to a later page; a deferrable one is
+    // deferred with the cycles, any other is left as it is.
+    std::erase_if(*keys, [](const ForeignKeyLink& key) {
+        return key.child == key.parent && !key.deferrable;
+    });
+    std::vector<TableName> names;
+    for (const auto& [name, positions] : existing)
+        names.push_back(name);
+    const auto groups = order_by_foreign_keys(names, *keys, KeyOrder::parents_first);
+    auto setting = cycle_setting(*m_target, groups, "nothing was copied");
+    if (!setting)
+        return Core::fail(std::move(setting).error());
+    m_deferred = setting->way == CycleSetting::Way::deferred;
+    // The tables that existed take the places they had among the others, parents first.
+    std::vector<std::size_t> places, ordered;
+    for (const auto& [name, positions] : existing)
+        places.insert(places.end(), positions.begin(), positions.end());
+    std::sort(places.begin(), places.end());
+    for (const TableGroup& group : groups)
+        for (const TableName& name : group.tables)
+            ordered.insert(ordered.end(), existing[name].begin(), existing[name].end());
+    for (std::size_t i = 0; i < places.size(); ++i)
+        m_copy_order[places[i]] = ordered[i];
+    if (m_deferred)
+        TRANSFER_LOG(
+            "Rows go in one transaction: the keys of the tables that existed form a cycle");
+    return {};
+}
+
 bool Transfer::copy_rows(bool go_on) {
     TRANSFER_LOG("Call transfer_user_data...");
     for (auto* connection : {m_source.get(), m_target.get()})
@@ -72,14 +129,24 @@ bool Transfer::copy_rows(bool go_on) {
         record_step(false, "transfer data......" + begun.error().message);
         return false;
     }
+    if (m_deferred) {
+        // One transaction for every row, the keys checked at its commit.
+        auto deferred = m_target->execute_no_query("BEGIN", 0);
+        if (deferred)
+            deferred = m_target->execute_no_query("SET CONSTRAINTS ALL DEFERRED", 0);
+        if (!deferred) {
+            (void)m_target->execute_no_query("ROLLBACK", 0);
+            (void)m_source->execute_no_query("COMMIT", 0);
+            record_step(false, "transfer data......" + deferred.error().message);
+            return false;
+        }
+    }
     bool going = empty_existing_tables(go_on);
-    const std::size_t count = [this] {
-        std::lock_guard lock(m_lock);
-        return m_tables.size();
-    }();
-    for (std::size_t i = 0; going && i < count; ++i)
-        going = (copy_table(i, go_on) || go_on) && !Core::Interruption::requested();
+    for (std::size_t i = 0; going && i < m_copy_order.size(); ++i)
+        going = (copy_table(m_copy_order[i], go_on) || go_on) && !Core::Interruption::requested();
     (void)m_source->execute_no_query("COMMIT", 0);
+    if (m_deferred)
+        going = end_deferred_copy(going);
     (void)m_target->execute_no_query("SET session_replication_role = DEFAULT", 0);
     if (!Core::Interruption::requested() && !flush_target()) {
         record_step(false, "transfer data......the target did not confirm its writes");
@@ -87,6 +154,28 @@ bool Transfer::copy_rows(bool go_on) {
     }
     TRANSFER_LOG("Call transfer_user_data...[done]");
     return going;
+}
+
+bool Transfer::end_deferred_copy(bool going) {
+    std::string lost = "interrupted: rolled back";
+    if (Core::Interruption::requested()) {
+        (void)m_target->execute_no_query("ROLLBACK", 0);
+    } else {
+        auto committed = m_target->execute_no_query("COMMIT", 0);
+        if (committed)
+            return going;
+        lost = "rolled back at the commit: " + committed.error().message;
+        record_step(false, "transfer data......" + committed.error().message);
+    }
+    // The transaction held every table's rows.
+    std::lock_guard lock(m_lock);
+    for (auto& table : m_tables) {
+        table.copied = 0;
+        table.done = false;
+        if (table.message.empty())
+            table.message = lost;
+    }
+    return false;
 }
 
 bool Transfer::flush_target() {
@@ -118,7 +207,8 @@ bool Transfer::empty_existing_tables(bool go_on) {
         if (table.existing && table.message.empty())
             table.message = "truncate table......" + done.error().message;
     record_step(false, "truncate table......" + done.error().message + "\n" + statement);
-    return go_on;
+    // A deferred copy's transaction is lost with the failure.
+    return go_on && !m_deferred;
 }
 
 bool Transfer::copy_table(std::size_t index, bool go_on) {
@@ -205,8 +295,21 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
                                     const std::string& page, std::size_t rows, bool go_on,
                                     std::string& broken) {
     auto provider = m_target->get_provider();
+    const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql, 0); };
+    // In a deferred copy's one transaction, a savepoint stands for the
+    // transaction a page has otherwise.
+    const auto undo_page = [&] {
+        if (!m_deferred)
+            return (void)run("ROLLBACK");
+        (void)run("ROLLBACK TO SAVEPOINT dizezida_page");
+        (void)run("RELEASE SAVEPOINT dizezida_page");
+    };
+    if (m_deferred)
+        (void)run("SAVEPOINT dizezida_page");
     auto written = provider->copy_in(copy_in, page);
     if (written) {
+        if (m_deferred)
+            (void)run("RELEASE SAVEPOINT dizezida_page");
         {
             std::lock_guard lock(m_lock);
             m_tables[index].copied += rows;
@@ -215,6 +318,8 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         return Page::written;
     }
     if (!row_error(written.error())) {
+        if (m_deferred)
+            undo_page();
         // An interrupted page was not rejected: its rows are only not copied.
         if (!Core::Interruption::requested()) {
             std::lock_guard lock(m_lock);
@@ -229,7 +334,7 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         std::lock_guard lock(m_lock);
         return sql_qualified(m_tables[index].target_schema, m_tables[index].target_table);
     }();
-    if (auto begun = m_target->execute_no_query("BEGIN", 0); !begun) {
+    if (auto begun = run(m_deferred ? "ROLLBACK TO SAVEPOINT dizezida_page" : "BEGIN"); !begun) {
         record_steps(0, rows, {});
         broken = begun.error().message;
         return Page::broken;
@@ -239,25 +344,25 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         const std::size_t end = page.find('\n', start);
         const std::string_view line(page.data() + start, end - start + 1);
         start = end + 1;
-        (void)m_target->execute_no_query("SAVEPOINT dizezida_row", 0);
+        (void)run("SAVEPOINT dizezida_row");
         auto written = provider->copy_in(copy_in, line);
         if (written) {
-            (void)m_target->execute_no_query("RELEASE SAVEPOINT dizezida_row", 0);
+            (void)run("RELEASE SAVEPOINT dizezida_row");
             ++good;
             continue;
         }
-        (void)m_target->execute_no_query("ROLLBACK TO SAVEPOINT dizezida_row", 0);
+        (void)run("ROLLBACK TO SAVEPOINT dizezida_row");
         ++bad;
         record_steps(0, 1, fmt::format("transfer data {}......{}\n{}", target, written.error().message,
                                        row_text(line.substr(0, line.size() - 1))));
         if (!go_on) {
-            (void)m_target->execute_no_query("ROLLBACK", 0);
+            undo_page();
             std::lock_guard lock(m_lock);
             m_tables[index].failed += bad;
             return Page::rows_failed;
         }
     }
-    auto committed = m_target->execute_no_query("COMMIT", 0);
+    auto committed = run(m_deferred ? "RELEASE SAVEPOINT dizezida_page" : "COMMIT");
     std::lock_guard lock(m_lock);
     if (!committed) {
         m_tables[index].failed += good + bad;

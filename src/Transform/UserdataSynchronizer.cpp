@@ -4,10 +4,14 @@
 #include "Contracts/Database/IBuildable.hpp"
 #include "Supports/Database/DataTable.hpp"
 #include "Supports/Database/SqlStatements.hpp"
+#include "Transform/ForeignKeyOrder.hpp"
 #include "core/Precondition.hpp"
 #include "provider/Contracts/DataSetModel.hpp"
 
 #include <fmt/format.h>
+
+#include <map>
+#include <set>
 
 namespace Dizezida::Dovodarud::Transform {
 
@@ -120,13 +124,58 @@ Core::Result<std::vector<TablePtr>> UserdataSynchronizer::compare() {
     return differences;
 }
 
-std::vector<std::string> UserdataSynchronizer::statements(
-    const std::vector<TablePtr>& differences) const {
-    std::vector<std::string> list;
-    for (const auto& difference : differences)
+Core::Result<std::vector<std::string>>
+UserdataSynchronizer::statements(const std::vector<TablePtr>& differences) {
+    m_opening = 0;
+    m_notice.clear();
+    if (differences.empty())
+        return std::vector<std::string>{};
+    // Each table's DELETEs apart from its UPDATEs and INSERTs (the builder
+    // starts every statement with its verb).
+    struct TableStatements {
+        std::vector<std::string> deletes, writes;
+    };
+    std::map<TableName, TableStatements> by_table;
+    std::vector<TableName> tables;
+    std::set<TableName> inserts_or_deletes;
+    for (const auto& difference : differences) {
+        const TableName name{Data::data_table_schema(*difference), difference->get_name()};
+        tables.push_back(name);
+        TableStatements& table = by_table[name];
         for (auto& statement :
-             Supports::Database::split_statements(m_target->builder()->patch_data_table(difference)))
-            list.push_back(std::move(statement.text));
+             Data::split_statements(m_target->builder()->patch_data_table(difference)))
+            (statement.text.starts_with("DELETE ") ? table.deletes : table.writes)
+                .push_back(std::move(statement.text));
+        const DataCounts counts = count_marks(*difference);
+        if (counts.insert + counts.remove != 0)
+            inserts_or_deletes.insert(name);
+    }
+    auto keys = read_foreign_keys(*m_target, {option("OPTION|TARGET|SCHEMA")});
+    if (!keys)
+        return Core::fail(std::move(keys).error());
+    // Rows that are only updated refer to rows that stay (the source's do),
+    // so a key to its own table matters only where rows come and go.
+    std::erase_if(*keys, [&](const ForeignKeyLink& key) {
+        return key.child == key.parent && !inserts_or_deletes.contains(key.child);
+    });
+    const auto parents_first = order_by_foreign_keys(tables, *keys, KeyOrder::parents_first);
+    auto setting = cycle_setting(*m_target, parents_first, "nothing was changed");
+    if (!setting)
+        return Core::fail(std::move(setting).error());
+    std::vector<std::string> list;
+    if (!setting->statement.empty()) {
+        list.push_back(setting->statement);
+        m_opening = 1;
+    }
+    m_notice = setting->notice;
+    for (const TableGroup& group : order_by_foreign_keys(tables, *keys, KeyOrder::children_first))
+        for (const TableName& table : group.tables)
+            for (std::string& statement : by_table[table].deletes)
+                list.push_back(std::move(statement));
+    for (const TableGroup& group : parents_first)
+        for (const TableName& table : group.tables)
+            for (std::string& statement : by_table[table].writes)
+                list.push_back(std::move(statement));
     return list;
 }
 
@@ -134,7 +183,10 @@ Core::Result<std::vector<std::string>> UserdataSynchronizer::generate() {
     auto differences = compare();
     if (!differences)
         return Core::fail(std::move(differences).error());
-    return statements(*differences);
+    auto list = statements(*differences);
+    if (list && !m_notice.empty())
+        record_steps(0, 0, m_notice);
+    return list;
 }
 
 } // namespace Dizezida::Dovodarud::Transform

@@ -14,6 +14,15 @@
 // (Patcher::diff_data_set, the reference); `generate` compares by streamed
 // row hashes in key order (DataComparison.hpp), which scales, and gives one
 // statement per differing row.
+//
+// Order of the statements, by the target's foreign keys among the tables
+// whose rows differ (ForeignKeyOrder.hpp): every DELETE first, children's
+// before their parents'; then each table's UPDATEs and INSERTs, parents'
+// before their children's; tables free to go either way by name. Tables
+// whose keys form a cycle (a table whose key refers to itself counts when
+// it has rows to insert or delete) open the transaction with the keys
+// deferred, or with session_replication_role = replica (`notice` says so),
+// or are refused before anything runs.
 #pragma once
 
 #include "Transform/DataComparison.hpp"
@@ -41,8 +50,13 @@ public:
     /// The difference table of each table whose rows differ, by the keyed
     /// hash comparison.
     [[nodiscard]] Core::Result<std::vector<TablePtr>> compare();
-    /// The statements of difference tables, by the target's builder.
-    std::vector<std::string> statements(const std::vector<TablePtr>& differences) const;
+    /// The statements of difference tables, by the target's builder, in the
+    /// foreign keys' order, any setting the cycles need first.
+    [[nodiscard]] Core::Result<std::vector<std::string>>
+    statements(const std::vector<TablePtr>& differences);
+    /// What the user must know of the last `statements` (the keys turned
+    /// off for a cycle); "" when nothing.
+    const std::string& notice() const { return m_notice; }
 
     DataSetPtr get_dataset_source() const { return m_dataset_source; }
     DataSetPtr get_dataset_target() const { return m_dataset_target; }
@@ -53,6 +67,7 @@ private:
     Patcher m_patcher;
     DataSetPtr m_dataset_source;
     DataSetPtr m_dataset_target;
+    std::string m_notice;
 };
 
 } // namespace Dizezida::Dovodarud::Transform

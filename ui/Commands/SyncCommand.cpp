@@ -5,8 +5,10 @@
 // nothing. Otherwise the job runs on a worker thread while stderr shows the
 // steps done and failed (on a terminal), then a summary; the exit status is
 // 0 only when nothing failed. With --data the named tables (or every
-// table of the schema) are compared row by row by primary key; --dry-run
-// prints per table the rows to insert, update and delete.
+// table of the schema) are compared row by row by primary key and written
+// in the order of the target's foreign keys; --dry-run prints the
+// statements in that order, and on stderr per table the rows to insert,
+// update and delete.
 #include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
 #include "ui/Interruption.hpp"
@@ -154,14 +156,23 @@ int run_data(const SyncOptions& options, const Synchronizer::Options& map, const
         std::cerr << "sync: " << differences.error().message << '\n';
         return 1;
     }
+    auto statements = job.statements(*differences);
+    if (!statements) {
+        std::cerr << "sync: " << statements.error().message << '\n';
+        return 1;
+    }
+    for (const std::string& statement : *statements)
+        std::cout << statement << ";\n";
+    if (!job.notice().empty())
+        std::cerr << "sync: " << job.notice() << '\n';
     std::size_t rows = 0;
     for (const auto& table : job.get_dataset_source()->get_tables()) {
         Transform::DataCounts counts;
         for (const auto& difference : *differences)
             if (difference->get_name() == table->get_name())
                 counts = Transform::count_marks(*difference);
-        std::cout << table->get_name() << ": " << counts.insert << " to insert, " << counts.update
-                  << " to update, " << counts.remove << " to delete\n";
+        std::cerr << "sync: " << table->get_name() << ": " << counts.insert << " to insert, "
+                  << counts.update << " to update, " << counts.remove << " to delete\n";
         rows += counts.insert + counts.update + counts.remove;
     }
     std::cerr << "sync: " << rows << " rows differ (dry run, nothing changed)\n";

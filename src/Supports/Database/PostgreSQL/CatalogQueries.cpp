@@ -631,4 +631,25 @@ std::string privileged_objects(std::string_view object_class, std::string_view a
            mentions + " ORDER BY fdwname";
 }
 
+std::string foreign_key_links(const Scope& scope) {
+    std::string list;
+    for (const std::string& schema : scope.schemas)
+        list += (list.empty() ? "" : ", ") + sql_literal(schema);
+    const std::string schemas = " = ANY (ARRAY[" + list + "]::pg_catalog.text[])";
+    return "SELECT n.nspname AS schema_name, c.relname AS table_name, rn.nspname AS refer_schema,"
+           " r.relname AS refer_table, con.conname AS name, con.condeferrable AS deferrable"
+           " FROM pg_catalog.pg_constraint con" +
+           std::string(k_relation_joins) +
+           " JOIN pg_catalog.pg_class r ON r.oid = con.confrelid"
+           " JOIN pg_catalog.pg_namespace rn ON rn.oid = r.relnamespace"
+           " WHERE con.contype = 'f' AND n.nspname" +
+           schemas + " AND rn.nspname" + schemas + " ORDER BY n.nspname, c.relname, con.conname";
+}
+
+std::string may_set_replication_role(std::uint32_t major) {
+    if (newer(major, 15))
+        return "SELECT pg_catalog.has_parameter_privilege('session_replication_role', 'SET')";
+    return "SELECT r.rolsuper FROM pg_catalog.pg_roles r WHERE r.rolname = CURRENT_USER";
+}
+
 } // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries

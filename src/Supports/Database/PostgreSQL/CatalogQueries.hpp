@@ -87,4 +87,12 @@ std::string members(std::string_view account);
 std::string privileged_objects(std::string_view object_class, std::string_view account,
                                std::string_view database, std::uint32_t major);
 
+/// Foreign keys whose table and referenced table both lie in the schemas:
+/// schema_name, table_name, refer_schema, refer_table, name, deferrable,
+/// by table then name. Partitions' copies of a key name the partitions.
+std::string foreign_key_links(const Scope& scope);
+/// One boolean: whether the current role may set session_replication_role
+/// (a superuser; from 15 also a role granted SET on it).
+std::string may_set_replication_role(std::uint32_t major);
+
 } // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries
