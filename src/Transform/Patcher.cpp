@@ -84,7 +84,8 @@ std::string primary_key_text(const MetaTable& table) {
     text += "(";
     for (const auto& key : keys)
         text += key.second + ",";
-    return text + ")";
+    const auto deferral = table.get_attributes().find("PRIMARY_KEY_DEFERRABLE");
+    return text + ")" + (deferral == table.get_attributes().end() ? std::string() : deferral->second);
 }
 
 /// A deep, independent copy of an object of any meta class: the class's own

@@ -111,7 +111,7 @@ std::string columns(const Scope& scope, std::uint32_t major, bool views) {
 std::string primary_keys(const Scope& scope) {
     return fmt::format(
         "SELECT n.nspname AS schema_name, c.relname AS table_name, a.attname AS column_name,"
-        " k.position, con.conname"
+        " k.position, con.conname, con.condeferrable, con.condeferred"
         " FROM pg_catalog.pg_constraint con{}"
         " CROSS JOIN LATERAL pg_catalog.unnest(con.conkey) WITH ORDINALITY AS k(attnum, position)"
         " JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum = k.attnum"

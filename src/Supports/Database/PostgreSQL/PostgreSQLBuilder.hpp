@@ -107,6 +107,9 @@ public:
     /// The parts of a table patch, for scripts that interleave tables.
     std::string patch_drop_foreign_keys(const MetaModel::MetaTable& table) const;
     std::string patch_table_body(const MetaModel::MetaTable& table) const;
+    /// Identities that go, and defaults of columns that become identities
+    /// (before any sequence is created or dropped).
+    std::string patch_drop_identities(const MetaModel::MetaTable& table) const;
     /// CREATE EXTENSION for the "name=version" items only in `after`,
     /// ALTER EXTENSION ... UPDATE TO for a changed version.
     std::string patch_extensions(std::string_view before, std::string_view after) const;
@@ -177,8 +180,13 @@ private:
     std::string patch_type(const MetaModel::MetaType& type,
                            const std::vector<MarkedSchema>& schemas) const;
     std::string patch_sequence(const MetaModel::MetaSequence& sequence) const;
-    /// Removed objects, dependents first.
-    std::string drop_removed(const MarkedObjects& objects) const;
+    /// The removed sequences of a table's columns that become identities;
+    /// their keys are added to `dropped`.
+    std::string drop_owned_sequences(const MetaModel::MetaTable& table, const MarkedObjects& objects,
+                                     std::set<std::string>& dropped) const;
+    /// Removed objects, dependents first (but for those `dropped_early`).
+    std::string drop_removed(const MarkedObjects& objects,
+                             const std::set<std::string>& dropped_early) const;
     /// DROP EXTENSION (no CASCADE) for the "name=version" items only in `before`.
     std::string drop_extensions(std::string_view before, std::string_view after) const;
 

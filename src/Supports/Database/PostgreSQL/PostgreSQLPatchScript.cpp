@@ -208,12 +208,14 @@ std::string PostgreSQLBuilder::patch_script(const Ptr<MetaDatabase>& database) c
     const std::set<std::string> gone = replaced_keys(catalog.objects);
     const std::set<std::string> dropping = views_to_drop(catalog.objects, gone);
     std::string sql = head + drop_views(catalog.objects, dropping);
+    std::set<std::string> dropped_early;
     for (const auto& [schema, all_new] : catalog.schemas)
         for (const auto& table : schema->get_tables())
             if (!all_new && table->get_version() == DataVersion::CHANGE)
-                sql += patch_drop_foreign_keys(*table);
+                sql += patch_drop_foreign_keys(*table) + patch_drop_identities(*table) +
+                       drop_owned_sequences(*table, catalog.objects, dropped_early);
     sql += patch_pieces(catalog.schemas, dropping);
-    sql += drop_removed(catalog.objects);
+    sql += drop_removed(catalog.objects, dropped_early);
     return sql + drop_schemas + tail;
 }
 
@@ -474,7 +476,34 @@ std::string PostgreSQLBuilder::patch_sequence(const MetaSequence& sequence) cons
     return sql;
 }
 
-std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects) const {
+std::string PostgreSQLBuilder::drop_owned_sequences(const MetaTable& table,
+                                                    const MarkedObjects& objects,
+                                                    std::set<std::string>& dropped) const {
+    // A serial column that becomes an identity: its old sequence goes
+    // first, so the identity's sequence gets the name it has on the source.
+    std::string sql;
+    for (const auto& column : table.get_columns()) {
+        if (column->get_version() != DataVersion::CHANGE || column->get_identity().empty() ||
+            !column->diff().count("identity") || !slice_of(*column, "identity").empty())
+            continue;
+        for (const auto& [key, entry] : objects) {
+            const auto* sequence = dynamic_cast<const MetaSequence*>(entry.first.get());
+            if (!sequence || entry.second != DataVersion::REMOVE ||
+                sequence->get_owned_table() != table.get_name() ||
+                sequence->get_owned_column() != column->get_name() ||
+                (sequence->get_owned_schema().empty() ? sequence->get_schema()
+                                                      : sequence->get_owned_schema()) !=
+                    table.get_schema())
+                continue;
+            sql += build_delete(entry.first) + "\n";
+            dropped.insert(key);
+        }
+    }
+    return sql;
+}
+
+std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects,
+                                            const std::set<std::string>& dropped_early) const {
     // Removed tables go in one statement (keys among them do not matter);
     // whatever needs one of them needs that statement.
     const std::string tables_node = "\x1etables";
@@ -494,6 +523,8 @@ std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects) const 
     for (const auto& [key, entry] : objects) {
         const auto& [object, mark] = entry;
         std::string text;
+        if (dropped_early.count(key))
+            continue;
         if (mark == DataVersion::REMOVE) {
             if (removed_tables.count(key)) {
                 for (const MetaDependency& depend : object->depends())

@@ -225,6 +225,9 @@ Core::Result<void> PostgreSQLAdapterV11x::read_primary_keys(const Scope& scope,
             MetaTable* table = &each_table;
             const CatalogRows* rows = &each_rows;
             table->get_attributes()["PRIMARY_KEY"] = rows->text(row, "conname");
+            if (const std::string deferrable = deferral(*rows, row, "condeferrable", "condeferred");
+                !deferrable.empty())
+                table->get_attributes()["PRIMARY_KEY_DEFERRABLE"] = deferrable;
             if (auto column = table->get_column(rows->text(row, "column_name"))) {
                 column->set_is_primary_key(true);
                 column->set_primary_ordinal(

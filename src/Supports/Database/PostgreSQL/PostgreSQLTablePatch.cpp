@@ -130,18 +130,16 @@ void PostgreSQLBuilder::patch_column(const MetaColumn& column,
         column.get_attributes().count("NOT_NULL_BY_TYPE") == 0)
         clauses.push_back("ALTER COLUMN " + name +
                           (column.get_not_null() ? " SET NOT NULL" : " DROP NOT NULL"));
-    if (changed(column, "identity")) {
-        if (column.get_identity().empty()) {
-            clauses.push_back("ALTER COLUMN " + name + " DROP IDENTITY IF EXISTS");
-        } else if (slice_of(column, "identity").empty()) {
+    // A dropped identity goes before anything else runs (patch_drop_identities).
+    if (changed(column, "identity") && !column.get_identity().empty() &&
+        slice_of(column, "identity").empty()) {
             std::string line = column_line(MetaTable(), column, true);
             const std::size_t at = line.find(" GENERATED ");
             clauses.push_back("ALTER COLUMN " + name + " ADD" +
                               line.substr(at, line.size() - at - 2));
-        } else {
-            clauses.push_back("ALTER COLUMN " + name + " SET " + column.get_identity());
-        }
     } else if (!column.get_identity().empty()) {
+        if (changed(column, "identity"))
+            clauses.push_back("ALTER COLUMN " + name + " SET " + column.get_identity());
         const auto value = [&](const char* key) { return attribute(column, key); };
         const std::pair<const char*, std::string> settings[] = {
             {"attributes.IDENTITY_START", "SET START WITH " + value("IDENTITY_START")},
@@ -212,6 +210,21 @@ std::string PostgreSQLBuilder::patch_drop_foreign_keys(const MetaTable& table) c
     return sql;
 }
 
+std::string PostgreSQLBuilder::patch_drop_identities(const MetaTable& table) const {
+    std::string sql;
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    for (const auto& column : table.get_columns()) {
+        if (!marked(*column, DataVersion::CHANGE) || !changed(*column, "identity"))
+            continue;
+        const std::string alter = "ALTER TABLE " + name + " ALTER COLUMN " + sql_name(column->get_name());
+        if (column->get_identity().empty())
+            sql += alter + " DROP IDENTITY IF EXISTS;\n";
+        else if (slice_of(*column, "identity").empty())
+            sql += alter + " DROP DEFAULT;\n";
+    }
+    return sql;
+}
+
 std::string PostgreSQLBuilder::patch_table_body(const MetaTable& table) const {
     const std::string name = sql_qualified(table.get_schema(), table.get_name());
     std::string sql;
@@ -251,7 +264,10 @@ std::string PostgreSQLBuilder::patch_table_body(const MetaTable& table) const {
             clauses.push_back(
                 "ADD " +
                 (key_name.empty() ? std::string() : "CONSTRAINT " + sql_name(key_name) + " ") +
-                fmt::format("PRIMARY KEY ({})", fmt::join(names, ", ")));
+                fmt::format("PRIMARY KEY ({})", fmt::join(names, ", ")) +
+                (attribute(table, "PRIMARY_KEY_DEFERRABLE").empty()
+                     ? std::string()
+                     : " DEFERRABLE " + attribute(table, "PRIMARY_KEY_DEFERRABLE")));
         }
     }
     for (const auto& constraint : table.get_constraints()) {

@@ -184,7 +184,8 @@ std::string PostgreSQLBuilder::table_create(const MetaTable& table, bool keep_ra
                 lines += "    CONSTRAINT " + sql_name(named->second);
             else
                 lines += "   ";
-            lines += fmt::format(" PRIMARY KEY ({}),\n", fmt::join(names, ", "));
+            lines += fmt::format(" PRIMARY KEY ({}){},\n", fmt::join(names, ", "),
+                                 deferral(ScriptText::value_of(attributes, "PRIMARY_KEY_DEFERRABLE")));
         }
     }
     for (const auto& constraint : table.get_constraints()) {
