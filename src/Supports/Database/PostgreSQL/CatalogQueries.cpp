@@ -474,65 +474,92 @@ std::string sequences(const Scope& scope) {
            not_in_extension("c.oid", "pg_catalog.pg_class") + " ORDER BY n.nspname, c.relname";
 }
 
+namespace {
+
+constexpr std::string_view k_relation_kind =
+    "CASE c.relkind WHEN 'v' THEN 'view' WHEN 'm' THEN 'miew' WHEN 'S' THEN 'sequence'"
+    " WHEN 'c' THEN 'type' ELSE 'table' END";
+
+/// The model object (schema oid "nsp", "kind", "name") and part that a
+/// dependency row's object (`side`: "" or "ref") belongs to, as a lateral
+/// union with one branch per catalog. `every` adds the catalogs that only
+/// dependents come from.
+std::string owner_of(std::string_view side, bool every) {
+    const std::string classid = fmt::format("d.{}classid", side), objid = fmt::format("d.{}objid", side);
+    const auto when = [&](std::string_view catalog) {
+        return fmt::format("{} = 'pg_catalog.{}'::pg_catalog.regclass", classid, catalog);
+    };
+    // A row type is its relation, an array its element.
+    std::string sql = fmt::format(
+        " SELECT c.relnamespace AS nsp, {kind} AS kind, c.relname::pg_catalog.text AS name,"
+        "  'create' AS part FROM pg_catalog.pg_class c WHERE {rel} AND c.oid = {objid}"
+        "  AND c.relkind IN ('r', 'p', 'f', 'v', 'm', 'S', 'c')"
+        " UNION ALL SELECT b.typnamespace, CASE WHEN c.oid IS NULL THEN 'type' ELSE {kind} END,"
+        "  COALESCE(c.relname, b.typname)::pg_catalog.text, 'create' FROM pg_catalog.pg_type t"
+        "  JOIN pg_catalog.pg_type b ON b.oid = CASE WHEN t.typelem <> 0 AND t.typlen = -1"
+        "  THEN t.typelem ELSE t.oid END LEFT JOIN pg_catalog.pg_class c ON c.oid = b.typrelid"
+        "  WHERE {type} AND t.oid = {objid}"
+        " UNION ALL SELECT p.pronamespace, 'function', p.proname || '(' ||"
+        "  pg_catalog.pg_get_function_identity_arguments(p.oid) || ')', 'create'"
+        "  FROM pg_catalog.pg_proc p WHERE {proc} AND p.oid = {objid}",
+        fmt::arg("kind", k_relation_kind), fmt::arg("rel", when("pg_class")),
+        fmt::arg("type", when("pg_type")), fmt::arg("proc", when("pg_proc")),
+        fmt::arg("objid", objid));
+    if (!every)
+        return sql;
+    // An index, trigger or rule that is not a view's is part of its table;
+    // a key's index, a check or a default part of its CREATE; a domain's
+    // check part of its domain.
+    return sql + fmt::format(
+        " UNION ALL SELECT c.relnamespace, {kind}, c.relname::pg_catalog.text, 'extras'"
+        "  FROM pg_catalog.pg_index i JOIN pg_catalog.pg_class c ON c.oid = i.indrelid"
+        "  WHERE {rel} AND i.indexrelid = {objid}"
+        " UNION ALL SELECT COALESCE(c.relnamespace, t.typnamespace),"
+        "  CASE WHEN c.oid IS NULL THEN 'type' ELSE {kind} END,"
+        "  COALESCE(c.relname, t.typname)::pg_catalog.text,"
+        "  CASE k.contype WHEN 'f' THEN 'keys' ELSE 'create' END FROM pg_catalog.pg_constraint k"
+        "  LEFT JOIN pg_catalog.pg_class c ON c.oid = k.conrelid"
+        "  LEFT JOIN pg_catalog.pg_type t ON t.oid = k.contypid WHERE {constraint} AND k.oid = {objid}"
+        " UNION ALL SELECT c.relnamespace, {kind}, c.relname::pg_catalog.text, 'extras'"
+        "  FROM pg_catalog.pg_trigger g JOIN pg_catalog.pg_class c ON c.oid = g.tgrelid"
+        "  WHERE {trigger} AND g.oid = {objid}"
+        " UNION ALL SELECT c.relnamespace, {kind}, c.relname::pg_catalog.text,"
+        "  CASE WHEN w.rulename = '_RETURN' THEN 'create' ELSE 'rules' END"
+        "  FROM pg_catalog.pg_rewrite w JOIN pg_catalog.pg_class c ON c.oid = w.ev_class"
+        "  WHERE {rewrite} AND w.oid = {objid}"
+        " UNION ALL SELECT c.relnamespace, 'table', c.relname::pg_catalog.text, 'create'"
+        "  FROM pg_catalog.pg_attrdef a JOIN pg_catalog.pg_class c ON c.oid = a.adrelid"
+        "  WHERE {attrdef} AND a.oid = {objid}",
+        fmt::arg("kind", k_relation_kind), fmt::arg("rel", when("pg_class")),
+        fmt::arg("constraint", when("pg_constraint")), fmt::arg("trigger", when("pg_trigger")),
+        fmt::arg("rewrite", when("pg_rewrite")), fmt::arg("attrdef", when("pg_attrdef")),
+        fmt::arg("objid", objid));
+}
+
+} // namespace
+
 std::string dependencies(const Scope& scope) {
-    // Every object of the schemas that a dependency row can name, as the
-    // model object and part it belongs to: a table's constraint-backed
-    // indexes, checks and defaults are part of its CREATE, its other
-    // indexes and triggers of its extras, a foreign key of its keys, a rule
-    // of its rules; a view's _RETURN rule is the view; a row type is its
-    // relation, an array its element, a domain's check its domain.
+    // Only the rows that say more than the model does: what uses a routine
+    // or a type, what routines, types and views use (normal rows, and the
+    // automatic ones a generated column has on 12). Foreign keys,
+    // inheritance and sequence ownership the model holds itself. Each row is
+    // looked up in its catalogs by oid, so the cost follows these rows, not
+    // the size of the catalog.
     return "WITH chosen AS (SELECT n.oid FROM pg_catalog.pg_namespace n WHERE " + filter(scope) +
-           "),"
-           " rel AS (SELECT c.oid, c.relnamespace, c.relname, CASE c.relkind WHEN 'v' THEN 'view'"
-           "   WHEN 'm' THEN 'miew' WHEN 'S' THEN 'sequence' WHEN 'c' THEN 'type' ELSE 'table' END"
-           "   AS kind FROM pg_catalog.pg_class c WHERE c.relnamespace IN (SELECT oid FROM chosen)"
-           "   AND c.relkind IN ('r', 'p', 'f', 'v', 'm', 'S', 'c')),"
-           " obj (classid, objid, kind, nsp, name, part) AS ("
-           "  SELECT 'pg_catalog.pg_class'::pg_catalog.regclass, r.oid, r.kind, r.relnamespace,"
-           "   r.relname, 'create' FROM rel r"
-           "  UNION ALL SELECT 'pg_catalog.pg_class'::pg_catalog.regclass, i.indexrelid, r.kind,"
-           "   r.relnamespace, r.relname, CASE WHEN EXISTS (SELECT 1 FROM pg_catalog.pg_constraint k"
-           "   WHERE k.conindid = i.indexrelid AND k.conrelid = i.indrelid"
-           "   AND k.contype IN ('p', 'u', 'x')) THEN 'create' ELSE 'extras' END"
-           "   FROM pg_catalog.pg_index i JOIN rel r ON r.oid = i.indrelid"
-           "  UNION ALL SELECT 'pg_catalog.pg_type'::pg_catalog.regclass, t.oid,"
-           "   COALESCE(r.kind, 'type'), b.typnamespace, COALESCE(r.relname, b.typname), 'create'"
-           "   FROM pg_catalog.pg_type t JOIN pg_catalog.pg_type b ON b.oid = CASE"
-           "   WHEN t.typelem <> 0 AND t.typlen = -1 THEN t.typelem ELSE t.oid END"
-           "   LEFT JOIN rel r ON r.oid = b.typrelid WHERE b.typnamespace IN (SELECT oid FROM chosen)"
-           "  UNION ALL SELECT 'pg_catalog.pg_proc'::pg_catalog.regclass, p.oid, 'function',"
-           "   p.pronamespace, p.proname || '(' ||"
-           "   pg_catalog.pg_get_function_identity_arguments(p.oid) || ')', 'create'"
-           "   FROM pg_catalog.pg_proc p WHERE p.pronamespace IN (SELECT oid FROM chosen)"
-           "  UNION ALL SELECT 'pg_catalog.pg_constraint'::pg_catalog.regclass, k.oid,"
-           "   COALESCE(r.kind, 'type'), COALESCE(r.relnamespace, d.typnamespace),"
-           "   COALESCE(r.relname, d.typname), CASE k.contype WHEN 'f' THEN 'keys' ELSE 'create' END"
-           "   FROM pg_catalog.pg_constraint k LEFT JOIN rel r ON r.oid = k.conrelid"
-           "   LEFT JOIN pg_catalog.pg_type d ON d.oid = k.contypid"
-           "   WHERE r.oid IS NOT NULL OR d.typnamespace IN (SELECT oid FROM chosen)"
-           "  UNION ALL SELECT 'pg_catalog.pg_trigger'::pg_catalog.regclass, g.oid, r.kind,"
-           "   r.relnamespace, r.relname, 'extras' FROM pg_catalog.pg_trigger g"
-           "   JOIN rel r ON r.oid = g.tgrelid WHERE NOT g.tgisinternal"
-           "  UNION ALL SELECT 'pg_catalog.pg_rewrite'::pg_catalog.regclass, w.oid, r.kind,"
-           "   r.relnamespace, r.relname,"
-           "   CASE WHEN w.rulename = '_RETURN' THEN 'create' ELSE 'rules' END"
-           "   FROM pg_catalog.pg_rewrite w JOIN rel r ON r.oid = w.ev_class"
-           "  UNION ALL SELECT 'pg_catalog.pg_attrdef'::pg_catalog.regclass, a.oid, r.kind,"
-           "   r.relnamespace, r.relname, 'create' FROM pg_catalog.pg_attrdef a"
-           "   JOIN rel r ON r.oid = a.adrelid)"
-           " SELECT DISTINCT n.nspname AS schema_name, o.kind, o.name,"
-           // A serial's sequence depends on its column only for OWNED BY.
-           " CASE WHEN o.kind = 'sequence' AND d.deptype = 'a' THEN 'own' ELSE o.part END AS part,"
-           " q.kind AS refer_kind, m.nspname AS refer_schema, q.name AS refer_name,"
-           " q.part AS refer_part"
+           ")"
+           " SELECT n.nspname AS schema_name, o.kind, o.name, o.part, q.kind AS refer_kind,"
+           " m.nspname AS refer_schema, q.name AS refer_name, q.part AS refer_part"
            " FROM pg_catalog.pg_depend d"
-           " JOIN obj o ON o.classid = d.classid AND o.objid = d.objid"
-           " JOIN obj q ON q.classid = d.refclassid AND q.objid = d.refobjid"
+           " CROSS JOIN LATERAL (" + owner_of("", true) + ") o"
+           " CROSS JOIN LATERAL (" + owner_of("ref", false) + ") q"
            " JOIN pg_catalog.pg_namespace n ON n.oid = o.nsp"
            " JOIN pg_catalog.pg_namespace m ON m.oid = q.nsp"
-           " WHERE d.deptype IN ('n', 'a')"
-           " AND (o.kind, o.nsp, o.name, o.part) IS DISTINCT FROM (q.kind, q.nsp, q.name, q.part)"
-           " ORDER BY 1, 2, 3, 4, 5, 6, 7, 8";
+           " WHERE d.deptype IN ('n', 'a') AND (d.classid IN ('pg_catalog.pg_rewrite'::pg_catalog.regclass,"
+           " 'pg_catalog.pg_proc'::pg_catalog.regclass, 'pg_catalog.pg_type'::pg_catalog.regclass)"
+           " OR d.refclassid IN ('pg_catalog.pg_proc'::pg_catalog.regclass,"
+           " 'pg_catalog.pg_type'::pg_catalog.regclass))"
+           " AND o.nsp IN (SELECT oid FROM chosen) AND q.nsp IN (SELECT oid FROM chosen)"
+           " AND (o.kind, o.nsp, o.name, o.part) IS DISTINCT FROM (q.kind, q.nsp, q.name, q.part)";
 }
 
 std::string database(std::string_view name) {

@@ -68,10 +68,12 @@ std::string types(const Scope& scope);
 /// column that owns them.
 std::string sequences(const Scope& scope);
 
-/// The dependencies among the objects of the schemas (pg_depend's normal
-/// and automatic rows), each as the dependent's kind, name and part and
-/// the needed object's kind, schema, name and part (the keys of
-/// MetaModel/MetaDependency.hpp; a routine named with its arguments).
+/// The dependencies among the objects of the schemas that the model does
+/// not hold itself (it holds foreign keys, inheritance and sequence
+/// ownership): pg_depend's normal rows of routines, types and views and of
+/// what uses routines and types, in no order, each as the dependent's kind,
+/// name and part and the needed object's kind, schema, name and part (the
+/// keys of MetaModel/MetaDependency.hpp; a routine named with its arguments).
 std::string dependencies(const Scope& scope);
 
 std::string database(std::string_view name);
