@@ -558,6 +558,8 @@ std::string dependencies(const Scope& scope) {
            " 'pg_catalog.pg_proc'::pg_catalog.regclass, 'pg_catalog.pg_type'::pg_catalog.regclass)"
            " OR d.refclassid IN ('pg_catalog.pg_proc'::pg_catalog.regclass,"
            " 'pg_catalog.pg_type'::pg_catalog.regclass))"
+           " AND d.refclassid IN ('pg_catalog.pg_class'::pg_catalog.regclass,"
+           " 'pg_catalog.pg_proc'::pg_catalog.regclass, 'pg_catalog.pg_type'::pg_catalog.regclass)"
            " AND o.nsp IN (SELECT oid FROM chosen) AND q.nsp IN (SELECT oid FROM chosen)"
            " AND (o.kind, o.nsp, o.name, o.part) IS DISTINCT FROM (q.kind, q.nsp, q.name, q.part)";
 }
