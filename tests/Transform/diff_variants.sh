@@ -149,6 +149,9 @@ if [ -n "$(psql -X -A -t "$server" -c "SELECT 1 FROM pg_available_extensions WHE
     "CREATE EXTENSION citext; CREATE TABLE v.t (id int)" \
     "CREATE TABLE v.t (id int)" \
     "INSERT INTO v.t VALUES (1)" "INSERT INTO v.t VALUES (1)" "SELECT count(*) FROM v.t"
+  # The last run dropped it: the summary says so, and how.
+  grep -q '^- extension citext (dropped without CASCADE' "$work/summary.txt" ||
+    fail "the summary does not name the dropped extension: $(cat "$work/summary.txt")"
 fi
 
 [ "$failures" -eq 0 ] || { echo "diff_variants: $failures case(s) failed" >&2; exit 1; }

@@ -20,6 +20,7 @@
 
 #include <iostream>
 #include <map>
+#include <set>
 #include <memory>
 
 namespace {
@@ -65,6 +66,30 @@ bool summarise(const MetaModel::MetaDatabase& difference) {
     };
     if (!difference.diff().empty())
         line(DataVersion::CHANGE, "database", difference.get_name());
+    if (const auto before = difference.slice().find("attributes.EXTENSION");
+        before != difference.slice().end()) {
+        const auto names = [](const std::string& list) {
+            std::set<std::string> found;
+            for (std::size_t at = 0; at <= list.size();) {
+                const std::size_t end = std::min(list.find(',', at), list.size());
+                const std::string item = list.substr(at, end - at);
+                if (!item.empty())
+                    found.insert(item.substr(0, item.find('=')));
+                at = end + 1;
+            }
+            return found;
+        };
+        const auto found = difference.get_attributes().find("EXTENSION");
+        const auto had = names(before->second);
+        const auto wanted = names(found == difference.get_attributes().end() ? "" : found->second);
+        for (const std::string& name : wanted)
+            if (!had.count(name))
+                line(DataVersion::APPEND, "extension", name);
+        for (const std::string& name : had)
+            if (!wanted.count(name) && name != "plpgsql")
+                line(DataVersion::REMOVE, "extension",
+                     name + " (dropped without CASCADE: an object that still needs it stops the script)");
+    }
     for (const auto& schema : difference.get_schemas()) {
         if (schema->get_version() != DataVersion::CHANGE) {
             line(schema->get_version(), "schema", schema->get_name());
