@@ -138,6 +138,15 @@ both "primary key made deferrable" \
   "INSERT INTO v.t VALUES (1, 1)" "INSERT INTO v.t VALUES (1, 1)" \
   "SELECT count(*) FROM v.t"
 
+both "primary key renamed under other tables' foreign keys" \
+  "CREATE TABLE v.t (id int CONSTRAINT t_pk PRIMARY KEY, n int);
+   CREATE TABLE v.c (id int PRIMARY KEY, t int REFERENCES v.t, up int REFERENCES v.c)" \
+  "CREATE TABLE v.t (id int PRIMARY KEY, n int);
+   CREATE TABLE v.c (id int PRIMARY KEY, t int REFERENCES v.t, up int REFERENCES v.c)" \
+  "INSERT INTO v.t VALUES (1, 1); INSERT INTO v.c VALUES (1, 1, NULL), (2, 1, 1)" \
+  "INSERT INTO v.t VALUES (1, 1); INSERT INTO v.c VALUES (1, 1, NULL), (2, 1, 1)" \
+  "SELECT count(*) FROM v.c"
+
 both "column dropped from an inheritance parent" \
   "CREATE TABLE v.par (id int, note text); CREATE TABLE v.ch (x int) INHERITS (v.par)" \
   "CREATE TABLE v.par (id int); CREATE TABLE v.ch (x int) INHERITS (v.par)" \

@@ -23,6 +23,7 @@
 namespace Dizezida::Dovodarud::MetaModel {
 class MetaColumn;
 class MetaConstraint;
+class MetaForeignKey;
 class MetaRelation;
 class MetaRule;
 class MetaTrigger;
@@ -142,6 +143,9 @@ public:
                         bool keep_raw_type) const;
     /// ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY for each foreign key.
     std::string table_foreign_keys(const MetaModel::MetaTable& table) const;
+    /// The statement (and comment) of one foreign key of a table.
+    std::string foreign_key_statement(const MetaModel::MetaTable& table,
+                                      const MetaModel::MetaForeignKey& key) const;
     /// The rules of a table.
     std::string table_rules(const MetaModel::MetaTable& table) const;
     /// The statements for rules of the relation `name` (qualified): each
@@ -174,9 +178,14 @@ private:
     std::set<std::string> views_to_drop(const MarkedObjects& objects,
                                         const std::set<std::string>& gone) const;
     std::string drop_views(const MarkedObjects& objects, const std::set<std::string>& dropping) const;
-    /// Everything created or altered, in dependency order.
+    /// Everything created or altered, in dependency order, with `pieces`.
     std::string patch_pieces(const std::vector<MarkedSchema>& schemas,
-                             const std::set<std::string>& dropping) const;
+                             const std::set<std::string>& dropping,
+                             std::vector<ScriptOrder::Piece> pieces) const;
+    /// Drops of the foreign keys that lean on a primary key that changes;
+    /// their statements to add them again go to `again`.
+    std::string drop_keys_to_new_primary_keys(const MarkedObjects& objects,
+                                              std::vector<ScriptOrder::Piece>& again) const;
     std::string patch_type(const MetaModel::MetaType& type,
                            const std::vector<MarkedSchema>& schemas) const;
     std::string patch_sequence(const MetaModel::MetaSequence& sequence) const;

@@ -214,7 +214,9 @@ std::string PostgreSQLBuilder::patch_script(const Ptr<MetaDatabase>& database) c
             if (!all_new && table->get_version() == DataVersion::CHANGE)
                 sql += patch_drop_foreign_keys(*table) + patch_drop_identities(*table) +
                        drop_owned_sequences(*table, catalog.objects, dropped_early);
-    sql += patch_pieces(catalog.schemas, dropping);
+    std::vector<Piece> keys_again;
+    sql += drop_keys_to_new_primary_keys(catalog.objects, keys_again);
+    sql += patch_pieces(catalog.schemas, dropping, std::move(keys_again));
     sql += drop_removed(catalog.objects, dropped_early);
     return sql + drop_schemas + tail;
 }
@@ -320,9 +322,50 @@ enum Rank : std::uint8_t {
 
 } // namespace
 
+std::string PostgreSQLBuilder::drop_keys_to_new_primary_keys(const MarkedObjects& objects,
+                                                            std::vector<Piece>& again) const {
+    // A primary key that changes is dropped and added again: the foreign
+    // keys of other tables that lean on it go first and come back after.
+    std::set<std::pair<std::string, std::string>> rekeyed;
+    for (const auto& [key, entry] : objects)
+        if (entry.second == DataVersion::CHANGE && entry.first->diff().count("primary-key") &&
+            dynamic_cast<const MetaTable*>(entry.first.get()))
+            rekeyed.emplace(entry.first->get_schema(), entry.first->get_name());
+    std::string sql;
+    if (rekeyed.empty())
+        return sql;
+    for (const auto& [key, entry] : objects) {
+        const auto* table = dynamic_cast<const MetaTable*>(entry.first.get());
+        if (!table || (entry.second != DataVersion::EQUAL && entry.second != DataVersion::CHANGE))
+            continue;
+        for (const auto& constraint : table->get_constraints()) {
+            const auto* foreign = dynamic_cast<const MetaForeignKey*>(constraint.get());
+            if (!foreign || constraint->get_version() == DataVersion::REMOVE ||
+                constraint->get_version() == DataVersion::CHANGE ||
+                constraint->get_version() == DataVersion::APPEND)
+                continue;
+            const std::string& schema =
+                foreign->get_refer_schema().empty() ? table->get_schema() : foreign->get_refer_schema();
+            if (!rekeyed.count({schema, foreign->get_refer_table()}))
+                continue;
+            sql += "ALTER TABLE " + sql_qualified(table->get_schema(), table->get_name()) +
+                   " DROP CONSTRAINT IF EXISTS " + sql_name(foreign->get_name()) + ";\n";
+            Piece piece = piece_of(*table, DependencyPart::keys, keys_rank,
+                                   foreign_key_statement(*table, *foreign));
+            piece.node += "\x1d" + foreign->get_name();
+            piece.needs.push_back(node_of(key, DependencyPart::create));
+            const std::string refer = dependency_key("table", schema, foreign->get_refer_table());
+            piece.needs.push_back(node_of(refer, DependencyPart::create));
+            piece.needs.push_back(node_of(refer, DependencyPart::extras));
+            again.push_back(std::move(piece));
+        }
+    }
+    return sql;
+}
+
 std::string PostgreSQLBuilder::patch_pieces(const std::vector<MarkedSchema>& schemas,
-                                            const std::set<std::string>& dropping) const {
-    std::vector<Piece> pieces;
+                                            const std::set<std::string>& dropping,
+                                            std::vector<Piece> pieces) const {
     for (const auto& [schema, all_new] : schemas) {
         const Marked marked{schema, all_new};
         for (const auto& type : schema->get_types()) {

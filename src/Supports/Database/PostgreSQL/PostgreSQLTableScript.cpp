@@ -248,28 +248,32 @@ std::string PostgreSQLBuilder::table_extras(const MetaTable& table) const {
 
 std::string PostgreSQLBuilder::table_foreign_keys(const MetaTable& table) const {
     std::string sql;
-    const std::string name = sql_qualified(table.get_schema(), table.get_name());
     for (const auto& constraint : table.get_constraints()) {
-        auto key = std::dynamic_pointer_cast<MetaForeignKey>(constraint);
-        if (!key || !written(*key))
-            continue;
-        sql += fmt::format("ALTER TABLE {} ADD CONSTRAINT {} FOREIGN KEY ({}) REFERENCES {} ({})",
-                           name, sql_name(key->get_name()), quoted_columns(key->get_local_columns()),
-                           sql_qualified(key->get_refer_schema().empty() ? table.get_schema()
-                                                                         : key->get_refer_schema(),
-                                         key->get_refer_table()),
-                           quoted_columns(key->get_refer_columns()));
-        if (!key->get_match_method().empty() && key->get_match_method() != "NONE")
-            sql += " MATCH " + key->get_match_method();
-        if (!key->get_update_action().empty())
-            sql += " ON UPDATE " + key->get_update_action();
-        if (!key->get_delete_action().empty())
-            sql += " ON DELETE " + key->get_delete_action();
-        sql += deferral(key->get_deferrable()) + ";\n";
-        sql += comment_on("CONSTRAINT", sql_name(key->get_name()) + " ON " + name,
-                          key->get_comment());
+        const auto* key = dynamic_cast<const MetaForeignKey*>(constraint.get());
+        if (key && written(*key))
+            sql += foreign_key_statement(table, *key);
     }
     return sql;
+}
+
+std::string PostgreSQLBuilder::foreign_key_statement(const MetaTable& table,
+                                                     const MetaForeignKey& key) const {
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    std::string sql =
+        fmt::format("ALTER TABLE {} ADD CONSTRAINT {} FOREIGN KEY ({}) REFERENCES {} ({})", name,
+                    sql_name(key.get_name()), quoted_columns(key.get_local_columns()),
+                    sql_qualified(key.get_refer_schema().empty() ? table.get_schema()
+                                                                 : key.get_refer_schema(),
+                                  key.get_refer_table()),
+                    quoted_columns(key.get_refer_columns()));
+    if (!key.get_match_method().empty() && key.get_match_method() != "NONE")
+        sql += " MATCH " + key.get_match_method();
+    if (!key.get_update_action().empty())
+        sql += " ON UPDATE " + key.get_update_action();
+    if (!key.get_delete_action().empty())
+        sql += " ON DELETE " + key.get_delete_action();
+    sql += deferral(key.get_deferrable()) + ";\n";
+    return sql + comment_on("CONSTRAINT", sql_name(key.get_name()) + " ON " + name, key.get_comment());
 }
 
 std::string PostgreSQLBuilder::table_rules(const MetaTable& table) const {
