@@ -76,17 +76,10 @@ void carry_depends(const MetaObject& from, MetaObject& to, std::string_view from
             if (before[at] && after[at])
                 carry_depends(*before[at], *after[at], from_schema, to_schema);
     };
+    // A copy holds the same objects in the same order.
     if (const auto* schema = dynamic_cast<const MetaSchema*>(&from)) {
-        auto* copy = dynamic_cast<MetaSchema*>(&to);
-        if (!copy)
-            return;
-        pair_up(schema->get_types(), copy->get_types());
-        pair_up(schema->get_sequences(), copy->get_sequences());
-        pair_up(schema->get_functions(), copy->get_functions());
-        pair_up(schema->get_procedures(), copy->get_procedures());
-        pair_up(schema->get_tables(), copy->get_tables());
-        pair_up(schema->get_views(), copy->get_views());
-        pair_up(schema->get_miews(), copy->get_miews());
+        if (const auto* copy = dynamic_cast<const MetaSchema*>(&to))
+            pair_up(schema->objects(), copy->objects());
     } else if (const auto* database = dynamic_cast<const MetaDatabase*>(&from)) {
         if (auto* copy = dynamic_cast<MetaDatabase*>(&to))
             pair_up(database->get_schemas(), copy->get_schemas());

@@ -38,6 +38,23 @@ std::string MetaSchema::fullname(bool with_database, bool with_kind) const {
     return decorate_fullname(with_kind, names + get_name() + ".");
 }
 
+MetaObjectList MetaSchema::objects() const {
+    MetaObjectList all;
+    const auto add = [&](const auto& list) {
+        for (const auto& object : list)
+            if (object)
+                all.push_back(object);
+    };
+    add(m_types);
+    add(m_sequences);
+    add(m_functions);
+    add(m_procedures);
+    add(m_tables);
+    add(m_views);
+    add(m_miews);
+    return all;
+}
+
 void MetaSchema::reset() {
     m_events.clear();
     m_functions.clear();

@@ -29,6 +29,10 @@ public:
     DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaType>>, types, "types")
     DIZEZIDA_META_COLLECTION(std::vector<std::shared_ptr<MetaSequence>>, sequences, "sequences")
 
+    /// The objects a script creates, in this order: types, sequences,
+    /// functions, procedures, tables, views, materialized views (no null).
+    MetaObjectList objects() const;
+
     /// "name." or "database.name.", optionally preceded by "schema:".
     std::string fullname(bool with_database, bool with_kind) const override;
     DbObject character() const override { return DbObject::SCHEMA; }

@@ -60,21 +60,11 @@ Synchronizer::Options job_options(const SyncOptions& options, const std::string&
 
 /// Every object of a loaded schema pair takes part.
 void take_every_object(Transform::StructureSynchronizer& job, Synchronizer::Options& map) {
-    for (const auto& schema : {job.get_schema_source(), job.get_schema_target()}) {
-        const auto add = [&](const auto& list) {
-            for (const auto& object : list)
-                map[Synchronizer::option_key(
-                    "OPTION", Dizezida::Zozuvoru::Contracts::to_string(object->character()),
-                    object->get_name())] = "";
-        };
-        add(schema->get_types());
-        add(schema->get_sequences());
-        add(schema->get_functions());
-        add(schema->get_procedures());
-        add(schema->get_tables());
-        add(schema->get_views());
-        add(schema->get_miews());
-    }
+    for (const auto& schema : {job.get_schema_source(), job.get_schema_target()})
+        for (const auto& object : schema->objects())
+            map[Synchronizer::option_key("OPTION",
+                                         Dizezida::Zozuvoru::Contracts::to_string(object->character()),
+                                         object->get_name())] = "";
 }
 
 /// Runs the job on a worker thread, redrawing its progress (in `unit`s,

@@ -293,22 +293,11 @@ Core::Result<void>
 PostgreSQLAdapterV11x::read_dependencies(const Scope& scope,
                                          const std::vector<Ptr<MetaSchema>>& schemas) {
     std::unordered_map<std::string, MetaObject*> objects;
-    const auto add = [&](const auto& list) {
-        for (const auto& object : list)
-            if (object) {
-                object->depends().clear();
-                objects.emplace(dependency_key(*object), object.get());
-            }
-    };
-    for (const auto& schema : schemas) {
-        add(schema->get_types());
-        add(schema->get_sequences());
-        add(schema->get_functions());
-        add(schema->get_procedures());
-        add(schema->get_tables());
-        add(schema->get_views());
-        add(schema->get_miews());
-    }
+    for (const auto& schema : schemas)
+        for (const auto& object : schema->objects()) {
+            object->depends().clear();
+            objects.emplace(dependency_key(*object), object.get());
+        }
     auto rows = run(Queries::dependencies(scope));
     if (!rows)
         return std::unexpected(rows.error());

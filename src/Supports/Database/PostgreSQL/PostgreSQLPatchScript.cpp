@@ -32,8 +32,7 @@
 namespace Dizezida::Dovodarud::Supports::Database {
 
 using namespace MetaModel;
-using ScriptOrder::node_of;
-using ScriptOrder::Piece;
+using namespace ScriptOrder;
 using Zozuvoru::Contracts::DataVersion;
 
 namespace {
@@ -139,21 +138,6 @@ struct Catalog {
     }
 };
 
-/// A piece of the patch for one object's part.
-Piece piece_of(const MetaObject& object, DependencyPart part, std::uint8_t rank, std::string text,
-               bool single = false) {
-    Piece piece;
-    piece.node = node_of(dependency_key(object), part);
-    piece.rank = rank;
-    piece.schema = object.get_schema();
-    piece.name = object.get_name();
-    piece.text = std::move(text);
-    for (const MetaDependency& depend : object.depends())
-        if (single || depend.part == part)
-            piece.needs.push_back(node_of(depend.key, depend.needed));
-    return piece;
-}
-
 constexpr std::string_view k_old_suffix = "__old";
 
 } // namespace
@@ -193,17 +177,8 @@ std::string PostgreSQLBuilder::patch_script(const Ptr<MetaDatabase>& database) c
             catalog.schemas.push_back({schema, false});
         }
     }
-    for (const auto& [each, all_new] : catalog.schemas) {
-        const Marked marked{each, all_new};
-        const MetaSchema& schema = *each;
-        catalog.add_all(marked, schema.get_types());
-        catalog.add_all(marked, schema.get_sequences());
-        catalog.add_all(marked, schema.get_functions());
-        catalog.add_all(marked, schema.get_procedures());
-        catalog.add_all(marked, schema.get_tables());
-        catalog.add_all(marked, schema.get_views());
-        catalog.add_all(marked, schema.get_miews());
-    }
+    for (const auto& [schema, all_new] : catalog.schemas)
+        catalog.add_all(Marked{schema, all_new}, schema->objects());
 
     const std::set<std::string> gone = replaced_keys(catalog.objects);
     const std::set<std::string> dropping = views_to_drop(catalog.objects, gone);
@@ -306,21 +281,6 @@ std::string PostgreSQLBuilder::drop_views(const MarkedObjects& objects,
     return sql;
 }
 
-namespace {
-
-enum Rank : std::uint8_t {
-    type_rank = 1,
-    sequence_rank,
-    routine_rank,
-    table_rank,
-    owned_rank,
-    extras_rank,
-    keys_rank,
-    rules_rank,
-    view_rank,
-};
-
-} // namespace
 
 std::string PostgreSQLBuilder::drop_keys_to_new_primary_keys(const MarkedObjects& objects,
                                                             std::vector<Piece>& again) const {

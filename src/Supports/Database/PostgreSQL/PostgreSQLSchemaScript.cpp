@@ -15,51 +15,9 @@
 namespace Dizezida::Dovodarud::Supports::Database {
 
 using namespace MetaModel;
-using ScriptOrder::node_of;
-using ScriptOrder::Piece;
+using namespace ScriptOrder;
 
 namespace {
-
-/// Ranks: the kind order among pieces that are free to go.
-enum Rank : std::uint8_t {
-    type_rank = 1,
-    sequence_rank,
-    routine_rank,
-    table_rank,
-    owned_rank,
-    extras_rank,
-    keys_rank,
-    rules_rank,
-    view_rank,
-    miew_rank,
-};
-
-/// The pieces of a script, with what each needs.
-class Pieces {
-public:
-    Piece& add(const MetaObject& object, DependencyPart part, std::uint8_t rank, std::string text) {
-        Piece piece;
-        piece.node = node_of(dependency_key(object), part);
-        piece.rank = rank;
-        piece.schema = object.get_schema();
-        piece.name = object.get_name();
-        piece.text = std::move(text);
-        m_list.push_back(std::move(piece));
-        return m_list.back();
-    }
-    /// The server's dependencies of the object's parts; `single` puts every
-    /// part's needs on that one piece.
-    static void server_needs(const MetaObject& object, Piece& piece, DependencyPart part,
-                             bool single = false) {
-        for (const MetaDependency& depend : object.depends())
-            if (single || depend.part == part)
-                piece.needs.push_back(node_of(depend.key, depend.needed));
-    }
-    std::vector<Piece>& list() { return m_list; }
-
-private:
-    std::vector<Piece> m_list;
-};
 
 std::string table_node(std::string_view schema, std::string_view name, DependencyPart part) {
     return node_of(dependency_key("table", schema, name), part);
@@ -69,50 +27,45 @@ std::string table_node(std::string_view schema, std::string_view name, Dependenc
 
 std::vector<Piece> PostgreSQLBuilder::schema_pieces(const std::vector<Ptr<MetaSchema>>& schemas,
                                                     bool keep_raw_type) const {
-    Pieces pieces;
+    std::vector<Piece> pieces;
     for (const auto& schema : schemas) {
         if (!schema)
             continue;
-        for (const auto& type : schema->get_types()) {
-            Piece& piece = pieces.add(*type, DependencyPart::create, type_rank, build_type(*type));
-            Pieces::server_needs(*type, piece, DependencyPart::create, true);
-        }
+        for (const auto& type : schema->get_types())
+            pieces.push_back(
+                piece_of(*type, DependencyPart::create, type_rank, build_type(*type), true));
         for (const auto& sequence : schema->get_sequences()) {
-            Piece& piece =
-                pieces.add(*sequence, DependencyPart::create, sequence_rank, build_sequence(*sequence));
-            Pieces::server_needs(*sequence, piece, DependencyPart::create);
-            Piece& own = pieces.add(*sequence, DependencyPart::own, owned_rank, own_sequence(*sequence));
+            pieces.push_back(piece_of(*sequence, DependencyPart::create, sequence_rank,
+                                      build_sequence(*sequence)));
+            Piece own = piece_of(*sequence, DependencyPart::own, owned_rank, own_sequence(*sequence));
             own.needs.push_back(node_of(dependency_key(*sequence), DependencyPart::create));
-            Pieces::server_needs(*sequence, own, DependencyPart::own);
             if (!sequence->get_owned_table().empty())
                 own.needs.push_back(table_node(sequence->get_owned_schema().empty()
                                                    ? sequence->get_schema()
                                                    : sequence->get_owned_schema(),
                                                sequence->get_owned_table(), DependencyPart::create));
+            pieces.push_back(std::move(own));
         }
         for (const auto* list : {&schema->get_functions(), &schema->get_procedures()})
-            for (const auto& routine : *list) {
-                Piece& piece =
-                    pieces.add(*routine, DependencyPart::create, routine_rank, build_function(routine));
-                Pieces::server_needs(*routine, piece, DependencyPart::create, true);
-            }
+            for (const auto& routine : *list)
+                pieces.push_back(piece_of(*routine, DependencyPart::create, routine_rank,
+                                          build_function(routine), true));
         for (const auto& table : schema->get_tables())
-            add_table_pieces(*table, keep_raw_type, pieces.list());
+            add_table_pieces(*table, keep_raw_type, pieces);
         for (const auto& view : schema->get_views()) {
-            Piece& piece = pieces.add(*view, DependencyPart::create, view_rank, build_view(view));
-            Pieces::server_needs(*view, piece, DependencyPart::create, true);
+            Piece piece = piece_of(*view, DependencyPart::create, view_rank, build_view(view), true);
+            // Models read without dependencies still name the views a view uses.
             for (const std::string& used : ScriptText::split_list(
                      ScriptText::value_of(view->get_attributes(), "DEPENDS"), ","))
                 for (const char* kind : {"view", "miew", "table"})
                     piece.needs.push_back(node_of(dependency_key(kind, view->get_schema(), used),
                                                   DependencyPart::create));
+            pieces.push_back(std::move(piece));
         }
-        for (const auto& view : schema->get_miews()) {
-            Piece& piece = pieces.add(*view, DependencyPart::create, miew_rank, build_view(view));
-            Pieces::server_needs(*view, piece, DependencyPart::create, true);
-        }
+        for (const auto& view : schema->get_miews())
+            pieces.push_back(piece_of(*view, DependencyPart::create, miew_rank, build_view(view), true));
     }
-    return std::move(pieces.list());
+    return pieces;
 }
 
 void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, bool keep_raw_type,
@@ -127,13 +80,7 @@ void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, TableTexts text
                                          std::vector<Piece>& list) const {
     const std::string key = dependency_key(table);
     const auto add = [&](DependencyPart part, std::uint8_t rank, std::string text) -> Piece& {
-        Piece piece;
-        piece.node = node_of(key, part);
-        piece.rank = rank;
-        piece.schema = table.get_schema();
-        piece.name = table.get_name();
-        piece.text = std::move(text);
-        Pieces::server_needs(table, piece, part);
+        Piece piece = piece_of(table, part, rank, std::move(text));
         if (part != DependencyPart::create)
             piece.needs.push_back(node_of(key, DependencyPart::create));
         list.push_back(std::move(piece));

@@ -1,5 +1,7 @@
 #include "Supports/Database/PostgreSQL/ScriptOrder.hpp"
 
+#include "Model/MetaObject.hpp"
+
 #include <set>
 #include <tuple>
 #include <unordered_map>
@@ -23,6 +25,20 @@ std::string node_of(const std::string& key, MetaModel::DependencyPart part) {
     node.push_back('\x1e');
     node.push_back(static_cast<char>('0' + static_cast<int>(part)));
     return node;
+}
+
+Piece piece_of(const MetaModel::MetaObject& object, MetaModel::DependencyPart part,
+               std::uint8_t rank, std::string text, bool single) {
+    Piece piece;
+    piece.node = node_of(MetaModel::dependency_key(object), part);
+    piece.rank = rank;
+    piece.schema = object.get_schema();
+    piece.name = object.get_name();
+    piece.text = std::move(text);
+    for (const MetaModel::MetaDependency& depend : object.depends())
+        if (single || depend.part == part)
+            piece.needs.push_back(node_of(depend.key, depend.needed));
+    return piece;
 }
 
 std::vector<std::size_t> order(const std::vector<Piece>& pieces) {

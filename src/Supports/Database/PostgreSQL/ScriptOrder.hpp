@@ -18,7 +18,25 @@
 #include <string>
 #include <vector>
 
+namespace Dizezida::Dovodarud::MetaModel {
+class MetaObject;
+} // namespace Dizezida::Dovodarud::MetaModel
+
 namespace Dizezida::Dovodarud::Supports::Database::ScriptOrder {
+
+/// The kind order among pieces that are free to go.
+enum Rank : std::uint8_t {
+    type_rank = 1,
+    sequence_rank,
+    routine_rank,
+    table_rank,
+    owned_rank,
+    extras_rank,
+    keys_rank,
+    rules_rank,
+    view_rank,
+    miew_rank,
+};
 
 struct Piece {
     std::string node;          ///< `node_of(key, part)`
@@ -30,6 +48,11 @@ struct Piece {
 
 /// The node of an object's part.
 std::string node_of(const std::string& key, MetaModel::DependencyPart part);
+
+/// A piece of an object's part, needing what the object's dependencies of
+/// that part name (with `single`, of every part: an object written as one).
+Piece piece_of(const MetaModel::MetaObject& object, MetaModel::DependencyPart part,
+               std::uint8_t rank, std::string text, bool single = false);
 
 /// The positions of the pieces in their order.
 std::vector<std::size_t> order(const std::vector<Piece>& pieces);
