@@ -182,6 +182,12 @@ private:
     std::string patch_pieces(const std::vector<MarkedSchema>& schemas,
                              const std::set<std::string>& dropping,
                              std::vector<ScriptOrder::Piece> pieces) const;
+    /// DROP FUNCTION or PROCEDURE by the routine's identity arguments.
+    static std::string drop_routine(const MetaModel::MetaFunction& routine);
+    /// Removed routines whose arguments name an enum that is replaced;
+    /// their keys are added to `dropped`.
+    std::string drop_routines_of_replaced_types(const MarkedObjects& objects,
+                                                std::set<std::string>& dropped) const;
     /// Drops of the foreign keys that lean on a primary key that changes;
     /// their statements to add them again go to `again`.
     std::string drop_keys_to_new_primary_keys(const MarkedObjects& objects,

@@ -189,6 +189,7 @@ std::string PostgreSQLBuilder::patch_script(const Ptr<MetaDatabase>& database) c
             if (!all_new && table->get_version() == DataVersion::CHANGE)
                 sql += patch_drop_foreign_keys(*table) + patch_drop_identities(*table) +
                        drop_owned_sequences(*table, catalog.objects, dropped_early);
+    sql += drop_routines_of_replaced_types(catalog.objects, dropped_early);
     std::vector<Piece> keys_again;
     sql += drop_keys_to_new_primary_keys(catalog.objects, keys_again);
     sql += patch_pieces(catalog.schemas, dropping, std::move(keys_again));
@@ -281,6 +282,36 @@ std::string PostgreSQLBuilder::drop_views(const MarkedObjects& objects,
     return sql;
 }
 
+
+std::string PostgreSQLBuilder::drop_routine(const MetaFunction& routine) {
+    return fmt::format("DROP {} IF EXISTS {}({});\n", routine.get_is_function() ? "FUNCTION" : "PROCEDURE",
+                       sql_qualified(routine.get_schema(), routine.get_name()),
+                       attribute(routine, "ARGUMENTS"));
+}
+
+std::string PostgreSQLBuilder::drop_routines_of_replaced_types(const MarkedObjects& objects,
+                                                              std::set<std::string>& dropped) const {
+    // A removed routine named by an enum that is replaced goes while its
+    // arguments still name the type it was made with.
+    std::set<std::string> replaced;
+    for (const auto& [key, entry] : objects)
+        if (const auto* type = dynamic_cast<const MetaType*>(entry.first.get());
+            type && entry.second == DataVersion::CHANGE && replaced_enum(*type))
+            replaced.insert(key);
+    std::string sql;
+    for (const auto& [key, entry] : objects) {
+        const auto* routine = dynamic_cast<const MetaFunction*>(entry.first.get());
+        if (!routine || entry.second != DataVersion::REMOVE || replaced.empty())
+            continue;
+        for (const MetaDependency& depend : routine->depends())
+            if (replaced.count(depend.key)) {
+                sql += drop_routine(*routine);
+                dropped.insert(key);
+                break;
+            }
+    }
+    return sql;
+}
 
 std::string PostgreSQLBuilder::drop_keys_to_new_primary_keys(const MarkedObjects& objects,
                                                             std::vector<Piece>& again) const {
@@ -536,10 +567,7 @@ std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects,
                 continue;
             }
             if (const auto* routine = dynamic_cast<const MetaFunction*>(object.get()))
-                text = fmt::format("DROP {} IF EXISTS {}({});\n",
-                                   routine->get_is_function() ? "FUNCTION" : "PROCEDURE",
-                                   sql_qualified(routine->get_schema(), routine->get_name()),
-                                   attribute(*routine, "ARGUMENTS"));
+                text = drop_routine(*routine);
             else if (dynamic_cast<const MetaType*>(object.get()) ||
                      dynamic_cast<const MetaSequence*>(object.get()))
                 text = build_delete(object) + "\n";
