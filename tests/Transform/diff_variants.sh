@@ -148,6 +148,16 @@ both "primary key renamed under other tables' foreign keys" \
   "INSERT INTO v.t VALUES (1, 1); INSERT INTO v.c VALUES (1, 1, NULL), (2, 1, 1)" \
   "SELECT count(*) FROM v.c"
 
+both "row security and policies" \
+  "CREATE FUNCTION v.mine(text) RETURNS boolean LANGUAGE sql STABLE AS \$\$SELECT \$1 = current_user\$\$;
+   CREATE TABLE v.t (id int PRIMARY KEY, owner text);
+   ALTER TABLE v.t ENABLE ROW LEVEL SECURITY; ALTER TABLE v.t FORCE ROW LEVEL SECURITY;
+   CREATE POLICY \"own rows\" ON v.t USING (v.mine(owner));
+   CREATE POLICY add ON v.t AS RESTRICTIVE FOR INSERT WITH CHECK (owner IS NOT NULL)" \
+  "CREATE TABLE v.t (id int PRIMARY KEY, owner text);
+   CREATE POLICY \"own rows\" ON v.t FOR SELECT USING (owner = current_user)" \
+  "INSERT INTO v.t VALUES (1, 'a')" "INSERT INTO v.t VALUES (1, 'a')" "SELECT count(*) FROM v.t"
+
 both "column dropped from an inheritance parent" \
   "CREATE TABLE v.par (id int, note text); CREATE TABLE v.ch (x int) INHERITS (v.par)" \
   "CREATE TABLE v.par (id int); CREATE TABLE v.ch (x int) INHERITS (v.par)" \

@@ -266,7 +266,21 @@ std::string table_options(const Scope& scope, std::uint32_t major, bool with_oid
         "   pg_catalog.quote_ident(pc.relname) FROM pg_catalog.pg_inherits h"
         "   JOIN pg_catalog.pg_class pc ON pc.oid = h.inhparent"
         "   JOIN pg_catalog.pg_namespace pn ON pn.oid = pc.relnamespace"
-        "   WHERE h.inhrelid = c.oid ORDER BY h.inhseqno) AS parents"
+        "   WHERE h.inhrelid = c.oid ORDER BY h.inhseqno) AS parents,"
+        // Row security and each policy as the statement that makes it.
+        " CASE WHEN c.relforcerowsecurity THEN 'FORCE' WHEN c.relrowsecurity THEN 'ENABLE'"
+        "  ELSE '' END AS row_security,"
+        " (SELECT pg_catalog.string_agg(pg_catalog.format('CREATE POLICY %I ON %I.%I AS %s FOR %s TO %s%s%s;',"
+        "   p.polname, n.nspname, c.relname,"
+        "   CASE WHEN p.polpermissive THEN 'PERMISSIVE' ELSE 'RESTRICTIVE' END,"
+        "   CASE p.polcmd WHEN 'r' THEN 'SELECT' WHEN 'a' THEN 'INSERT' WHEN 'w' THEN 'UPDATE'"
+        "   WHEN 'd' THEN 'DELETE' ELSE 'ALL' END,"
+        "   CASE WHEN p.polroles = '{{0}}' THEN 'PUBLIC' ELSE (SELECT pg_catalog.string_agg("
+        "   pg_catalog.quote_ident(r.rolname), ', ' ORDER BY r.rolname) FROM pg_catalog.pg_roles r"
+        "   WHERE r.oid = ANY (p.polroles)) END,"
+        "   ' USING (' || pg_catalog.pg_get_expr(p.polqual, p.polrelid) || ')',"
+        "   ' WITH CHECK (' || pg_catalog.pg_get_expr(p.polwithcheck, p.polrelid) || ')'),"
+        "   E'\\n' ORDER BY p.polname) FROM pg_catalog.pg_policy p WHERE p.polrelid = c.oid) AS policies"
         " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
         " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace"
         " LEFT JOIN pg_catalog.pg_description ds ON ds.objoid = c.oid AND ds.objsubid = 0"
@@ -529,10 +543,14 @@ std::string owner_of(std::string_view side, bool every) {
         "  WHERE {rewrite} AND w.oid = {objid}"
         " UNION ALL SELECT c.relnamespace, 'table', c.relname::pg_catalog.text, 'create'"
         "  FROM pg_catalog.pg_attrdef a JOIN pg_catalog.pg_class c ON c.oid = a.adrelid"
-        "  WHERE {attrdef} AND a.oid = {objid}",
+        "  WHERE {attrdef} AND a.oid = {objid}"
+        " UNION ALL SELECT c.relnamespace, 'table', c.relname::pg_catalog.text, 'rules'"
+        "  FROM pg_catalog.pg_policy y JOIN pg_catalog.pg_class c ON c.oid = y.polrelid"
+        "  WHERE {policy} AND y.oid = {objid}",
         fmt::arg("kind", k_relation_kind), fmt::arg("rel", when("pg_class")),
         fmt::arg("constraint", when("pg_constraint")), fmt::arg("trigger", when("pg_trigger")),
         fmt::arg("rewrite", when("pg_rewrite")), fmt::arg("attrdef", when("pg_attrdef")),
+        fmt::arg("policy", when("pg_policy")),
         fmt::arg("objid", objid));
 }
 
@@ -555,6 +573,7 @@ std::string dependencies(const Scope& scope) {
            " JOIN pg_catalog.pg_namespace n ON n.oid = o.nsp"
            " JOIN pg_catalog.pg_namespace m ON m.oid = q.nsp"
            " WHERE d.deptype IN ('n', 'a') AND (d.classid IN ('pg_catalog.pg_rewrite'::pg_catalog.regclass,"
+           " 'pg_catalog.pg_policy'::pg_catalog.regclass,"
            " 'pg_catalog.pg_proc'::pg_catalog.regclass, 'pg_catalog.pg_type'::pg_catalog.regclass)"
            " OR d.refclassid IN ('pg_catalog.pg_proc'::pg_catalog.regclass,"
            " 'pg_catalog.pg_type'::pg_catalog.regclass))"

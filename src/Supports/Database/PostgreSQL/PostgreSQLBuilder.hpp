@@ -148,6 +148,12 @@ public:
                                       const MetaModel::MetaForeignKey& key) const;
     /// The rules of a table.
     std::string table_rules(const MetaModel::MetaTable& table) const;
+    /// Row level security and the policies of a table (options
+    /// "ROW_SECURITY": ENABLE or FORCE, and "POLICIES": the statements).
+    std::string row_security(const MetaModel::MetaTable& table) const;
+    /// Row security switched as the difference table says, and its
+    /// policies made again when they changed.
+    std::string patch_row_security(const MetaModel::MetaTable& table) const;
     /// The statements for rules of the relation `name` (qualified): each
     /// by its server text (CREATE OR REPLACE for a changed one), drops for
     /// removed ones, then the enabled state and the comment. For a relation

@@ -412,7 +412,8 @@ std::string PostgreSQLBuilder::patch_pieces(const std::vector<MarkedSchema>& sch
             else if (mark == DataVersion::CHANGE)
                 add_table_pieces(*table,
                                  {patch_table_body(*table), std::string(),
-                                  table_foreign_keys(*table), table_rules(*table)},
+                                  table_foreign_keys(*table),
+                                  table_rules(*table) + patch_row_security(*table)},
                                  pieces);
         }
         std::vector<std::shared_ptr<MetaView>> views(schema->get_views().begin(),

@@ -72,7 +72,7 @@ void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, bool keep_raw_t
                                          std::vector<Piece>& list) const {
     add_table_pieces(table,
                      {table_create(table, keep_raw_type), table_extras(table),
-                      table_foreign_keys(table), table_rules(table)},
+                      table_foreign_keys(table), table_rules(table) + row_security(table)},
                      list);
 }
 

@@ -541,6 +541,10 @@ void PostgreSQLAdapterV11x::apply_options(MetaTable& table, const CatalogRows& r
         options["PARTITION_KEYS"] = rows.text(row, "partition_keys");
     if (!rows.is_null(row, "partition_bound"))
         options["PARTITION_BOUND"] = rows.text(row, "partition_bound");
+    if (const std::string security = rows.text(row, "row_security"); !security.empty())
+        options["ROW_SECURITY"] = security;
+    if (const std::string policies = rows.text(row, "policies"); !policies.empty())
+        options["POLICIES"] = policies;
 }
 
 Core::Result<void> PostgreSQLAdapterV11x::fill_part(

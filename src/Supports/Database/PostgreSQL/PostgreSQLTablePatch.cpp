@@ -210,6 +210,58 @@ std::string PostgreSQLBuilder::patch_drop_foreign_keys(const MetaTable& table) c
     return sql;
 }
 
+namespace {
+
+/// The policy names of the statements "CREATE POLICY name ON ...", one a line.
+std::vector<std::string> policy_names(std::string_view statements) {
+    constexpr std::string_view head = "CREATE POLICY ";
+    std::vector<std::string> names;
+    for (std::size_t at = statements.find(head); at != std::string_view::npos;
+         at = statements.find(head, at + 1)) {
+        if (at != 0 && statements[at - 1] != '\n')
+            continue;
+        std::size_t i = at + head.size();
+        std::string name;
+        if (i < statements.size() && statements[i] == '"') {
+            for (++i; i < statements.size(); ++i) {
+                if (statements[i] == '"' && i + 1 < statements.size() && statements[i + 1] == '"')
+                    name += statements[++i];
+                else if (statements[i] == '"')
+                    break;
+                else
+                    name += statements[i];
+            }
+        } else {
+            while (i < statements.size() && statements[i] != ' ')
+                name += statements[i++];
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+} // namespace
+
+std::string PostgreSQLBuilder::patch_row_security(const MetaTable& table) const {
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    std::string sql;
+    if (changed(table, "options.ROW_SECURITY")) {
+        const std::string security = option(table, "ROW_SECURITY");
+        sql += "ALTER TABLE " + name +
+               (security.empty() ? " DISABLE" : " ENABLE") + " ROW LEVEL SECURITY;\n";
+        sql += "ALTER TABLE " + name + (security == "FORCE" ? " FORCE" : " NO FORCE") +
+               " ROW LEVEL SECURITY;\n";
+    }
+    if (changed(table, "options.POLICIES")) {
+        // Policies are made again whole: a policy's command cannot change.
+        for (const std::string& policy : policy_names(slice_of(table, "options.POLICIES")))
+            sql += "DROP POLICY IF EXISTS " + sql_name(policy) + " ON " + name + ";\n";
+        if (!option(table, "POLICIES").empty())
+            sql += option(table, "POLICIES") + "\n";
+    }
+    return sql;
+}
+
 std::string PostgreSQLBuilder::patch_drop_identities(const MetaTable& table) const {
     std::string sql;
     const std::string name = sql_qualified(table.get_schema(), table.get_name());

@@ -280,6 +280,18 @@ std::string PostgreSQLBuilder::table_rules(const MetaTable& table) const {
     return rules_script(table.get_rules(), sql_qualified(table.get_schema(), table.get_name()));
 }
 
+std::string PostgreSQLBuilder::row_security(const MetaTable& table) const {
+    const std::string name = sql_qualified(table.get_schema(), table.get_name());
+    const std::string security = option(table, "ROW_SECURITY");
+    std::string sql;
+    if (security == "ENABLE" || security == "FORCE")
+        sql += "ALTER TABLE " + name + " ENABLE ROW LEVEL SECURITY;\n";
+    if (security == "FORCE")
+        sql += "ALTER TABLE " + name + " FORCE ROW LEVEL SECURITY;\n";
+    const std::string policies = option(table, "POLICIES");
+    return policies.empty() ? sql : sql + policies + "\n";
+}
+
 std::string PostgreSQLBuilder::rules_script(const std::vector<Ptr<MetaRule>>& rules,
                                             const std::string& name, bool made_anew) const {
     using Zozuvoru::Contracts::DataVersion;

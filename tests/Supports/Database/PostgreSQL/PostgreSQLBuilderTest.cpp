@@ -150,6 +150,15 @@ protected:
             " AND d.refclassid = 'pg_class'::regclass AND d.deptype IN ('a', 'i')), '')"
             " FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
             " JOIN pg_sequence s ON s.seqrelid = c.oid WHERE " + in_schema,
+            "SELECT 'row security ' || c.relname || ' ' || c.relrowsecurity || c.relforcerowsecurity"
+            " FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+            " WHERE (c.relrowsecurity OR c.relforcerowsecurity) AND " + in_schema,
+            "SELECT 'policy ' || c.relname || ' ' || p.polname || ' ' || p.polcmd::text ||"
+            " p.polpermissive || ' ' || p.polroles::regrole[]::text || ' ' ||"
+            " COALESCE(pg_catalog.pg_get_expr(p.polqual, p.polrelid), '') || ' ' ||"
+            " COALESCE(pg_catalog.pg_get_expr(p.polwithcheck, p.polrelid), '')"
+            " FROM pg_policy p JOIN pg_class c ON c.oid = p.polrelid"
+            " JOIN pg_namespace n ON n.oid = c.relnamespace WHERE " + in_schema,
             "SELECT 'comment ' || pg_catalog.pg_describe_object(d.classoid, d.objoid, d.objsubid) ||"
             " ' = ' || d.description FROM pg_description d WHERE d.objoid >= 16384",
         };

@@ -68,6 +68,16 @@ SELECT 'sequence ' || c.relname || ' ' || format_type(s.seqtypid, NULL) || ' ' |
   s.seqcycle FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
   JOIN pg_sequence s ON s.seqrelid = c.oid WHERE n.nspname = :'schema'
 UNION ALL
+SELECT 'row security ' || c.relname || ' ' || c.relrowsecurity || c.relforcerowsecurity
+  FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+  WHERE n.nspname = :'schema' AND (c.relrowsecurity OR c.relforcerowsecurity)
+UNION ALL
+SELECT 'policy ' || c.relname || ' ' || p.polname || ' ' || p.polcmd::text || p.polpermissive || ' ' ||
+  p.polroles::regrole[]::text || ' ' || COALESCE(pg_get_expr(p.polqual, p.polrelid), '') || ' ' ||
+  COALESCE(pg_get_expr(p.polwithcheck, p.polrelid), '')
+  FROM pg_policy p JOIN pg_class c ON c.oid = p.polrelid
+  JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = :'schema'
+UNION ALL
 SELECT 'comment ' || pg_describe_object(d.classoid, d.objoid, d.objsubid) || ' = ' ||
   d.description FROM pg_description d WHERE d.objoid >= 16384
 ) lines ORDER BY line COLLATE "C";

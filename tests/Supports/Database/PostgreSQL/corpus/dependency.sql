@@ -4,7 +4,8 @@
 -- check calls a routine, defaults, checks and generated columns calling
 -- routines, a standard-SQL routine body naming a table, partitions with
 -- their own indexes, inheritance, foreign keys in a cycle and to their own
--- table, triggers, and names that sort the wrong way round.
+-- table, triggers, row security with policies calling routines and reading
+-- another schema's table, and names that sort the wrong way round.
 CREATE SCHEMA "Dëp A"
 --;
 CREATE SCHEMA dep_b
@@ -75,3 +76,17 @@ CREATE FUNCTION dep_b.a_stamp() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN NEW.
 CREATE TRIGGER stamp BEFORE INSERT ON dep_b.a_uses_a FOR EACH ROW EXECUTE PROCEDURE dep_b.a_stamp()
 --;
 CREATE VIEW "Dëp A".a_from_b AS SELECT u.id, l.name FROM dep_b.a_uses_a u JOIN "Dëp A".a_cheap l ON l.id = u.item
+--;
+CREATE FUNCTION "Dëp A".a_visible(text) RETURNS boolean LANGUAGE sql STABLE AS $$SELECT $1 <> 'hidden'$$
+--;
+ALTER TABLE "Dëp A".zz_items ENABLE ROW LEVEL SECURITY
+--;
+ALTER TABLE dep_b.a_uses_a ENABLE ROW LEVEL SECURITY
+--;
+ALTER TABLE dep_b.a_uses_a FORCE ROW LEVEL SECURITY
+--;
+CREATE POLICY visible ON "Dëp A".zz_items FOR SELECT USING ("Dëp A".a_visible(name))
+--;
+CREATE POLICY "writers ""all""" ON dep_b.a_uses_a AS RESTRICTIVE FOR INSERT TO PUBLIC WITH CHECK (item IN (SELECT id FROM "Dëp A".zz_items))
+--;
+CREATE POLICY everyone ON dep_b.a_uses_a USING (true)
