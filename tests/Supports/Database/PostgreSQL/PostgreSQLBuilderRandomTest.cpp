@@ -169,8 +169,14 @@ private:
         Named routine = named("fn");
         const std::size_t kind = pick(10);
         // Some share the name of another of other arguments.
-        if (kind == 1 && !m_int_checks.empty() && chance(40))
-            routine = any(m_int_checks).named;
+        if (kind == 1 && !m_int_checks.empty() && chance(40)) {
+            const Named& other = any(m_int_checks).named;
+            const auto same = [&](const Routine& made) {
+                return made.named.call() == other.call();
+            };
+            if (std::none_of(m_text_checks.begin(), m_text_checks.end(), same))
+                routine = other;
+        }
         const std::string head = "CREATE FUNCTION " + routine.qualified();
         switch (kind) {
         case 0:
