@@ -1,9 +1,9 @@
 // The create scripts of whole schemas: each object split in the pieces that
 // run as one (a table's CREATE, its indexes and triggers, its foreign keys,
-// its rules; a sequence and its ownership), each piece with what it needs
-// from the server's dependency rows and from the model itself (parents,
-// referenced tables, owning columns), placed by ScriptOrder across every
-// schema of the script.
+// its rules; a view and its rules; a sequence and its ownership), each piece
+// with what it needs from the server's dependency rows and from the model
+// itself (parents, referenced tables, owning columns), placed by ScriptOrder
+// across every schema of the script.
 #include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
 
 #include "Model/MetaModel.hpp"
@@ -32,6 +32,7 @@ enum Rank : std::uint8_t {
     rules_rank,
     view_rank,
     miew_rank,
+    view_rules_rank,
 };
 
 /// The pieces of a script, with what each needs.
@@ -99,13 +100,36 @@ std::vector<Piece> PostgreSQLBuilder::schema_pieces(const std::vector<Ptr<MetaSc
         for (const auto& table : schema->get_tables())
             add_table_pieces(*table, keep_raw_type, pieces.list());
         for (const auto& view : schema->get_views()) {
-            Piece& piece = pieces.add(*view, DependencyPart::create, view_rank, build_view(view));
-            Pieces::server_needs(*view, piece, DependencyPart::create, true);
-            for (const std::string& used : ScriptText::split_list(
-                     ScriptText::value_of(view->get_attributes(), "DEPENDS"), ","))
-                for (const char* kind : {"view", "miew", "table"})
-                    piece.needs.push_back(node_of(dependency_key(kind, view->get_schema(), used),
-                                                  DependencyPart::create));
+            // The rules come once the view is there, in a piece of their own:
+            // one may write to a relation built on the view itself.
+            Ptr<MetaView> bare = view;
+            if (!view->get_rules().empty()) {
+                bare = view->clone_as<MetaView>();
+                bare->get_rules().clear();
+            }
+            Piece& piece = pieces.add(*view, DependencyPart::create, view_rank, build_view(bare));
+            for (const MetaDependency& depend : view->depends())
+                if (depend.part != DependencyPart::rules)
+                    piece.needs.push_back(node_of(depend.key, depend.needed));
+            // The views that the view's rewrite rules read (its query and its
+            // other rules alike) stand in for the server's rows when the model
+            // has none; next to them they would tie the view to what its rules
+            // write to.
+            if (view->depends().empty())
+                for (const std::string& used : ScriptText::split_list(
+                         ScriptText::value_of(view->get_attributes(), "DEPENDS"), ","))
+                    for (const char* kind : {"view", "miew", "table"})
+                        piece.needs.push_back(node_of(
+                            dependency_key(kind, view->get_schema(), used), DependencyPart::create));
+            if (view->get_rules().empty())
+                continue;
+            Piece& rules = pieces.add(
+                *view, DependencyPart::rules, view_rules_rank,
+                rules_script(view->get_rules(), sql_qualified(view->get_schema(), view->get_name()),
+                             true) +
+                    "\n");
+            rules.needs.push_back(node_of(dependency_key(*view), DependencyPart::create));
+            Pieces::server_needs(*view, rules, DependencyPart::rules);
         }
         for (const auto& view : schema->get_miews()) {
             Piece& piece = pieces.add(*view, DependencyPart::create, miew_rank, build_view(view));

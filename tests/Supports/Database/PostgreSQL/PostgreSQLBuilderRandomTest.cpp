@@ -98,6 +98,7 @@ private:
             {2, &RandomSchemas::make_enum},   {1, &RandomSchemas::make_sequence},
             {3, &RandomSchemas::make_domain}, {6, &RandomSchemas::make_routine},
             {6, &RandomSchemas::make_table},  {3, &RandomSchemas::make_late_key},
+            {2, &RandomSchemas::make_rule},   {1, &RandomSchemas::make_late_default},
             {2, &RandomSchemas::make_index},  {1, &RandomSchemas::make_trigger},
             {3, &RandomSchemas::make_view},   {2, &RandomSchemas::make_materialized},
         };
@@ -246,10 +247,11 @@ private:
             std::string value = "count(*)";
             if (!m_values.empty() && chance(50))
                 value += " + " + any(m_values).named.call("1");
+            const std::string& counted = any(m_relations).from;
             m_statements.push_back(head +
                                    "() RETURNS bigint LANGUAGE sql STABLE BEGIN ATOMIC SELECT " +
-                                   value + " FROM " + any(m_relations).from + "; END");
-            m_counts.push_back({routine, "bigint"});
+                                   value + " FROM " + counted + "; END");
+            m_counts.push_back({routine, counted});
             return;
         }
         default:
@@ -435,6 +437,42 @@ private:
         m_later_keys.erase(m_later_keys.begin() + static_cast<std::ptrdiff_t>(chosen));
     }
 
+    /// A rule on a table or view that writes to another relation, maybe one
+    /// built on the first.
+    void make_rule() {
+        std::vector<const Source*> relations;
+        for (const Table& table : m_tables)
+            relations.push_back(&table.source);
+        for (const Source& view : m_views)
+            relations.push_back(&view);
+        if (relations.size() < 2)
+            return;
+        const Source& on = *any(relations);
+        const Source& into = *any(relations);
+        if (&on == &into)
+            return;
+        const std::string rule = "CREATE RULE " + sql_name(named("ru").name) + " AS ON ";
+        m_statements.push_back(chance(50)
+                                   ? rule + "INSERT TO " + on.from + " DO ALSO INSERT INTO " +
+                                         into.from + " (id) VALUES (NEW.id)"
+                                   : rule + "DELETE TO " + on.from + " DO ALSO DELETE FROM " +
+                                         into.from + " WHERE id = OLD.id");
+    }
+
+    /// A column whose default counts rows, added once the table exists: the
+    /// routine may read the table itself.
+    void make_late_default() {
+        if (m_tables.empty() || m_counts.empty())
+            return;
+        const Table& table = any(m_tables);
+        const Routine* count = &any(m_counts);
+        for (const Routine& other : m_counts)
+            if (other.on == table.source.from && chance(50))
+                count = &other;
+        m_statements.push_back("ALTER TABLE " + table.source.from + " ADD COLUMN " +
+                               sql_name(column()) + " bigint DEFAULT " + count->named.call());
+    }
+
     void make_index() {
         std::vector<const Source*> indexed;
         for (const Table& table : m_tables)
@@ -489,16 +527,16 @@ private:
             }
         for (const Routine& row : m_row_routines)
             if (row.on == from.from && chance(70)) {
-                select += ", " + row.named.call("x") + " AS r";
-                made.numbers.push_back("r");
+                made.numbers.push_back(column());
+                select += ", " + row.named.call("x") + " AS " + made.numbers.back();
                 break;
             }
         if (!m_values.empty() && chance(40)) {
-            select += ", " + any(m_values).named.call("x.id") + " AS v";
-            made.numbers.push_back("v");
+            made.numbers.push_back(column());
+            select += ", " + any(m_values).named.call("x.id") + " AS " + made.numbers.back();
         }
         if (!m_counts.empty() && chance(40))
-            select += ", " + any(m_counts).named.call() + " AS n";
+            select += ", " + any(m_counts).named.call() + " AS " + column();
         std::string body = select + " FROM " + from.from + " x";
         if (chance(30)) {
             const Source& other = *any(sources);
@@ -514,6 +552,8 @@ private:
             m_materialized.push_back(made);
             if (chance(60))
                 index_on(made);
+        } else {
+            m_views.push_back(made);
         }
     }
 
@@ -529,7 +569,7 @@ private:
     std::vector<std::string> m_enums, m_domains, m_sequences;
     std::vector<Routine> m_int_checks, m_text_checks, m_enum_checks, m_values, m_int_defaults,
         m_enum_defaults, m_row_routines, m_counts, m_trigger_routines;
-    std::vector<Source> m_sets, m_relations, m_materialized;
+    std::vector<Source> m_sets, m_relations, m_views, m_materialized;
     std::vector<Table> m_tables;
     std::vector<LaterKey> m_later_keys;
 };
@@ -565,8 +605,11 @@ public:
     std::vector<std::size_t> of(const MetaObject& object, DependencyPart part) const {
         const std::string kind = kind_of(dependency_key(object));
         const std::string name = sql_qualified(object.get_schema(), object.get_name());
-        const std::string printed =
-            server_name(object.get_schema()) + "." + server_name(object.get_name());
+        // A routine as the server prints it, with its arguments: overloads differ.
+        const auto arguments = object.get_attributes().find("ARGUMENTS");
+        const std::string signature =
+            server_name(object.get_schema()) + "." + server_name(object.get_name()) + "(" +
+            (arguments == object.get_attributes().end() ? std::string() : arguments->second) + ")";
         std::vector<std::size_t> found;
         for (std::size_t at = 0; at < m_lines.size(); ++at) {
             const std::string& line = m_lines[at];
@@ -582,8 +625,7 @@ public:
                     : kind == "sequence"
                         ? line.starts_with("CREATE SEQUENCE IF NOT EXISTS " + name + " ")
                     : kind == "function"
-                        ? line.starts_with("CREATE OR REPLACE FUNCTION " + printed + "(") ||
-                              line.starts_with("CREATE OR REPLACE FUNCTION " + name + "(")
+                        ? line.starts_with("CREATE OR REPLACE FUNCTION " + signature)
                     : kind == "view" ? line.starts_with("CREATE VIEW " + name + " ")
                     : kind == "miew" ? line.starts_with("CREATE MATERIALIZED VIEW " + name + " ")
                                      : false;
@@ -603,8 +645,16 @@ public:
             case DependencyPart::own:
                 matches = line.starts_with("ALTER SEQUENCE " + name + " OWNED BY ");
                 break;
-            case DependencyPart::rules:
+            case DependencyPart::rules: {
+                // The server's text: the relation on the line after the name.
+                const std::string next = at + 1 < m_lines.size() ? m_lines[at + 1] : std::string();
+                const std::string printed =
+                    server_name(object.get_schema()) + "." + server_name(object.get_name());
+                matches = line.starts_with("CREATE RULE ") &&
+                          (next.find(" TO " + printed + " ") != std::string::npos ||
+                           next.find(" TO " + name + " ") != std::string::npos);
                 break;
+            }
             }
             if (matches)
                 found.push_back(at);
