@@ -2,6 +2,8 @@
 
 #include "Model/MetaObject.hpp"
 
+#include <algorithm>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <unordered_map>
@@ -16,6 +18,84 @@ std::unordered_map<std::string_view, std::size_t> by_node(const std::vector<Piec
     for (std::size_t at = 0; at < pieces.size(); ++at)
         nodes.emplace(pieces[at].node, at);
     return nodes;
+}
+
+using Priority = std::tuple<std::uint8_t, std::string_view, std::string_view, std::size_t>;
+
+Priority rank_of(const std::vector<Piece>& pieces, std::size_t at) {
+    return Priority{pieces[at].rank, pieces[at].schema, pieces[at].name, at};
+}
+
+/// Where to break a circle once no piece left is free: the lowest piece of
+/// the circles that need no other piece left. A piece that only waits for a
+/// circle is no part of it and keeps waiting. The circles are the strongly
+/// connected components of the pieces left (Tarjan's method, without
+/// recursion); a component is finished after every component it needs.
+std::size_t circle_start(const std::vector<Piece>& pieces,
+                         const std::vector<std::vector<std::size_t>>& needs,
+                         const std::set<Priority>& rest) {
+    constexpr std::size_t none = static_cast<std::size_t>(-1);
+    std::vector<bool> left(pieces.size(), false);
+    for (const Priority& piece : rest)
+        left[std::get<3>(piece)] = true;
+    std::vector<std::size_t> index(pieces.size(), none), low(pieces.size(), 0);
+    std::vector<std::size_t> component(pieces.size(), none);
+    std::vector<bool> stacked(pieces.size(), false);
+    std::vector<std::size_t> stack;
+    std::size_t counter = 0, components = 0;
+    std::optional<Priority> best;
+    struct Call {
+        std::size_t at, next;
+    };
+    std::vector<Call> calls;
+    const auto visit = [&](std::size_t at) {
+        index[at] = low[at] = counter++;
+        stack.push_back(at);
+        stacked[at] = true;
+        calls.push_back({at, 0});
+    };
+    for (const Priority& start : rest) {
+        if (index[std::get<3>(start)] != none)
+            continue;
+        visit(std::get<3>(start));
+        while (!calls.empty()) {
+            const std::size_t at = calls.back().at;
+            if (calls.back().next < needs[at].size()) {
+                const std::size_t need = needs[at][calls.back().next++];
+                if (!left[need])
+                    continue;
+                if (index[need] == none)
+                    visit(need);
+                else if (stacked[need])
+                    low[at] = std::min(low[at], index[need]);
+                continue;
+            }
+            calls.pop_back();
+            if (!calls.empty())
+                low[calls.back().at] = std::min(low[calls.back().at], low[at]);
+            if (low[at] != index[at])
+                continue;
+            const std::size_t id = components++;
+            std::vector<std::size_t> members;
+            std::size_t member = none;
+            do {
+                member = stack.back();
+                stack.pop_back();
+                stacked[member] = false;
+                component[member] = id;
+                members.push_back(member);
+            } while (member != at);
+            bool free = true;
+            for (const std::size_t piece : members)
+                for (const std::size_t need : needs[piece])
+                    free = free && (!left[need] || component[need] == id);
+            if (free)
+                for (const std::size_t piece : members)
+                    if (!best || rank_of(pieces, piece) < *best)
+                        best = rank_of(pieces, piece);
+        }
+    }
+    return std::get<3>(*best);
 }
 
 } // namespace
@@ -43,7 +123,7 @@ Piece piece_of(const MetaModel::MetaObject& object, MetaModel::DependencyPart pa
 
 std::vector<std::size_t> order(const std::vector<Piece>& pieces) {
     const auto nodes = by_node(pieces);
-    std::vector<std::vector<std::size_t>> dependents(pieces.size());
+    std::vector<std::vector<std::size_t>> dependents(pieces.size()), needs(pieces.size());
     std::vector<std::size_t> waiting(pieces.size(), 0);
     for (std::size_t at = 0; at < pieces.size(); ++at) {
         std::set<std::size_t> needed;
@@ -51,28 +131,29 @@ std::vector<std::size_t> order(const std::vector<Piece>& pieces) {
             if (const auto found = nodes.find(need); found != nodes.end() && found->second != at)
                 needed.insert(found->second);
         waiting[at] = needed.size();
+        needs[at].assign(needed.begin(), needed.end());
         for (const std::size_t other : needed)
             dependents[other].push_back(at);
     }
-    using Rank = std::tuple<std::uint8_t, std::string_view, std::string_view, std::size_t>;
-    const auto rank_of = [&](std::size_t at) {
-        return Rank{pieces[at].rank, pieces[at].schema, pieces[at].name, at};
-    };
-    std::set<Rank> ready, rest;
+    std::set<Priority> ready, rest;
     for (std::size_t at = 0; at < pieces.size(); ++at)
-        (waiting[at] == 0 ? ready : rest).insert(rank_of(at));
+        (waiting[at] == 0 ? ready : rest).insert(rank_of(pieces, at));
 
     std::vector<std::size_t> ordered;
     ordered.reserve(pieces.size());
     while (!ready.empty() || !rest.empty()) {
-        // A circle: the lowest of the pieces left goes first.
-        std::set<Rank>& from = ready.empty() ? rest : ready;
-        const std::size_t at = std::get<3>(*from.begin());
-        from.erase(from.begin());
+        std::size_t at = 0;
+        if (!ready.empty()) {
+            at = std::get<3>(*ready.begin());
+            ready.erase(ready.begin());
+        } else {
+            at = circle_start(pieces, needs, rest);
+            rest.erase(rank_of(pieces, at));
+        }
         ordered.push_back(at);
         for (const std::size_t other : dependents[at])
-            if (waiting[other] > 0 && --waiting[other] == 0 && rest.erase(rank_of(other)))
-                ready.insert(rank_of(other));
+            if (waiting[other] > 0 && --waiting[other] == 0 && rest.erase(rank_of(pieces, other)))
+                ready.insert(rank_of(pieces, other));
     }
     return ordered;
 }

@@ -7,7 +7,8 @@
 // name comes first, so the same model always gives the same script. Needs
 // that name no piece of the list (objects the script does not create) are
 // met already. Pieces that need each other in a circle are placed, once
-// nothing else can be, lowest rank, schema and name first.
+// nothing else can be, lowest rank, schema and name first; pieces that only
+// wait for a circle still come after it.
 //
 // Threads: pure functions.
 #pragma once
@@ -36,6 +37,7 @@ enum Rank : std::uint8_t {
     rules_rank,
     view_rank,
     miew_rank,
+    view_rules_rank,
 };
 
 struct Piece {

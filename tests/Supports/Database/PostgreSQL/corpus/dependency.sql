@@ -4,8 +4,9 @@
 -- check calls a routine, defaults, checks and generated columns calling
 -- routines, a standard-SQL routine body naming a table, partitions with
 -- their own indexes, inheritance, foreign keys in a cycle and to their own
--- table, triggers, row security with policies calling routines and reading
--- another schema's table, and names that sort the wrong way round.
+-- table, triggers, a rule on a view that writes to a view built on it, row
+-- security with policies calling routines and reading another schema's
+-- table, and names that sort the wrong way round.
 CREATE SCHEMA "Dëp A"
 --;
 CREATE SCHEMA dep_b
@@ -76,6 +77,12 @@ CREATE FUNCTION dep_b.a_stamp() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN NEW.
 CREATE TRIGGER stamp BEFORE INSERT ON dep_b.a_uses_a FOR EACH ROW EXECUTE PROCEDURE dep_b.a_stamp()
 --;
 CREATE VIEW "Dëp A".a_from_b AS SELECT u.id, l.name FROM dep_b.a_uses_a u JOIN "Dëp A".a_cheap l ON l.id = u.item
+--;
+CREATE VIEW dep_b.z_uses AS SELECT id, item FROM dep_b.a_uses_a
+--;
+CREATE VIEW dep_b.a_on_z_uses AS SELECT id FROM dep_b.z_uses
+--;
+CREATE RULE forget AS ON DELETE TO dep_b.z_uses DO ALSO DELETE FROM dep_b.a_on_z_uses WHERE id = OLD.id
 --;
 CREATE FUNCTION "Dëp A".a_visible(text) RETURNS boolean LANGUAGE sql STABLE AS $$SELECT $1 <> 'hidden'$$
 --;
