@@ -216,6 +216,9 @@ private:
     /// Every object of the schemas as script pieces with what they need.
     std::vector<ScriptOrder::Piece>
     schema_pieces(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas, bool keep_raw_type) const;
+    /// A view's CREATE piece and, when it has rules, their piece.
+    void add_view_pieces(const Ptr<MetaModel::MetaView>& view,
+                         std::vector<ScriptOrder::Piece>& pieces) const;
     /// A table's CREATE, extras, keys and rules pieces.
     void add_table_pieces(const MetaModel::MetaTable& table, bool keep_raw_type,
                           std::vector<ScriptOrder::Piece>& pieces) const;

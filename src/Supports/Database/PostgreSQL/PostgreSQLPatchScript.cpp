@@ -416,16 +416,18 @@ std::string PostgreSQLBuilder::patch_pieces(const std::vector<MarkedSchema>& sch
                                   table_rules(*table) + patch_row_security(*table)},
                                  pieces);
         }
-        std::vector<std::shared_ptr<MetaView>> views(schema->get_views().begin(),
-                                                     schema->get_views().end());
-        views.insert(views.end(), schema->get_miews().begin(), schema->get_miews().end());
-        for (const auto& view : views) {
-            const DataVersion mark = marked.of(*view);
-            if (mark == DataVersion::APPEND ||
-                (mark != DataVersion::REMOVE && dropping.count(dependency_key(*view))))
+        const auto made = [&](const MetaView& view) {
+            const DataVersion mark = marked.of(view);
+            return mark == DataVersion::APPEND ||
+                   (mark != DataVersion::REMOVE && dropping.count(dependency_key(view)));
+        };
+        for (const auto& view : schema->get_views())
+            if (made(*view))
+                add_view_pieces(view, pieces);
+        for (const auto& view : schema->get_miews())
+            if (made(*view))
                 pieces.push_back(
-                    piece_of(*view, DependencyPart::create, view_rank, build_view(view), true));
-        }
+                    piece_of(*view, DependencyPart::create, miew_rank, build_view(view), true));
     }
     std::string sql;
     for (const std::size_t at : ScriptOrder::order(pieces))

@@ -52,43 +52,44 @@ std::vector<Piece> PostgreSQLBuilder::schema_pieces(const std::vector<Ptr<MetaSc
                                           build_function(routine), true));
         for (const auto& table : schema->get_tables())
             add_table_pieces(*table, keep_raw_type, pieces);
-        for (const auto& view : schema->get_views()) {
-            // The rules come once the view is there, in a piece of their own:
-            // one may write to a relation built on the view itself.
-            Ptr<MetaView> bare = view;
-            if (!view->get_rules().empty()) {
-                bare = view->clone_as<MetaView>();
-                bare->get_rules().clear();
-            }
-            Piece piece = piece_of(*view, DependencyPart::create, view_rank, build_view(bare));
-            for (const MetaDependency& depend : view->depends())
-                if (depend.part != DependencyPart::rules && depend.part != DependencyPart::create)
-                    piece.needs.push_back(node_of(depend.key, depend.needed));
-            // The views that the view's rewrite rules read (its query and its
-            // other rules alike) stand in for the server's rows when the model
-            // has none; next to them they would tie the view to what its rules
-            // write to.
-            if (view->depends().empty())
-                for (const std::string& used : ScriptText::split_list(
-                         ScriptText::value_of(view->get_attributes(), "DEPENDS"), ","))
-                    for (const char* kind : {"view", "miew", "table"})
-                        piece.needs.push_back(node_of(
-                            dependency_key(kind, view->get_schema(), used), DependencyPart::create));
-            pieces.push_back(std::move(piece));
-            if (view->get_rules().empty())
-                continue;
-            Piece rules = piece_of(
-                *view, DependencyPart::rules, view_rules_rank,
-                rules_script(view->get_rules(), sql_qualified(view->get_schema(), view->get_name()),
-                             true) +
-                    "\n");
-            rules.needs.push_back(node_of(dependency_key(*view), DependencyPart::create));
-            pieces.push_back(std::move(rules));
-        }
+        for (const auto& view : schema->get_views())
+            add_view_pieces(view, pieces);
         for (const auto& view : schema->get_miews())
             pieces.push_back(piece_of(*view, DependencyPart::create, miew_rank, build_view(view), true));
     }
     return pieces;
+}
+
+void PostgreSQLBuilder::add_view_pieces(const Ptr<MetaView>& view, std::vector<Piece>& pieces) const {
+    // The rules come once the view is there, in a piece of their own: one
+    // may write to a relation built on the view itself.
+    Ptr<MetaView> bare = view;
+    if (!view->get_rules().empty()) {
+        bare = view->clone_as<MetaView>();
+        bare->get_rules().clear();
+    }
+    Piece piece = piece_of(*view, DependencyPart::create, view_rank, build_view(bare));
+    for (const MetaDependency& depend : view->depends())
+        if (depend.part != DependencyPart::rules && depend.part != DependencyPart::create)
+            piece.needs.push_back(node_of(depend.key, depend.needed));
+    // The views that the view's rewrite rules read (its query and its other
+    // rules alike) stand in for the server's rows when the model has none;
+    // next to them they would tie the view to what its rules write to.
+    if (view->depends().empty())
+        for (const std::string& used : ScriptText::split_list(
+                 ScriptText::value_of(view->get_attributes(), "DEPENDS"), ","))
+            for (const char* kind : {"view", "miew", "table"})
+                piece.needs.push_back(
+                    node_of(dependency_key(kind, view->get_schema(), used), DependencyPart::create));
+    pieces.push_back(std::move(piece));
+    if (view->get_rules().empty())
+        return;
+    Piece rules = piece_of(
+        *view, DependencyPart::rules, view_rules_rank,
+        rules_script(view->get_rules(), sql_qualified(view->get_schema(), view->get_name()), true) +
+            "\n");
+    rules.needs.push_back(node_of(dependency_key(*view), DependencyPart::create));
+    pieces.push_back(std::move(rules));
 }
 
 void PostgreSQLBuilder::add_table_pieces(const MetaTable& table, bool keep_raw_type,
