@@ -17,6 +17,7 @@
 
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -216,6 +217,12 @@ private:
     /// Every object of the schemas as script pieces with what they need.
     std::vector<ScriptOrder::Piece>
     schema_pieces(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas, bool keep_raw_type) const;
+    /// The tables whose CREATE piece a script writes whole, by that node.
+    using CreatedTables = std::unordered_map<std::string, const MetaModel::MetaTable*>;
+    /// Defaults that call a routine which needs their table again move out
+    /// of the table's CREATE into a piece of their own after the routine.
+    void split_circular_defaults(const CreatedTables& created, bool keep_raw_type,
+                                 std::vector<ScriptOrder::Piece>& pieces) const;
     /// A view's CREATE piece and, when it has rules, their piece.
     void add_view_pieces(const Ptr<MetaModel::MetaView>& view,
                          std::vector<ScriptOrder::Piece>& pieces) const;

@@ -357,6 +357,7 @@ std::string PostgreSQLBuilder::drop_keys_to_new_primary_keys(const MarkedObjects
 std::string PostgreSQLBuilder::patch_pieces(const std::vector<MarkedSchema>& schemas,
                                             const std::set<std::string>& dropping,
                                             std::vector<Piece> pieces) const {
+    CreatedTables created;
     for (const auto& [schema, all_new] : schemas) {
         const Marked marked{schema, all_new};
         for (const auto& type : schema->get_types()) {
@@ -407,8 +408,10 @@ std::string PostgreSQLBuilder::patch_pieces(const std::vector<MarkedSchema>& sch
             }
         for (const auto& table : schema->get_tables()) {
             const DataVersion mark = marked.of(*table);
-            if (mark == DataVersion::APPEND)
+            if (mark == DataVersion::APPEND) {
                 add_table_pieces(*table, true, pieces);
+                created.emplace(node_of(dependency_key(*table), DependencyPart::create), table.get());
+            }
             else if (mark == DataVersion::CHANGE)
                 add_table_pieces(*table,
                                  {patch_table_body(*table), std::string(),
@@ -429,6 +432,7 @@ std::string PostgreSQLBuilder::patch_pieces(const std::vector<MarkedSchema>& sch
                 pieces.push_back(
                     piece_of(*view, DependencyPart::create, miew_rank, build_view(view), true));
     }
+    split_circular_defaults(created, true, pieces);
     std::string sql;
     for (const std::size_t at : ScriptOrder::order(pieces))
         sql += pieces[at].text;

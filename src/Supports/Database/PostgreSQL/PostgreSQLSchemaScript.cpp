@@ -12,6 +12,9 @@
 #include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace Dizezida::Dovodarud::Supports::Database {
 
 using namespace MetaModel;
@@ -28,6 +31,7 @@ std::string table_node(std::string_view schema, std::string_view name, Dependenc
 std::vector<Piece> PostgreSQLBuilder::schema_pieces(const std::vector<Ptr<MetaSchema>>& schemas,
                                                     bool keep_raw_type) const {
     std::vector<Piece> pieces;
+    CreatedTables created;
     for (const auto& schema : schemas) {
         if (!schema)
             continue;
@@ -50,14 +54,97 @@ std::vector<Piece> PostgreSQLBuilder::schema_pieces(const std::vector<Ptr<MetaSc
             for (const auto& routine : *list)
                 pieces.push_back(piece_of(*routine, DependencyPart::create, routine_rank,
                                           build_function(routine), true));
-        for (const auto& table : schema->get_tables())
+        for (const auto& table : schema->get_tables()) {
             add_table_pieces(*table, keep_raw_type, pieces);
+            created.emplace(node_of(dependency_key(*table), DependencyPart::create), table.get());
+        }
         for (const auto& view : schema->get_views())
             add_view_pieces(view, pieces);
         for (const auto& view : schema->get_miews())
             pieces.push_back(piece_of(*view, DependencyPart::create, miew_rank, build_view(view), true));
     }
+    split_circular_defaults(created, keep_raw_type, pieces);
     return pieces;
+}
+
+namespace {
+
+/// Whether the piece at `from` needs, directly or not, the piece at `target`.
+bool reaches(const std::vector<Piece>& pieces,
+             const std::unordered_map<std::string_view, std::size_t>& nodes, std::size_t from,
+             std::size_t target) {
+    std::vector<bool> seen(pieces.size(), false);
+    std::vector<std::size_t> stack{from};
+    while (!stack.empty()) {
+        const std::size_t at = stack.back();
+        stack.pop_back();
+        if (at == target)
+            return true;
+        if (seen[at])
+            continue;
+        seen[at] = true;
+        for (const std::string& need : pieces[at].needs)
+            if (const auto found = nodes.find(need); found != nodes.end())
+                stack.push_back(found->second);
+    }
+    return false;
+}
+
+} // namespace
+
+void PostgreSQLBuilder::split_circular_defaults(const CreatedTables& created, bool keep_raw_type,
+                                                std::vector<Piece>& pieces) const {
+    // A default that calls a routine which itself reads the table (a
+    // standard-SQL body) cannot be written in the CREATE TABLE: it is set
+    // by a statement of its own once the routine exists.
+    std::unordered_map<std::string_view, std::size_t> nodes;
+    for (std::size_t at = 0; at < pieces.size(); ++at)
+        nodes.emplace(pieces[at].node, at);
+    std::vector<Piece> defaults;
+    for (std::size_t at = 0; at < pieces.size(); ++at) {
+        const auto table = created.find(pieces[at].node);
+        if (table == created.end())
+            continue;
+        std::vector<std::string> routines;
+        for (const std::string& need : pieces[at].needs)
+            if (const auto found = nodes.find(need);
+                found != nodes.end() && pieces[found->second].rank == routine_rank &&
+                reaches(pieces, nodes, found->second, at))
+                routines.push_back(need);
+        if (routines.empty())
+            continue;
+        auto copy = table->second->clone_as<MetaTable>();
+        std::string statements;
+        for (const auto& column : copy->get_columns()) {
+            const std::string& value = column->get_default_value();
+            const bool calls = std::any_of(routines.begin(), routines.end(), [&](const std::string& need) {
+                const std::string& name = pieces[nodes.at(need)].name;
+                return value.find(name + "(") != std::string::npos ||
+                       value.find(name + "\"(") != std::string::npos;
+            });
+            if (value.empty() || !calls)
+                continue;
+            statements += "ALTER TABLE " + sql_qualified(copy->get_schema(), copy->get_name()) +
+                          " ALTER COLUMN " + sql_name(column->get_name()) + " SET DEFAULT " + value +
+                          ";\n";
+            column->set_default_value("");
+        }
+        if (statements.empty())
+            continue;
+        pieces[at].text = table_create(*copy, keep_raw_type);
+        Piece setting = pieces[at];
+        setting.node += "\x1d" "defaults";
+        setting.rank = owned_rank;
+        setting.text = std::move(statements);
+        setting.needs = routines;
+        setting.needs.push_back(pieces[at].node);
+        std::erase_if(pieces[at].needs, [&](const std::string& need) {
+            return std::find(routines.begin(), routines.end(), need) != routines.end();
+        });
+        defaults.push_back(std::move(setting));
+    }
+    for (Piece& piece : defaults)
+        pieces.push_back(std::move(piece));
 }
 
 void PostgreSQLBuilder::add_view_pieces(const Ptr<MetaView>& view, std::vector<Piece>& pieces) const {

@@ -4,7 +4,8 @@
 -- check calls a routine, defaults, checks and generated columns calling
 -- routines, a standard-SQL routine body naming a table, partitions with
 -- their own indexes, inheritance, foreign keys in a cycle and to their own
--- table, triggers, a rule on a view that writes to a view built on it, row
+-- table, triggers, a default calling a routine that reads its own table,
+-- a rule on a view that writes to a view built on it, row
 -- security with policies calling routines and reading another schema's
 -- table, and names that sort the wrong way round.
 CREATE SCHEMA "Dëp A"
@@ -97,3 +98,12 @@ CREATE POLICY visible ON "Dëp A".zz_items FOR SELECT USING ("Dëp A".a_visible(
 CREATE POLICY "writers ""all""" ON dep_b.a_uses_a AS RESTRICTIVE FOR INSERT TO PUBLIC WITH CHECK (item IN (SELECT id FROM "Dëp A".zz_items))
 --;
 CREATE POLICY everyone ON dep_b.a_uses_a USING (true)
+--;
+--@ 14
+CREATE TABLE "Dëp A".a_counted (id int PRIMARY KEY, n bigint)
+--;
+--@ 14
+CREATE FUNCTION "Dëp A".a_count_rows() RETURNS bigint LANGUAGE sql STABLE BEGIN ATOMIC SELECT count(*) FROM "Dëp A".a_counted; END
+--;
+--@ 14
+ALTER TABLE "Dëp A".a_counted ALTER COLUMN n SET DEFAULT "Dëp A".a_count_rows()
