@@ -729,19 +729,9 @@ protected:
     std::string misplaced(const std::vector<std::shared_ptr<MetaSchema>>& schemas,
                           const std::string& script, std::size_t& checked) {
         std::map<std::string, const MetaObject*> objects;
-        const auto add = [&](const auto& list) {
-            for (const auto& object : list)
+        for (const auto& schema : schemas)
+            for (const auto& object : schema->objects())
                 objects.emplace(dependency_key(*object), object.get());
-        };
-        for (const auto& schema : schemas) {
-            add(schema->get_types());
-            add(schema->get_sequences());
-            add(schema->get_functions());
-            add(schema->get_procedures());
-            add(schema->get_tables());
-            add(schema->get_views());
-            add(schema->get_miews());
-        }
         const ScriptLines lines(script);
         std::string wrong;
         for (const auto& [key, object] : objects) {
