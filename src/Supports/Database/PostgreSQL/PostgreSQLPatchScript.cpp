@@ -170,10 +170,7 @@ std::string PostgreSQLBuilder::patch_script(const Ptr<MetaDatabase>& database) c
             break;
         default:
             if (schema->diff().count("comment"))
-                head += "COMMENT ON SCHEMA " + name + " IS " +
-                        (schema->get_comment().empty() ? std::string("NULL")
-                                                       : sql_literal(schema->get_comment())) +
-                        ";\n";
+                head += ScriptText::comment_or_null("SCHEMA", name, schema->get_comment());
             catalog.schemas.push_back({schema, false});
         }
     }
@@ -257,7 +254,6 @@ std::set<std::string> PostgreSQLBuilder::views_to_drop(const MarkedObjects& obje
                     uses = uses || dropping.count(dependency_key(kind, view.get_schema(), used));
             for (const std::string& other : gone)
                 if (key_schema(other) == view.get_schema() &&
-                    objects.at(other).first->get_schema() == view.get_schema() &&
                     dynamic_cast<const MetaTable*>(objects.at(other).first.get()) &&
                     mentions(view.get_definition(), objects.at(other).first->get_name()))
                     uses = true;
@@ -493,10 +489,8 @@ std::string PostgreSQLBuilder::patch_type(const MetaType& type,
                type.get_definition() + "\n";
     }
     if (type.diff().count("comment"))
-        sql += "COMMENT ON " + std::string(type.get_kind() == "DOMAIN" ? "DOMAIN " : "TYPE ") + name +
-               " IS " +
-               (type.get_comment().empty() ? std::string("NULL") : sql_literal(type.get_comment())) +
-               ";\n";
+        sql += ScriptText::comment_or_null(type.get_kind() == "DOMAIN" ? "DOMAIN" : "TYPE", name,
+                                           type.get_comment());
     return sql;
 }
 
@@ -510,10 +504,7 @@ std::string PostgreSQLBuilder::patch_sequence(const MetaSequence& sequence) cons
                        sequence.get_start(), sequence.get_cache(),
                        sequence.get_cycle() ? "CYCLE" : "NO CYCLE");
     if (sequence.diff().count("comment"))
-        sql += "COMMENT ON SEQUENCE " + name + " IS " +
-               (sequence.get_comment().empty() ? std::string("NULL")
-                                               : sql_literal(sequence.get_comment())) +
-               ";\n";
+        sql += ScriptText::comment_or_null("SEQUENCE", name, sequence.get_comment());
     return sql;
 }
 
@@ -559,6 +550,7 @@ std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects,
         return removed_tables.count(depend.key) ? tables_node : node_of(depend.key, DependencyPart::create);
     };
     std::vector<Piece> pieces;
+    std::vector<std::string> old_types;
     Piece tables;
     tables.node = tables_node;
     for (const auto& [key, entry] : objects) {
@@ -583,6 +575,7 @@ std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects,
             text = "DROP TYPE IF EXISTS " +
                    sql_qualified(type->get_schema(), type->get_name() + std::string(k_old_suffix)) +
                    ";\n";
+            old_types.push_back(node_of(key, DependencyPart::create));
         }
         if (text.empty())
             continue;
@@ -597,14 +590,10 @@ std::string PostgreSQLBuilder::drop_removed(const MarkedObjects& objects,
     }
     if (!table_names.empty()) {
         tables.text = fmt::format("DROP TABLE IF EXISTS {};\n", fmt::join(table_names, ", "));
+        // A replaced enum's old type is still used by the removed tables: it goes after them.
+        tables.needs.insert(tables.needs.end(), old_types.begin(), old_types.end());
         pieces.push_back(std::move(tables));
     }
-    // A replaced enum's old type is still used by the removed tables: it goes after them.
-    for (Piece& piece : pieces)
-        if (piece.text.starts_with("DROP TYPE IF EXISTS ") && piece.text.find(k_old_suffix) != std::string::npos)
-            for (Piece& other : pieces)
-                if (other.node == tables_node)
-                    other.needs.push_back(piece.node);
     const auto ordered = ScriptOrder::order(pieces);
     std::string sql;
     for (auto at = ordered.rbegin(); at != ordered.rend(); ++at)

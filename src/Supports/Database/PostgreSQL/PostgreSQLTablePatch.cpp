@@ -19,6 +19,7 @@ namespace Dizezida::Dovodarud::Supports::Database {
 
 using namespace MetaModel;
 using Zozuvoru::Contracts::DataVersion;
+using ScriptText::comment_or_null;
 
 namespace {
 
@@ -57,12 +58,6 @@ std::string quoted_collation(std::string_view collation) {
     if (point == std::string_view::npos)
         return sql_name(collation);
     return sql_qualified(collation.substr(0, point), collation.substr(point + 1));
-}
-
-std::string comment_or_null(std::string_view what, std::string_view name,
-                            std::string_view comment) {
-    return fmt::format("COMMENT ON {} {} IS {};\n", what, name,
-                       comment.empty() ? std::string("NULL") : sql_literal(comment));
 }
 
 /// The keys of a "key=value, key=value" storage option text.

@@ -36,4 +36,9 @@ std::string comment_on(std::string_view what, std::string_view name, std::string
     return fmt::format("COMMENT ON {} {} IS {};\n", what, name, sql_literal(comment));
 }
 
+std::string comment_or_null(std::string_view what, std::string_view name, std::string_view comment) {
+    return "COMMENT ON " + std::string(what) + " " + std::string(name) + " IS " +
+           (comment.empty() ? std::string("NULL") : sql_literal(comment)) + ";\n";
+}
+
 } // namespace Dizezida::Dovodarud::Supports::Database::ScriptText

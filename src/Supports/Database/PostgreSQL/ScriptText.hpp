@@ -22,6 +22,8 @@ std::vector<std::string> split_list(std::string_view text, std::string_view sepa
 std::string quoted_list(std::string_view text, std::string_view separator = ", ");
 /// "COMMENT ON <what> <name> IS '<comment>';\n", or "" for no comment.
 std::string comment_on(std::string_view what, std::string_view name, std::string_view comment);
+/// The same, with IS NULL for no comment (a comment that goes away).
+std::string comment_or_null(std::string_view what, std::string_view name, std::string_view comment);
 
 /// Names in an order where every name stands after the names it depends on
 /// (stable; members of a cycle keep their list order).
