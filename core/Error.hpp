@@ -1,8 +1,9 @@
 // Error values and the Result type shared by every library of the project.
 //
 // Nothing is thrown across a library boundary: an operation that can fail
-// returns Result<T>, whose error carries a text domain, an integer code and a
-// human-readable message. Plain value types; safe to copy between threads.
+// returns Result<T>, whose error carries a text domain, an integer code, a
+// human-readable message and, for a database error, its SQLSTATE. Plain
+// value types; safe to copy between threads.
 #pragma once
 
 #include <expected>
@@ -16,9 +17,19 @@ inline constexpr const char* k_sql_error_domain = "dizezida-dovodarud-exceptions
 
 /// A failure: which subsystem (domain), which code, and what happened.
 struct Error {
+    Error() = default;
+    Error(std::string error_domain, int error_code, std::string error_message,
+          std::string error_sqlstate = {})
+        : domain(std::move(error_domain)), code(error_code), message(std::move(error_message)),
+          sqlstate(std::move(error_sqlstate)) {}
+
     std::string domain;
     int code = 0;
     std::string message;
+    /// The five-character SQLSTATE of a database error ("23505"; libpq's
+    /// own failures, such as a lost connection, are classed under one too);
+    /// empty for any other error.
+    std::string sqlstate;
 
     /// An error in the SQL error domain.
     static Error sql(int code, std::string message) {

@@ -1,17 +1,17 @@
 #include "ui/CatalogReader.hpp"
 
 #include "Contracts/Database/IAdaptable.hpp"
+#include "Contracts/Database/IExplorable.hpp"
 #include "Model/MetaModel.hpp"
-#include "Supports/Database/SqlText.hpp"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 
 namespace Dizezida::Rezizida {
 
 using namespace Dizezida::Dovodarud;
-using Dizezida::Dovodarud::Supports::Database::sql_literal;
 
 namespace {
 
@@ -41,14 +41,14 @@ private:
 /// A single value of a query, or "" after printing the error.
 } // namespace
 
-std::string scalar(Supports::Database::ConnectionImpl& connection, const std::string& sql,
-                   const std::string& command) {
-    auto value = connection.execute_as_scalar(sql, 0);
-    if (!value) {
-        std::cerr << command << ": " << value.error().message << '\n';
+std::string database_name(Supports::Database::ConnectionImpl& connection,
+                          const std::string& command) {
+    auto name = connection.explorer()->current_database();
+    if (!name) {
+        std::cerr << command << ": " << name.error().message << '\n';
         return {};
     }
-    return *value ? (*value)->to_string() : std::string();
+    return *name;
 }
 
 std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::ConnectionImpl& connection,
@@ -59,9 +59,9 @@ std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::Connecti
         std::cerr << command << ": " << error.message << '\n';
         return std::shared_ptr<MetaModel::MetaObject>();
     };
-    const std::string database_name =
-        scalar(connection, "SELECT pg_catalog.current_database()", command);
-    if (database_name.empty())
+    const auto explorer = connection.explorer();
+    const std::string database = database_name(connection, command);
+    if (database.empty())
         return nullptr;
     Progress progress;
     if (!selection.table.empty()) {
@@ -72,53 +72,50 @@ std::shared_ptr<MetaModel::MetaObject> read_catalog(Supports::Database::Connecti
         }
         const std::string schema = selection.table.substr(0, point);
         const std::string name = selection.table.substr(point + 1);
-        const std::string exists = scalar(
-            connection,
-            "SELECT count(*) FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n"
-            " ON n.oid = c.relnamespace WHERE c.relkind IN ('r', 'p', 'f') AND n.nspname = " +
-                sql_literal(schema) + " AND c.relname = " + sql_literal(name),
-            command);
-        if (exists != "1") {
-            if (!exists.empty())
-                std::cerr << command << ": no table " << selection.table << '\n';
+        auto relations = explorer->relations({schema});
+        if (!relations)
+            return failed(relations.error());
+        const bool exists = std::ranges::any_of(*relations, [&](const auto& relation) {
+            return relation.name == name && (relation.is_table() || relation.kind == 'f');
+        });
+        if (!exists) {
+            std::cerr << command << ": no table " << selection.table << '\n';
             return nullptr;
         }
-        auto table = MetaModel::MetaTable::with_names(database_name, schema, name);
+        auto table = MetaModel::MetaTable::with_names(database, schema, name);
         if (auto filled = adapter->fill_meta_table(table, 1); !filled)
             return failed(filled.error());
         return table;
     }
-    auto database = MetaModel::MetaDatabase::with_name(database_name);
+    auto model = MetaModel::MetaDatabase::with_name(database);
     if (selection.schemas.empty()) {
-        if (auto filled = adapter->fill_meta_database(database, 0); !filled)
+        if (auto filled = adapter->fill_meta_database(model, 0); !filled)
             return failed(filled.error());
         if (!selection.system)
-            std::erase_if(database->get_schemas(), [](const auto& schema) {
+            std::erase_if(model->get_schemas(), [](const auto& schema) {
                 return schema->get_name() == "pg_catalog" ||
                        schema->get_name() == "information_schema";
             });
     } else {
         for (const std::string& name : selection.schemas) {
-            const std::string exists = scalar(
-                connection,
-                "SELECT count(*) FROM pg_catalog.pg_namespace WHERE nspname = " + sql_literal(name),
-                command);
-            if (exists == "0" && selection.missing_ok)
+            auto exists = explorer->has_schema(name);
+            if (!exists)
+                return failed(exists.error());
+            if (!*exists && selection.missing_ok)
                 continue;
-            if (exists != "1") {
-                if (!exists.empty())
-                    std::cerr << command << ": no schema " << name << '\n';
+            if (!*exists) {
+                std::cerr << command << ": no schema " << name << '\n';
                 return nullptr;
             }
-            database->append(name);
+            model->append(name);
         }
     }
     // Every schema in one pass: a fixed number of queries, however many schemas.
-    if (auto filled = adapter->fill_meta_schemas(database->get_schemas(), 1); !filled)
+    if (auto filled = adapter->fill_meta_schemas(model->get_schemas(), 1); !filled)
         return failed(filled.error());
-    for (const auto& schema : database->get_schemas())
+    for (const auto& schema : model->get_schemas())
         progress.add(*schema);
-    return database;
+    return model;
 }
 
 } // namespace Dizezida::Rezizida

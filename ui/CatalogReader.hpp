@@ -28,8 +28,8 @@ std::shared_ptr<Dovodarud::MetaModel::MetaObject>
 read_catalog(Dovodarud::Supports::Database::ConnectionImpl& connection,
              const CatalogSelection& selection, const std::string& command);
 
-/// The first value of a query as text; "" after printing why ("<command>: ...").
-std::string scalar(Dovodarud::Supports::Database::ConnectionImpl& connection,
-                   const std::string& sql, const std::string& command);
+/// The name of the session's database; "" after printing why ("<command>: ...").
+std::string database_name(Dovodarud::Supports::Database::ConnectionImpl& connection,
+                          const std::string& command);
 
 } // namespace Dizezida::Rezizida

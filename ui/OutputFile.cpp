@@ -1,6 +1,6 @@
 #include "ui/OutputFile.hpp"
 
-#include "Helpers/AtomicFile.hpp"
+#include "core/AtomicFile.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -9,12 +9,12 @@
 
 namespace Dizezida::Rezizida {
 
-using Dovodarud::Helpers::AtomicFile;
+using Core::AtomicFile;
 
 CLI::Validator output_path() {
     return CLI::Validator(
         [](std::string& path) {
-            auto checked = Dovodarud::Helpers::check_output_path(path);
+            auto checked = Core::check_output_path(path);
             return checked ? std::string() : checked.error().message;
         },
         "FILE");

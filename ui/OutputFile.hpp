@@ -1,7 +1,7 @@
 // What the commands that write a file share: the check of an output option
 // (a folder, or a path in a missing folder, is a usage error before any work
 // starts) and the writing of a whole text by the rule every written file
-// follows (Helpers/AtomicFile.hpp: links followed, FIFOs and devices
+// follows (core/AtomicFile.hpp: links followed, FIFOs and devices
 // streamed, "-" for standard output).
 #pragma once
 

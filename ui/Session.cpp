@@ -1,6 +1,5 @@
 #include "ui/Session.hpp"
 
-#include "Contracts/Setting/ServerStore.hpp"
 #include "Contracts/Setting/UserSetting.hpp"
 #include "Foundation/LoggingService.hpp"
 #include "Foundation/Services.hpp"
@@ -8,8 +7,9 @@
 #include "Helpers/ServiceHelper.hpp"
 #include "Supports/Crypto/OpenSSLAsymmetricCipher.hpp"
 #include "Supports/Crypto/OpenSSLSymmetricCipher.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
 #include "Supports/Log/LogManager.hpp"
+#include "Supports/Setting/ServerStore.hpp"
 #include "provider/Supports/ConnInfo.hpp"
 
 #include <fmt/format.h>
@@ -77,8 +77,8 @@ Core::Result<Zozuvoru::Contracts::ServerPtr> server_from_text(const std::string&
     start_services();
     const std::string name = text.substr(1);
     const auto servers = Dovodarud::Helpers::ServiceHelper::servers();
-    Dovodarud::Setting::ServerStore store;
-    DIZEZIDA_TRY(store.load(*servers, Dovodarud::Setting::ServerStore::Passwords::Keep));
+    Dovodarud::Supports::Setting::ServerStore store;
+    DIZEZIDA_TRY(store.load(*servers, Dovodarud::Supports::Setting::ServerStore::Passwords::Keep));
     const auto saved = servers->find_by_name(name);
     if (!saved)
         return Core::fail(Core::Error::make(

@@ -17,8 +17,8 @@ std::string_view trimmed(const char* text) {
 } // namespace
 
 Core::Error make_error(std::string_view sqlstate, std::string_view message) {
-    return Core::Error::make(Contracts::k_provider_error_domain, sqlstate_code(sqlstate),
-                             fmt::format("{} (SQLSTATE {})", message, sqlstate));
+    return Core::Error{Contracts::k_provider_error_domain, sqlstate_code(sqlstate),
+                       fmt::format("{} (SQLSTATE {})", message, sqlstate), std::string(sqlstate)};
 }
 
 Core::Error result_error(const PGresult* result, PGconn* connection) {
@@ -42,8 +42,8 @@ Core::Error result_error(const PGresult* result, PGconn* connection) {
     if (const std::string_view hint = trimmed(PQresultErrorField(result, PG_DIAG_MESSAGE_HINT));
         !hint.empty())
         message += fmt::format("\nHINT:  {}", hint);
-    return Core::Error::make(Contracts::k_provider_error_domain, sqlstate_code(state),
-                             std::move(message));
+    return Core::Error{Contracts::k_provider_error_domain, sqlstate_code(state), std::move(message),
+                       state};
 }
 
 Core::Error connection_error(PGconn* connection, std::string_view sqlstate) {

@@ -2,8 +2,8 @@
 
 #include "Helpers/FileTypeHelper.hpp"
 #include "Model/MetaTable.hpp"
-#include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
+#include "core/SqlQuote.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/TableModel.hpp"
 #include "provider/Contracts/ValueBinary.hpp"
@@ -20,11 +20,11 @@
 
 namespace Dizezida::Dovodarud::Helpers {
 
+using Core::sql_doubled;
+using Core::sql_literal;
+using Core::sql_name;
 using Core::Value;
 using Core::ValueKind;
-using Supports::Database::sql_doubled;
-using Supports::Database::sql_literal;
-using Supports::Database::sql_name;
 
 namespace {
 
@@ -336,7 +336,7 @@ void DatabaseHelper::append_sql_text(std::string& out, std::uint32_t data_type,
     if (number_kind && strict_number(text))
         out += text;
     else
-        Supports::Database::append_quoted(out, text, '\'');
+        Core::append_quoted(out, text, '\'');
 }
 
 std::string DatabaseHelper::summary(const Zozuvoru::Contracts::ValueBinary& value,

@@ -1,5 +1,6 @@
 #include "Model/MetaDependency.hpp"
 
+#include "Model/MetaKeys.hpp"
 #include "Model/MetaModel.hpp"
 
 namespace Dizezida::Dovodarud::MetaModel {
@@ -33,7 +34,7 @@ std::string dependency_key(const MetaObject& object) {
         return dependency_key("sequence", schema, object.get_name());
     if (dynamic_cast<const MetaFunction*>(&object)) {
         const auto& attributes = object.get_attributes();
-        const auto arguments = attributes.find("ARGUMENTS");
+        const auto arguments = attributes.find(Keys::arguments);
         return dependency_key("function", schema,
                               object.get_name() + "(" +
                                   (arguments == attributes.end() ? std::string() : arguments->second) +

@@ -1,10 +1,11 @@
 #include "Transform/DataComparison.hpp"
 #include "Transform/CopyLines.hpp"
 
+#include "Contracts/Database/IExplorable.hpp"
 #include "Helpers/DatabaseHelper.hpp"
+#include "Supports/Data/Extractors/BaseExtractor.hpp"
 #include "Supports/Database/DataTable.hpp"
 #include "Supports/Database/SqlText.hpp"
-#include "Supports/Data/Extractors/BaseExtractor.hpp"
 #include "provider/Contracts/IProvider.hpp"
 #include "provider/Contracts/ValueScalars.hpp"
 
@@ -246,33 +247,24 @@ Core::Result<void> set_exact_texts(IConnection& connection) {
 
 Core::Result<TablePtr> describe_data_table(IConnection& connection, std::string_view schema,
                                            std::string_view table) {
-    const std::string generated =
-        connection.get_major_version() >= 12 ? " AND a.attgenerated = ''" : "";
-    const std::string sql = fmt::format(
-        "SELECT a.attname::text, coalesce(pg_catalog.array_position(i.indkey::int2[], a.attnum) - "
-        "pg_catalog.array_lower(i.indkey::int2[], 1) + 1, 0), a.attidentity = 'a' "
-        "FROM pg_catalog.pg_attribute a "
-        "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid "
-        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
-        "LEFT JOIN pg_catalog.pg_index i ON i.indrelid = c.oid AND i.indisprimary "
-        "WHERE n.nspname = {} AND c.relname = {} AND c.relkind IN ('r', 'p') AND a.attnum > 0 "
-        "AND NOT a.attisdropped{} ORDER BY a.attnum",
-        sql_literal(schema), sql_literal(table), generated);
-    auto catalog = connection.execute_as_model(sql);
-    if (!catalog)
-        return Core::fail(std::move(catalog).error());
-    const auto& rows = **catalog;
-    if (rows.get_row_count() == 0)
+    const auto explorer = connection.explorer();
+    if (!explorer)
+        return Core::fail(data_error("the connection has no explorer"));
+    auto columns = explorer->data_columns(schema, table);
+    if (!columns)
+        return Core::fail(std::move(columns).error());
+    if (columns->empty())
         return Core::fail(
             data_error(fmt::format("table {} does not exist", sql_qualified(schema, table))));
     std::string names;
-    std::vector<std::pair<long, std::size_t>> key;
+    std::vector<std::pair<std::size_t, std::size_t>> key;
     bool overriding = false;
-    for (std::size_t row = 0; row < rows.get_row_count(); ++row) {
-        names += (row ? ", " : "") + sql_name(rows.get_text_at(row, 0));
-        if (const long position = std::stol(rows.get_text_at(row, 1)); position > 0)
-            key.emplace_back(position, row);
-        overriding = overriding || rows.get_text_at(row, 2) == "t";
+    for (std::size_t position = 0; position < columns->size(); ++position) {
+        const auto& column = (*columns)[position];
+        names += (position ? ", " : "") + sql_name(column.name);
+        if (column.key_position > 0)
+            key.emplace_back(column.key_position, position);
+        overriding = overriding || column.identity_always;
     }
     auto model = connection.execute_as_model(
         fmt::format("SELECT {} FROM {} LIMIT 0", names, sql_qualified(schema, table)));
@@ -290,17 +282,10 @@ Core::Result<TablePtr> describe_data_table(IConnection& connection, std::string_
 
 Core::Result<std::vector<std::string>> list_data_tables(IConnection& connection,
                                                         std::string_view schema) {
-    auto rows = connection.execute_as_model(
-        "SELECT c.relname::text FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON "
-        "n.oid = c.relnamespace WHERE n.nspname = " +
-        sql_literal(schema) +
-        " AND c.relkind IN ('r', 'p') AND NOT c.relispartition ORDER BY 1");
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    std::vector<std::string> names;
-    for (std::size_t row = 0; row < (*rows)->get_row_count(); ++row)
-        names.push_back((*rows)->get_text_at(row, 0));
-    return names;
+    const auto explorer = connection.explorer();
+    if (!explorer)
+        return Core::fail(data_error("the connection has no explorer"));
+    return explorer->data_tables(schema);
 }
 
 Core::Result<TablePtr> compare_data_table(IConnection& source, IConnection& target,

@@ -1,6 +1,6 @@
 #include "Transform/ForeignKeyOrder.hpp"
 
-#include "Supports/Database/PostgreSQL/CatalogQueries.hpp"
+#include "Supports/Database/PostgreSQL/Catalog/CatalogQueries.hpp"
 #include "Supports/Database/SqlText.hpp"
 
 #include <fmt/format.h>

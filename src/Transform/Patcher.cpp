@@ -1,6 +1,7 @@
 #include "Transform/Patcher.hpp"
 
 #include "Model/MetaJson.hpp"
+#include "Model/MetaKeys.hpp"
 #include "Model/MetaModel.hpp"
 #include "core/Precondition.hpp"
 
@@ -11,6 +12,8 @@
 #include <set>
 
 namespace Dizezida::Dovodarud::Transform {
+
+namespace Keys = MetaModel::Keys;
 
 using namespace MetaModel;
 using Json = nlohmann::ordered_json;
@@ -46,7 +49,7 @@ void strip(Json& node, const std::string& own_schema, bool compare_names) {
     for (const char* map : {"attributes", "options"}) {
         const auto found = node.find(map);
         if (found != node.end() && found->is_object())
-            found->erase("OWNER");
+            found->erase(Keys::owner);
     }
     for (auto& [key, value] : node.items()) {
         if (!value.is_object() && !value.is_array())
@@ -79,12 +82,12 @@ std::string primary_key_text(const MetaTable& table) {
         return {};
     std::sort(keys.begin(), keys.end());
     std::string text;
-    const auto found = table.get_attributes().find("PRIMARY_KEY");
+    const auto found = table.get_attributes().find(Keys::primary_key);
     text = found == table.get_attributes().end() ? std::string() : found->second;
     text += "(";
     for (const auto& key : keys)
         text += key.second + ",";
-    const auto deferral = table.get_attributes().find("PRIMARY_KEY_DEFERRABLE");
+    const auto deferral = table.get_attributes().find(Keys::primary_key_deferrable);
     return text + ")" + (deferral == table.get_attributes().end() ? std::string() : deferral->second);
 }
 
@@ -166,7 +169,7 @@ std::string constraint_key(const MetaConstraint& constraint) {
 
 /// A routine's name and argument types: overloads are different routines.
 std::string routine_key(const MetaFunction& routine) {
-    const auto found = routine.get_attributes().find("ARGUMENTS");
+    const auto found = routine.get_attributes().find(Keys::arguments);
     return routine.get_name() + "(" +
            (found == routine.get_attributes().end() ? std::string() : found->second) + ")";
 }
@@ -240,7 +243,7 @@ void mark_table_properties(const MetaTable& base, const MetaTable& other, MetaTa
         for (const auto& [key, value] : *options)
             keys.insert(key);
     for (const std::string& key : keys) {
-        if (key == "OWNER")
+        if (key == Keys::owner)
             continue;
         const auto old_value = base.get_options().find(key);
         const auto new_value = other.get_options().find(key);
@@ -252,7 +255,7 @@ void mark_table_properties(const MetaTable& base, const MetaTable& other, MetaTa
         }
     }
     if (primary_key_text(base) != primary_key_text(other)) {
-        const auto found = base.get_attributes().find("PRIMARY_KEY");
+        const auto found = base.get_attributes().find(Keys::primary_key);
         patched.append_diff("primary-key", DataVersion::CHANGE);
         patched.append_slice("primary-key", found == base.get_attributes().end() ||
                                                     primary_key_text(base).empty()

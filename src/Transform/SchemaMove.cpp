@@ -1,6 +1,7 @@
 #include "Transform/SchemaMove.hpp"
 
 #include "Model/MetaJson.hpp"
+#include "Model/MetaKeys.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/SqlText.hpp"
 
@@ -9,6 +10,8 @@
 #include <set>
 
 namespace Dizezida::Dovodarud::Transform {
+
+namespace Keys = MetaModel::Keys;
 
 using Json = nlohmann::ordered_json;
 
@@ -44,7 +47,7 @@ void move(Json& node, const std::string& database, const std::string& from,
     if (!keep_owners)
         for (const char* map : {"attributes", "options"})
             if (const auto found = node.find(map); found != node.end() && found->is_object())
-                found->erase("OWNER");
+                found->erase(Keys::owner);
     for (auto& [key, value] : node.items()) {
         if (value.is_object() || value.is_array()) {
             move(value, database, from, to, keep_owners);
@@ -68,9 +71,9 @@ void localize(Core::Object& object, const std::string& database, bool keep_owner
     if (!seen.insert(&object).second)
         return;
     if (auto* meta = dynamic_cast<MetaModel::MetaObject*>(&object); meta && !keep_owners)
-        meta->get_attributes().erase("OWNER");
+        meta->get_attributes().erase(Keys::owner);
     if (auto* table = dynamic_cast<MetaModel::MetaTable*>(&object); table && !keep_owners)
-        table->get_options().erase("OWNER");
+        table->get_options().erase(Keys::owner);
     for (const Core::Property* property : object.type().properties()) {
         const std::string_view name = property->name;
         if (property->kind == Core::ValueKind::String && (name == "database" || name == "refer-database")) {

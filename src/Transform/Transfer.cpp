@@ -3,7 +3,7 @@
 #include "Contracts/Database/IAdaptable.hpp"
 #include "Foundation/LoggingService.hpp"
 #include "Model/MetaModel.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+#include "Supports/Database/PostgreSQL/Builder/PostgreSQLBuilder.hpp"
 #include "Supports/Database/SqlStatements.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "Transform/TransferLog.hpp"

@@ -36,11 +36,8 @@ std::string quoted_list(const std::vector<std::string>& names) {
 /// constraint), so that writing them one by one finds the bad ones; any
 /// other error (a missing table, a lost connection) fails the table whole.
 bool row_error(const Core::Error& error) {
-    const std::size_t at = error.message.find("(SQLSTATE ");
-    if (at == std::string::npos)
-        return false;
-    const std::string_view state = std::string_view(error.message).substr(at + 10, 2);
-    return state == "22" || state == "23";
+    const std::string_view state_class = std::string_view(error.sqlstate).substr(0, 2);
+    return state_class == "22" || state_class == "23";
 }
 
 /// A row as the failure message shows it: its COPY text, cut when long.

@@ -10,8 +10,8 @@
 
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/DatabaseIdentity.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
-#include "Supports/Database/PostgreSQL/ScriptText.hpp"
+#include "Supports/Database/PostgreSQL/Adapter/PostgreSQLAdapterV11x.hpp"
+#include "Supports/Database/PostgreSQL/Scripts/ScriptText.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "Transform/SchemaMove.hpp"
 #include "Transform/TransferLog.hpp"

@@ -1,8 +1,8 @@
 // The comparison marks and the alter scripts built from them, on models made
 // in memory (the diff round trip runs the scripts on every server version).
-#include "Model/MetaModel.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
 #include "Transform/Patcher.hpp"
+#include "Model/MetaModel.hpp"
+#include "Supports/Database/PostgreSQL/Builder/PostgreSQLBuilder.hpp"
 #include "Transform/SchemaMove.hpp"
 
 #include <gtest/gtest.h>

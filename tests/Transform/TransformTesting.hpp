@@ -2,7 +2,7 @@
 // transform jobs' tests (each job takes two sessions).
 #pragma once
 
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
 #include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 

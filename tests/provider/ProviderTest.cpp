@@ -190,6 +190,7 @@ TEST(PostgreSQLProvider, ErrorsCarryDomainCodeAndSqlstate) {
         ASSERT_FALSE(result.has_value());
         EXPECT_EQ(result.error().domain, k_provider_error_domain);
         EXPECT_EQ(result.error().code, sqlstate_code(failure.state));
+        EXPECT_EQ(result.error().sqlstate, failure.state);
         EXPECT_GE(result.error().code, 20000);
         EXPECT_LT(result.error().code, 30000);
         EXPECT_NE(result.error().message.find(std::string("(SQLSTATE ") + failure.state + ")"),
@@ -200,6 +201,10 @@ TEST(PostgreSQLProvider, ErrorsCarryDomainCodeAndSqlstate) {
     ASSERT_FALSE(duplicate.has_value());
     EXPECT_NE(duplicate.error().message.find("DETAIL:  Key (id)=(1) already exists."),
               std::string::npos);
+    // A COPY the server refuses carries its state like any statement.
+    auto copied = provider->copy_in("COPY u FROM STDIN", "1\n");
+    ASSERT_FALSE(copied.has_value());
+    EXPECT_EQ(copied.error().sqlstate, "23505");
     // A failure in the middle of a text stops it, and the session stays usable.
     auto partial = provider->execute_statements("SELECT 1; SELECT * FROM nope; SELECT 3", 0);
     EXPECT_FALSE(partial.has_value());

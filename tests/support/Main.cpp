@@ -1,12 +1,17 @@
 // The main function of every test executable.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace Dizezida::Testing {
 void install_platform_log_writer();
 }
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Catalog readers stop on a column their query lacks, here and in the
+    // programs the tests start.
+    ::setenv("DIZEZIDA_STRICT_CATALOG", "1", 0);
     Dizezida::Testing::install_platform_log_writer();
     return RUN_ALL_TESTS();
 }

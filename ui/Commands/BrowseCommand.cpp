@@ -7,7 +7,7 @@
 #include "ui/TablePrinter.hpp"
 
 #include "Contracts/Database/IExplorable.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLExplorer.hpp"
+#include "Supports/Database/PostgreSQL/Catalog/PostgreSQLExplorer.hpp"
 #include "provider/Contracts/TableModel.hpp"
 
 #include <CLI/CLI.hpp>

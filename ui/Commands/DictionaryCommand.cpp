@@ -9,10 +9,10 @@
 #include "ui/OutputFile.hpp"
 #include "ui/Session.hpp"
 
+#include "Contracts/Database/IAdaptable.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Data/Documents/HtmlDocument.hpp"
 #include "Supports/Data/Documents/MarkdownDocument.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -39,8 +39,7 @@ read_dictionary(Supports::Database::ConnectionImpl& connection,
                 const std::vector<std::string>& schemas) {
     auto database = std::dynamic_pointer_cast<MetaModel::MetaDatabase>(
         Dizezida::Rezizida::read_catalog(connection, {schemas, "", false}, "dictionary"));
-    const auto adapter =
-        std::dynamic_pointer_cast<Supports::Database::PostgreSQLAdapterV11x>(connection.adapter());
+    const auto adapter = connection.adapter();
     if (!database || !adapter)
         return nullptr;
     for (const auto& schema : database->get_schemas()) {

@@ -9,8 +9,9 @@
 #include "ui/OutputFile.hpp"
 #include "ui/Session.hpp"
 
+#include "Contracts/Database/IBuildable.hpp"
+#include "Model/MetaKeys.hpp"
 #include "Model/MetaModel.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
 #include "Transform/Patcher.hpp"
 #include "Transform/SchemaMove.hpp"
 
@@ -39,9 +40,9 @@ std::shared_ptr<MetaModel::MetaDatabase>
 side(const std::shared_ptr<MetaModel::MetaDatabase>& read, const std::string& database,
      const std::string& rename_from, const std::string& rename_to) {
     auto result = MetaModel::MetaDatabase::with_name(database);
-    const auto found = read->get_attributes().find("EXTENSION");
+    const auto found = read->get_attributes().find(MetaModel::Keys::extension);
     if (found != read->get_attributes().end())
-        result->get_attributes()["EXTENSION"] = found->second;
+        result->get_attributes()[MetaModel::Keys::extension] = found->second;
     for (const auto& schema : read->get_schemas()) {
         if (rename_from.empty() || schema->get_name() != rename_from) {
             // The read model is not used again: moved in place, far cheaper.
@@ -79,7 +80,7 @@ bool summarise(const MetaModel::MetaDatabase& difference) {
             }
             return found;
         };
-        const auto found = difference.get_attributes().find("EXTENSION");
+        const auto found = difference.get_attributes().find(MetaModel::Keys::extension);
         const auto had = names(before->second);
         const auto wanted = names(found == difference.get_attributes().end() ? "" : found->second);
         for (const std::string& name : wanted)
@@ -151,9 +152,7 @@ int run_diff(const DiffOptions& options) {
     std::string script;
     const bool differs = difference && summarise(*difference);
     if (differs) {
-        auto builder = std::dynamic_pointer_cast<Supports::Database::PostgreSQLBuilder>(
-            sessions->target->builder());
-        script = builder->patch_script(difference);
+        script = sessions->target->builder()->patch_script(difference);
     } else {
         std::cerr << "no differences\n";
     }

@@ -10,10 +10,10 @@
 #include "ui/RowProgress.hpp"
 #include "ui/Session.hpp"
 
-#include "Helpers/AtomicFile.hpp"
 #include "Supports/Data/Extractors/DsvExtractor.hpp"
 #include "Supports/Data/Extractors/ExportStream.hpp"
 #include "Supports/Database/SqlText.hpp"
+#include "core/AtomicFile.hpp"
 
 #include "provider/Contracts/IDataReader.hpp"
 #include "provider/Contracts/TableModel.hpp"
@@ -69,7 +69,8 @@ public:
     [[nodiscard]] Dizezida::Core::Result<void> open(const std::string& file) {
         if (file.empty())
             return {};
-        auto opened = Helpers::AtomicFile::create(file, Helpers::AtomicFile::default_mode());
+        auto opened =
+            Dizezida::Core::AtomicFile::create(file, Dizezida::Core::AtomicFile::default_mode());
         if (!opened)
             return Dizezida::Core::fail(std::move(opened).error());
         m_file.emplace(std::move(*opened));
@@ -80,7 +81,7 @@ public:
             return m_file->write(text);
         if (!std::cout.write(text.data(), static_cast<std::streamsize>(text.size())))
             return Dizezida::Core::fail(
-                Helpers::file_error(EIO, "Cannot write to the standard output"));
+                Dizezida::Core::file_error(EIO, "Cannot write to the standard output"));
         return {};
     }
     /// Whether the rows go straight to their reader (no file replaced at the end).
@@ -90,12 +91,12 @@ public:
             return m_file->commit();
         if (!std::cout.flush())
             return Dizezida::Core::fail(
-                Helpers::file_error(EIO, "Cannot write to the standard output"));
+                Dizezida::Core::file_error(EIO, "Cannot write to the standard output"));
         return {};
     }
 
 private:
-    std::optional<Helpers::AtomicFile> m_file;
+    std::optional<Dizezida::Core::AtomicFile> m_file;
 };
 
 int fail(const std::string& message, int status = 1) {

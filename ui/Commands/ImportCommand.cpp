@@ -16,11 +16,11 @@
 #include "ui/Session.hpp"
 #include "ui/TablePrinter.hpp"
 
-#include "Helpers/AtomicFile.hpp"
 #include "Model/MetaColumn.hpp"
 #include "Model/MetaTable.hpp"
 #include "Supports/Data/Extractors/DsvText.hpp"
 #include "Supports/Data/Extractors/ImportingExtractor.hpp"
+#include "core/AtomicFile.hpp"
 
 #include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/TableModel.hpp"
@@ -113,7 +113,8 @@ bool write_errors(const std::string& file,
         marks.append_text(text, message);
         text += '\n';
     }
-    auto written = Helpers::write_file_atomically(file, text, Helpers::AtomicFile::default_mode());
+    auto written = Dizezida::Core::write_file_atomically(
+        file, text, Dizezida::Core::AtomicFile::default_mode());
     if (!written)
         std::cerr << "import: " << written.error().message << '\n';
     return written.has_value();

@@ -6,9 +6,9 @@
 #include "ui/TablePrinter.hpp"
 
 #include "Contracts/Serialization/IJsonSerializer.hpp"
-#include "Contracts/Setting/ServerStore.hpp"
 #include "Helpers/PasswordHelper.hpp"
 #include "Helpers/ServiceHelper.hpp"
+#include "Supports/Setting/ServerStore.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/ServerSetting.hpp"
 #include "provider/Contracts/TableModel.hpp"
@@ -26,7 +26,7 @@
 namespace {
 
 using Dizezida::Dovodarud::Helpers::PasswordHelper;
-using Dizezida::Dovodarud::Setting::ServerStore;
+using Dizezida::Dovodarud::Supports::Setting::ServerStore;
 using Dizezida::Rezizida::k_usage_error;
 using Dizezida::Zozuvoru::Contracts::DataType;
 using Dizezida::Zozuvoru::Contracts::Server;

@@ -177,9 +177,9 @@ int run_sync(const SyncOptions& options) {
     const auto sessions = Dizezida::Rezizida::open_sessions(options.source, options.target);
     if (!sessions)
         return 1;
-    const std::string database = "SELECT pg_catalog.current_database()";
-    const auto map = job_options(options, Dizezida::Rezizida::scalar(*sessions->source, database, "sync"),
-                                 Dizezida::Rezizida::scalar(*sessions->target, database, "sync"));
+    const auto map =
+        job_options(options, Dizezida::Rezizida::database_name(*sessions->source, "sync"),
+                    Dizezida::Rezizida::database_name(*sessions->target, "sync"));
     const int status = options.structure ? run_structure(options, map, sessions->source, sessions->target)
                                          : run_data(options, map, sessions->source, sessions->target);
     if (Dizezida::Rezizida::interrupted_status() == 0)

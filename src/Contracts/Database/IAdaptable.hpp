@@ -56,6 +56,13 @@ public:
         return {};
     }
     /// The table's columns; with `full` also indexes, keys, constraints, options.
+    /// Replaces the columns of the schema's views (names derived from their
+    /// definitions) by the catalog's: types, nullability, defaults and
+    /// comments. An adapter that cannot leaves them as they are.
+    [[nodiscard]] virtual Done fill_view_columns(MetaModel::MetaSchema& schema) {
+        (void)schema;
+        return {};
+    }
     [[nodiscard]] virtual Done fill_meta_table(const Ptr<MetaModel::MetaTable>& table,
                                                std::int32_t full) = 0;
     [[nodiscard]] virtual Done fill_meta_view(const Ptr<MetaModel::MetaView>& view) = 0;

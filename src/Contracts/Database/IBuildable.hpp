@@ -21,6 +21,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace Dizezida::Zozuvoru::Contracts {
 class TableModel;
@@ -84,6 +86,14 @@ public:
     /// it needs, across the schemas.
     virtual std::string build_schemas(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
                                       bool keep_raw_type) const = 0;
+    /// The same script in two halves around copying rows into the new
+    /// tables: what must stand before the rows, and what is better made
+    /// after them (indexes, keys, triggers). By default all comes before.
+    virtual std::pair<std::string, std::string>
+    schemas_around_rows(const std::vector<Ptr<MetaModel::MetaSchema>>& schemas,
+                        bool keep_raw_type) const {
+        return {build_schemas(schemas, keep_raw_type), {}};
+    }
     virtual std::string build_table(const Ptr<MetaModel::MetaTable>& table,
                                     bool keep_raw_type) const = 0;
     virtual std::string build_view(const Ptr<MetaModel::MetaView>& view) const = 0;

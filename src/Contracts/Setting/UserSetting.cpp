@@ -1,6 +1,6 @@
 #include "Contracts/Setting/UserSetting.hpp"
 
-#include "Helpers/AtomicFile.hpp"
+#include "core/AtomicFile.hpp"
 
 #include "core/Precondition.hpp"
 #include "core/Properties.hpp"
@@ -42,7 +42,7 @@ DIZEZIDA_REGISTER_TYPE(UserSetting)
 
 namespace {
 
-using Helpers::file_error;
+using Core::file_error;
 
 /// How the type of a setting is named in error messages.
 std::string_view kind_description(Core::ValueKind kind) {
@@ -128,7 +128,7 @@ std::optional<Core::Value> value_from_text(Core::ValueKind kind, std::string_vie
 
 Core::Result<void> write_file_atomically(const std::string& path, std::string_view text,
                                          unsigned mode) {
-    return Helpers::write_file_atomically(path, text, mode, Helpers::FilePrivacy::private_file);
+    return Core::write_file_atomically(path, text, mode, Core::FilePrivacy::private_file);
 }
 
 UserSetting::UserSetting()

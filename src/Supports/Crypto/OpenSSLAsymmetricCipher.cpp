@@ -1,7 +1,7 @@
 #include "Supports/Crypto/OpenSSLAsymmetricCipher.hpp"
 
-#include "Helpers/AtomicFile.hpp"
 #include "Supports/Crypto/OpenSSLSupport.hpp"
+#include "core/AtomicFile.hpp"
 
 #include <glib.h>
 #include <openssl/bn.h>
@@ -169,12 +169,13 @@ Core::Result<void> OpenSSLAsymmetricCipher::save_key_file(const std::string& pub
     if (!pair)
         return Core::fail(pair.error());
     // Both files are written in full before either replaces its target.
-    auto private_file = Helpers::AtomicFile::create(private_key, 0600, Helpers::FilePrivacy::private_file);
+    auto private_file =
+        Core::AtomicFile::create(private_key, 0600, Core::FilePrivacy::private_file);
     const bool private_written = private_file && private_file->write(pair->private_key);
     wipe(pair->private_key);
     if (!private_written)
         return Core::fail(rsa_error(k_no_object, "Failed to write private key."));
-    auto public_file = Helpers::AtomicFile::create(public_key, 0644);
+    auto public_file = Core::AtomicFile::create(public_key, 0644);
     if (!public_file || !public_file->write(pair->public_key))
         return Core::fail(rsa_error(k_no_object, "Failed to write public key."));
     if (!private_file->commit())

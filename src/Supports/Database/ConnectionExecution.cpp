@@ -139,7 +139,8 @@ void ConnectionImpl::start_execution(std::string_view operation, std::string_vie
             // code 0 must not look like success.
             const Core::Error& error = job.result->error();
             LoggingService::error(uuid, "failed: %d -> %s", error.code, error.message.c_str());
-            job.result->set_error(Core::Error{k_async_domain, error.code, error.message});
+            job.result->set_error(
+                Core::Error{k_async_domain, error.code, error.message, error.sqlstate});
         },
         std::move(callback));
 }
@@ -274,7 +275,8 @@ void ConnectionImpl::start_open_job(std::string_view operation, AsyncCallback ca
                                   tunnel ? "Failed to open connection over ssh: %d -> %s"
                                          : "Failed to open connection: %d -> %s",
                                   error.code, error.message.c_str());
-            job.result->set_error(Core::Error{k_async_domain, error.code, error.message});
+            job.result->set_error(
+                Core::Error{k_async_domain, error.code, error.message, error.sqlstate});
         },
         std::move(callback));
 }

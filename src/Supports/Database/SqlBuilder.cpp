@@ -1,5 +1,6 @@
 #include "Supports/Database/SqlBuilder.hpp"
 
+#include "Model/MetaKeys.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "core/Precondition.hpp"
@@ -11,6 +12,8 @@
 #include <unordered_map>
 
 namespace Dizezida::Dovodarud::Supports::Database {
+
+namespace Keys = MetaModel::Keys;
 
 using MetaModel::MetaDatabase;
 using MetaModel::MetaEvent;
@@ -338,7 +341,7 @@ void SqlBuilder::order_with_dependence(const Ptr<MetaSchema>& schema, std::size_
             if (const auto* key = dynamic_cast<const MetaModel::MetaForeignKey*>(constraint.get()))
                 need(node, key->get_refer_schema(), key->get_refer_table());
         const auto& options = table->get_options();
-        if (const auto inherits = options.find("INHERITS"); inherits != options.end())
+        if (const auto inherits = options.find(Keys::inherits); inherits != options.end())
             for (const QualifiedName& parent : parse_qualified_list(inherits->second))
                 need(node, parent.schema, parent.name);
         std::ranges::sort(needs[node]);

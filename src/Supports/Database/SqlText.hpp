@@ -6,6 +6,8 @@
 // safe from any thread.
 #pragma once
 
+#include "core/SqlQuote.hpp"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,17 +15,11 @@
 
 namespace Dizezida::Dovodarud::Supports::Database {
 
-/// `text` with every `quote` character doubled.
-std::string sql_doubled(std::string_view text, char quote);
-
-/// A name in double quotes ("O""Brien" for O"Brien).
-std::string sql_name(std::string_view name);
-
-/// A name qualified by its schema, both quoted ("s"."t").
-std::string sql_qualified(std::string_view schema, std::string_view name);
-
-/// A text as a single-quoted literal ('O''Brien' for O'Brien).
-std::string sql_literal(std::string_view value);
+using Core::append_quoted;
+using Core::sql_doubled;
+using Core::sql_literal;
+using Core::sql_name;
+using Core::sql_qualified;
 
 /// One entry of a list of qualified names: schema (may be empty) and name.
 struct QualifiedName {
@@ -34,9 +30,6 @@ struct QualifiedName {
 /// texts joined by ", ", each part double-quoted when it needs quoting
 /// (inner quotes doubled).
 std::vector<QualifiedName> parse_qualified_list(std::string_view text);
-
-/// Appends `text` to `out` between `quote` characters, inner ones doubled.
-void append_quoted(std::string& out, std::string_view text, char quote);
 
 /**
  * Fills the "%s" slots of a query template in order. A slot right after a

@@ -6,7 +6,7 @@
 #include "Supports/Data/Extractors/BaseExtractor.hpp"
 
 #include "Model/MetaTable.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
 #include "provider/Contracts/TableModel.hpp"
 #include "tests/support/TestServer.hpp"
 

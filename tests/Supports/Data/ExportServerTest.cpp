@@ -10,7 +10,7 @@
 
 #include "Model/MetaColumn.hpp"
 #include "Model/MetaTable.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/IDataReader.hpp"
 #include "provider/Contracts/TableModel.hpp"

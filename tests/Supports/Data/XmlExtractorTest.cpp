@@ -8,7 +8,7 @@
 #include "Contracts/Database/IAdaptable.hpp"
 #include "Model/MetaColumn.hpp"
 #include "Model/MetaTable.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
 #include "provider/Contracts/IDataReader.hpp"
 #include "provider/Contracts/RowModel.hpp"

@@ -5,7 +5,7 @@
 #include "Model/MetaJson.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/Formatter.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
 #include "provider/Supports/ConnInfo.hpp"
 #include "ui/rezizida.h"
 

@@ -1,7 +1,7 @@
 #include "Supports/Data/Documents/DictionaryDocument.hpp"
 
-#include "Helpers/AtomicFile.hpp"
 #include "Model/MetaModel.hpp"
+#include "core/AtomicFile.hpp"
 #include "core/Precondition.hpp"
 
 namespace Dizezida::Dovodarud::Supports::Data::Documents {
@@ -43,7 +43,7 @@ DictionaryDocument::produce(const std::shared_ptr<MetaModel::MetaDatabase>& meta
     DIZEZIDA_RETURN_VAL_IF_NULL(
         meta_database,
         Core::fail(Core::Error::make("default", -1, "meta_database != NULL")));
-    auto file = Helpers::AtomicFile::create(filename, Helpers::AtomicFile::default_mode());
+    auto file = Core::AtomicFile::create(filename, Core::AtomicFile::default_mode());
     if (!file)
         return std::unexpected(file.error());
     DIZEZIDA_TRY(write(*meta_database, cfg, [&file](std::string& piece) -> Core::Result<void> {

@@ -3,11 +3,11 @@
 #include "Contracts/Database/IConnection.hpp"
 #include "Contracts/Database/IStatement.hpp"
 #include "Foundation/LoggingService.hpp"
-#include "Helpers/AtomicFile.hpp"
 #include "Helpers/DatabaseHelper.hpp"
 #include "Model/MetaColumn.hpp"
 #include "Model/MetaTable.hpp"
 #include "Supports/Database/SqlText.hpp"
+#include "core/AtomicFile.hpp"
 
 #include "core/Properties.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
@@ -150,8 +150,7 @@ Core::Result<std::uint64_t> BaseExtractor::export_to_file(const TableModel& mode
     auto rows = export_to_text(model, buffer, progress);
     if (!rows)
         return rows;
-    DIZEZIDA_TRY(
-        Helpers::write_file_atomically(filename, buffer, Helpers::AtomicFile::default_mode()));
+    DIZEZIDA_TRY(Core::write_file_atomically(filename, buffer, Core::AtomicFile::default_mode()));
     return rows;
 }
 

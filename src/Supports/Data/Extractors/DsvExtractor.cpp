@@ -1,7 +1,7 @@
 #include "Supports/Data/Extractors/DsvExtractor.hpp"
 
 #include "Contracts/Database/IConnection.hpp"
-#include "Helpers/AtomicFile.hpp"
+#include "core/AtomicFile.hpp"
 
 #include "core/Properties.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
@@ -183,8 +183,8 @@ Core::Result<void> DsvExtractor::read_file(const std::string& filename, const Re
                                            bool for_import) {
     std::ifstream file(filename, std::ios::binary);
     if (!file)
-        return Core::fail(Helpers::file_error(errno ? errno : ENOENT,
-                                              fmt::format("Cannot open {}", filename)));
+        return Core::fail(
+            Core::file_error(errno ? errno : ENOENT, fmt::format("Cannot open {}", filename)));
     const std::string encoding = option("ENCODING");
     ToUtf8 converter;
     const bool convert = !encoding.empty() && !is_utf8(encoding);
@@ -196,7 +196,7 @@ Core::Result<void> DsvExtractor::read_file(const std::string& filename, const Re
             file.read(block.data(), static_cast<std::streamsize>(block.size()));
             const auto got = static_cast<std::size_t>(file.gcount());
             if (file.bad())
-                return Core::fail(Helpers::file_error(EIO, fmt::format("Cannot read {}", filename)));
+                return Core::fail(Core::file_error(EIO, fmt::format("Cannot read {}", filename)));
             const bool last = got < block.size();
             std::string_view data(block.data(), got);
             if (!convert) {

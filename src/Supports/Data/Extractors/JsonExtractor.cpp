@@ -1,7 +1,7 @@
 #include "Supports/Data/Extractors/JsonExtractor.hpp"
 
-#include "Helpers/AtomicFile.hpp"
 #include "Helpers/StringHelper.hpp"
+#include "core/AtomicFile.hpp"
 
 #include "core/Properties.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
@@ -292,8 +292,8 @@ Core::Result<void> JsonExtractor::read_file(const std::string& filename, const R
                                             bool) {
     std::ifstream file(filename, std::ios::binary);
     if (!file)
-        return Core::fail(Helpers::file_error(errno ? errno : ENOENT,
-                                              fmt::format("Cannot open {}", filename)));
+        return Core::fail(
+            Core::file_error(errno ? errno : ENOENT, fmt::format("Cannot open {}", filename)));
     return read_records(file, sink);
 }
 

@@ -1,7 +1,7 @@
 #include "Supports/Data/Extractors/XmlExtractor.hpp"
 
-#include "Helpers/AtomicFile.hpp"
 #include "Supports/Data/Extractors/XmlText.hpp"
+#include "core/AtomicFile.hpp"
 
 #include "core/Properties.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
@@ -103,8 +103,8 @@ public:
         auto document = std::make_unique<DocumentReader>();
         document->m_file.reset(std::fopen(filename.c_str(), "rb"));
         if (!document->m_file)
-            return Core::fail(Helpers::file_error(errno ? errno : ENOENT,
-                                                  fmt::format("Cannot open {}", filename)));
+            return Core::fail(
+                Core::file_error(errno ? errno : ENOENT, fmt::format("Cannot open {}", filename)));
         initialize_libxml();
         document->m_reader.reset(xmlReaderForIO(&DocumentReader::read_block, nullptr,
                                                 document->m_file.get(), filename.c_str(), nullptr,

@@ -4,8 +4,8 @@
 // inspector's SQL on each server version of the matrix.
 #pragma once
 
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLStatement.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLStatement.hpp"
 #include "provider/Contracts/TableModel.hpp"
 #include "tests/Supports/Database/ConnectionSupport.hpp"
 #include "tests/support/TestServer.hpp"

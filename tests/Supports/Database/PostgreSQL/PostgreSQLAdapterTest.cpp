@@ -6,8 +6,8 @@
 
 #include "Model/MetaJson.hpp"
 #include "Model/MetaModel.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLAdapterV11x.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLAdapterVersions.hpp"
+#include "Supports/Database/PostgreSQL/Adapter/PostgreSQLAdapterV11x.hpp"
+#include "Supports/Database/PostgreSQL/Adapter/PostgreSQLAdapterVersions.hpp"
 #include "Supports/Database/SqlText.hpp"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include "Contracts/Database/IAdaptable.hpp"
 #include "Contracts/Database/IBuildable.hpp"
 #include "Model/MetaModel.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+#include "Supports/Database/PostgreSQL/Builder/PostgreSQLBuilder.hpp"
 
 #include <fstream>
 #include <map>

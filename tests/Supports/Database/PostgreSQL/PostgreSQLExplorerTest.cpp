@@ -1,10 +1,11 @@
 // The object explorer on the server under test: every kind lists with its
-// titles as the superuser and as an ordinary role, in a fixed order, and the
-// objects made in a schema off search_path appear once each.
+// titles as the superuser and as an ordinary role, in a fixed order, the
+// objects made in a schema off search_path appear once each, and the catalog
+// lookups of the jobs answer for awkward names.
 #include "tests/Supports/Database/PostgreSQL/CatalogServer.hpp"
 
 #include "Contracts/Database/IExplorable.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLExplorer.hpp"
+#include "Supports/Database/PostgreSQL/Catalog/PostgreSQLExplorer.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "provider/Contracts/ColumnModel.hpp"
 
@@ -147,6 +148,90 @@ TEST_F(PostgreSQLExplorerOnServer, LocksAndUnlocksALogin) {
     // Other kinds and commands do nothing.
     ASSERT_TRUE(explorer->exec_command(DbObject::ROLE, "", "", role, "", "lock").has_value());
     EXPECT_EQ(scalar(*m_super, can_login), "t");
+}
+
+TEST_F(PostgreSQLExplorerOnServer, LookupsAnswerForAwkwardNamesAndKinds) {
+    const std::string s = schema_name();
+    const std::string other = "Ot.her|sch\"ema";
+    const std::string o = Dovodarud::Supports::Database::sql_name(other);
+    std::vector<std::string> statements{
+        "CREATE SCHEMA " + o,
+        // Key columns declared in the reverse of their order in the table.
+        "CREATE TABLE " + s +
+            ".\"a,b=c\" (\"x;y\" int GENERATED ALWAYS AS IDENTITY,"
+            " \"k=2\" text, \"k,1\" int, PRIMARY KEY (\"k,1\", \"k=2\"))",
+        "ALTER TABLE " + s + ".\"a,b=c\" DROP COLUMN \"k=2\" CASCADE",
+        "ALTER TABLE " + s + ".\"a,b=c\" ADD COLUMN z int, ADD PRIMARY KEY (z, \"k,1\")",
+        "CREATE TABLE " + s + ".parted (k int) PARTITION BY RANGE (k)",
+        "CREATE TABLE " + s + ".part_1 PARTITION OF " + s + ".parted FOR VALUES FROM (0) TO (10)",
+        "CREATE VIEW " + o + ".v AS SELECT 1 AS one",
+        "CREATE TABLE " + o + ".\"a,b=c\" (id int)",
+    };
+    if (major() >= 12)
+        statements.push_back("ALTER TABLE " + s +
+                             ".\"a,b=c\" ADD COLUMN twice int"
+                             " GENERATED ALWAYS AS (z * 2) STORED");
+    for (const std::string& sql : statements)
+        execute(*m_super, sql);
+    auto explorer = m_super->explorer();
+
+    auto database = explorer->current_database();
+    ASSERT_TRUE(database.has_value()) << database.error().message;
+    EXPECT_EQ(*database, m_database.name());
+    auto schemas = explorer->schema_names();
+    ASSERT_TRUE(schemas.has_value());
+    EXPECT_EQ(count(*schemas, k_schema), 1u);
+    EXPECT_EQ(count(*schemas, other), 1u);
+    EXPECT_EQ(count(*schemas, "pg_catalog") + count(*schemas, "information_schema"), 0u);
+    EXPECT_TRUE(std::is_sorted(schemas->begin(), schemas->end()));
+    EXPECT_EQ(explorer->has_schema(other), true);
+    EXPECT_EQ(explorer->has_schema("Ot.her"), false);
+
+    auto relations = explorer->relations({k_schema, other});
+    ASSERT_TRUE(relations.has_value());
+    std::vector<std::string> listed;
+    for (const auto& relation : *relations)
+        listed.push_back(relation.schema + "|" + relation.name + "|" + relation.kind +
+                         (relation.is_table() ? "+" : ""));
+    for (const std::string& expected :
+         {std::string(k_schema) + "|a,b=c|r+", std::string(k_schema) + "|parted|p+",
+          std::string(k_schema) + "|part_1|r+", std::string(k_schema) + "|dup|m", other + "|v|v",
+          other + "|a,b=c|r+"})
+        EXPECT_EQ(count(listed, expected), 1u) << expected;
+    auto types = explorer->type_names({k_schema});
+    ASSERT_TRUE(types.has_value());
+    std::vector<std::string> type_list;
+    for (const auto& type : *types)
+        type_list.push_back(type.name);
+    for (const char* type : {"Do'main", "Co'mposite", "En'um"})
+        EXPECT_EQ(count(type_list, type), 1u) << type;
+    EXPECT_EQ(count(type_list, "a,b=c"), 0u); // a table's row type is not listed
+
+    std::vector<std::string> all{"x;y", "k,1", "z"};
+    if (major() >= 12)
+        all.push_back("twice");
+    EXPECT_EQ(explorer->column_names(k_schema, "a,b=c"), all);
+    EXPECT_EQ(explorer->column_names(k_schema, "missing"), std::vector<std::string>{});
+
+    auto tables = explorer->data_tables(k_schema);
+    ASSERT_TRUE(tables.has_value());
+    EXPECT_EQ(count(*tables, "parted"), 1u);
+    EXPECT_EQ(count(*tables, "part_1"), 0u);
+    EXPECT_EQ(count(*tables, "dup"), 0u);
+    auto columns = explorer->data_columns(k_schema, "a,b=c");
+    ASSERT_TRUE(columns.has_value());
+    ASSERT_EQ(columns->size(), 3u); // the generated column is left out
+    EXPECT_EQ((*columns)[0].name, "x;y");
+    EXPECT_EQ((*columns)[0].key_position, 0u);
+    EXPECT_TRUE((*columns)[0].identity_always);
+    EXPECT_EQ((*columns)[1].name, "k,1");
+    EXPECT_EQ((*columns)[1].key_position, 2u);
+    EXPECT_EQ((*columns)[2].name, "z");
+    EXPECT_EQ((*columns)[2].key_position, 1u);
+    EXPECT_FALSE((*columns)[2].identity_always);
+    auto none = explorer->data_columns(k_schema, "dup");
+    ASSERT_TRUE(none.has_value());
+    EXPECT_TRUE(none->empty());
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The PostgreSQL dialect's texts without a server: quoting of awkward names,
 // the connection text, filters and the forms that need no catalog.
 #include "Contracts/Database/IAdaptable.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLConnection.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLStatement.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLStatement.hpp"
 #include "Supports/Database/SqlText.hpp"
 
 #include "tests/support/PlatformLog.hpp"

@@ -4,7 +4,7 @@
 #include "tests/Supports/Database/PostgreSQL/CatalogServer.hpp"
 
 #include "Contracts/Database/ITypeCatalog.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLTypeCatalog.hpp"
+#include "Supports/Database/PostgreSQL/Dialect/PostgreSQLTypeCatalog.hpp"
 #include "Supports/Database/SqlText.hpp"
 
 #include <algorithm>

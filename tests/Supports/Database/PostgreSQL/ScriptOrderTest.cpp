@@ -2,7 +2,7 @@
 // first, ties go by rank, schema and name whatever the order of the list,
 // circles are broken at their lowest piece, and a closure keeps exactly
 // what the wanted pieces need.
-#include "Supports/Database/PostgreSQL/ScriptOrder.hpp"
+#include "Supports/Database/PostgreSQL/Scripts/ScriptOrder.hpp"
 
 #include <gtest/gtest.h>
 

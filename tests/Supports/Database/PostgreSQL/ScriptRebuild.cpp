@@ -2,7 +2,7 @@
 
 #include "Contracts/Database/IAdaptable.hpp"
 #include "Contracts/Database/IBuildable.hpp"
-#include "Supports/Database/PostgreSQL/PostgreSQLBuilder.hpp"
+#include "Supports/Database/PostgreSQL/Builder/PostgreSQLBuilder.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "tests/support/ProviderTesting.hpp"
 
