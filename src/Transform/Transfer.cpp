@@ -19,7 +19,20 @@ using Supports::Database::sql_literal;
 using Supports::Database::sql_name;
 using Supports::Database::sql_qualified;
 
-Transfer::Transfer(Options options) : Job(std::move(options)) {}
+Transfer::Transfer(Options options) {
+    auto plan = transfer_plan(options);
+    if (plan)
+        m_plan = std::move(*plan);
+    else
+        m_plan_error = plan.error().message;
+}
+
+Transfer::Transfer(TransferPlan plan) : m_plan(std::move(plan)) {}
+
+void Transfer::set_plan(TransferPlan plan) {
+    m_plan = std::move(plan);
+    m_plan_error.clear();
+}
 
 std::vector<TransferTable> Transfer::table_results() const {
     std::lock_guard lock(m_lock);
@@ -51,31 +64,15 @@ bool Transfer::enter(TransferPhase phase) {
     return true;
 }
 
-std::string Transfer::object_option(std::string_view kind, const std::string& schema,
-                                    const std::string& name, std::string_view field) const {
-    const auto qualified = m_options.find(option_key(kind, schema + "." + name, field));
-    if (qualified != m_options.end())
-        return qualified->second;
-    return option(option_key(kind, name, field));
-}
-
-bool Transfer::has_object_option(std::string_view kind, const std::string& schema,
-                                 const std::string& name, std::string_view field) const {
-    return m_options.count(option_key(kind, schema + "." + name, field)) != 0 ||
-           m_options.count(option_key(kind, name, field)) != 0;
-}
-
 Core::Result<std::shared_ptr<MetaDatabase>> Transfer::load_meta_data() {
     auto database = std::make_shared<MetaDatabase>();
-    database->set_name(option("OPTION|SOURCE|DATABASE"));
+    database->set_name(m_plan.source_database);
     auto adapter = m_source->adapter();
     DIZEZIDA_TRY(adapter->fill_meta_database(database, 0));
     // Only the schemas taking part are read in full.
-    const std::string kind = to_string(Zozuvoru::Contracts::DbObject::SCHEMA);
     auto& schemas = database->get_schemas();
-    std::erase_if(schemas, [&](const auto& schema) {
-        return m_options.count(option_key(kind, schema->get_name(), "MODE")) == 0;
-    });
+    std::erase_if(
+        schemas, [&](const auto& schema) { return m_plan.schemas.count(schema->get_name()) == 0; });
     DIZEZIDA_TRY(adapter->fill_meta_schemas(schemas, 1));
     return database;
 }
@@ -106,12 +103,16 @@ void Transfer::handle() {
     m_view_renames.clear();
     m_schema_names.clear();
     set_phase(TransferPhase::reading);
-    const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
+    const bool go_on = m_plan.go_on;
     TRANSFER_LOG("Process continue: %s", go_on ? "true" : "false");
     const auto broken = [this](const std::string& why) {
         TRANSFER_LOG("Process is broken: %s", why.c_str());
         finish_run();
     };
+    if (!m_plan_error.empty()) {
+        record_step(false, m_plan_error);
+        return broken(m_plan_error);
+    }
     if (!m_source || !m_target) {
         record_step(false, "connection != NULL");
         return broken("connection != NULL");
@@ -142,7 +143,7 @@ void Transfer::handle() {
     }
     if (!enter(TransferPhase::structure))
         return broken("interrupted");
-    if (option("OPTION|RESULT|DROP_OBJECT") == "true")
+    if (m_plan.drop)
         for (const auto& schema : database.get_schemas())
             if (!run_script("DROP SCHEMA IF EXISTS " + sql_name(schema->get_name()) + " CASCADE;",
                             "drop object", go_on))

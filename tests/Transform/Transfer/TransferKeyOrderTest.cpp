@@ -71,7 +71,7 @@ protected:
         job->handle();
         source->close();
         target->close();
-        EXPECT_EQ(job->get_progress()->state, 1u);
+        EXPECT_EQ(job->get_progress()->state, Dizezida::Dovodarud::Contracts::JobState::ended);
         return job;
     }
 
@@ -80,13 +80,6 @@ protected:
         return run("SELECT (SELECT count(*) FROM (TABLE src." + table + " EXCEPT ALL TABLE dst." +
                    table + ") x) || '/' || (SELECT count(*) FROM (TABLE dst." + table +
                    " EXCEPT ALL TABLE src." + table + ") y)");
-    }
-
-    static std::string messages(const Transfer& job) {
-        std::string text;
-        for (const auto& message : job.get_progress()->messages)
-            text += message + "\n";
-        return text;
     }
 
     ScratchDatabase m_database{"transferkeys"};
@@ -111,7 +104,7 @@ TEST_F(TransferKeyOrder, ParentsAreCopiedBeforeTheirChildren) {
         "'stale');");
     hand_over({"region", "customer", "orders", "line"});
     const auto job = transfer({"customer", "line", "orders", "region"}, "7");
-    EXPECT_EQ(job->get_progress()->failed, 0u) << messages(*job);
+    EXPECT_EQ(job->get_progress()->failed, 0u) << job_messages(*job);
     for (const char* table : {"region", "customer", "orders", "line"})
         EXPECT_EQ(difference(table), "0/0") << table;
     // The results keep the tables' own order.
@@ -136,7 +129,7 @@ TEST_F(TransferKeyOrder, CycleOfDeferrableKeysIsOneTransaction) {
         "INSERT INTO src.node SELECT g, nullif(g + 1, 31) FROM generate_series(1, 30) g;");
     hand_over({"alpha", "beta", "node"});
     const auto job = transfer({"alpha", "beta", "node"}, "4");
-    EXPECT_EQ(job->get_progress()->failed, 0u) << messages(*job);
+    EXPECT_EQ(job->get_progress()->failed, 0u) << job_messages(*job);
     for (const char* table : {"alpha", "beta", "node"})
         EXPECT_EQ(difference(table), "0/0") << table;
     for (const auto& table : job->table_results())
@@ -147,7 +140,8 @@ TEST_F(TransferKeyOrder, CycleOfDeferrableKeysIsOneTransaction) {
         "INSERT INTO src.beta VALUES (31, 999);");
     const auto lost = transfer({"alpha", "beta"}, "4");
     EXPECT_GE(lost->get_progress()->failed, 1u);
-    EXPECT_NE(messages(*lost).find("beta_alpha_id_fkey"), std::string::npos) << messages(*lost);
+    EXPECT_NE(job_messages(*lost).find("beta_alpha_id_fkey"), std::string::npos)
+        << job_messages(*lost);
     for (const auto& table : lost->table_results()) {
         EXPECT_FALSE(table.done) << table.target_table;
         EXPECT_EQ(table.copied, 0u) << table.target_table;
@@ -166,7 +160,7 @@ TEST_F(TransferKeyOrder, CycleOfFixedKeysIsRefusedBeforeAnythingChanges) {
     hand_over({"alpha", "beta"});
     const auto job = transfer({"alpha", "beta", "fresh"});
     EXPECT_EQ(job->get_progress()->failed, 1u);
-    const std::string said = messages(*job);
+    const std::string said = job_messages(*job);
     EXPECT_NE(said.find(R"(the foreign keys "dst"."alpha" -> "dst"."beta" -> "dst"."alpha" )"
                         "form a cycle"),
               std::string::npos)
