@@ -3,8 +3,7 @@
 // of deferrable keys goes in one transaction, any other cycle is refused.
 // Schema src is copied to dst of one scratch database.
 #include "Supports/Database/SqlText.hpp"
-#include "Transform/Transfer.hpp"
-#include "tests/Transform/TransformTesting.hpp"
+#include "tests/Transform/Transfer/TransferTesting.hpp"
 
 #include <gtest/gtest.h>
 
@@ -62,17 +61,8 @@ protected:
             map[std::string("table|src.") + table + "|MODE"] = "true";
             map[std::string("table|src.") + table + "|BATCH"] = batch;
         }
-        auto source = open_postgresql(m_database.conninfo(), "transfer");
-        auto target = open_postgresql(m_database.conninfo() + " user=" + m_role, "transfer");
-        auto job = std::make_unique<Transfer>(std::move(map));
-        job->set_server_source(source);
-        job->set_server_target(target);
-        job->set_progress(Dovodarud::Contracts::ThreadProgress::create());
-        job->handle();
-        source->close();
-        target->close();
-        EXPECT_EQ(job->get_progress()->state, Dizezida::Dovodarud::Contracts::JobState::ended);
-        return job;
+        return run_transfer(std::move(map), m_database.conninfo(),
+                            m_database.conninfo() + " user=" + m_role);
     }
 
     /// "a/b": rows of src.T missing from dst.T and back.

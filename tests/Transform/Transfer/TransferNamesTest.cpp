@@ -1,9 +1,7 @@
 // The transfer job with names and conditions that hold the characters its
 // option map uses: one scratch database, copied table by table into a
 // second one.
-#include "Transform/Transfer.hpp"
-
-#include "tests/Transform/TransformTesting.hpp"
+#include "tests/Transform/Transfer/TransferTesting.hpp"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +19,7 @@ protected:
     /// Runs a job to its end.
     std::unique_ptr<Transfer> transfer(Transfer::Options map) {
         map["OPTION|SOURCE|DATABASE"] = m_source.name();
-        auto from = open_postgresql(m_source.conninfo(), "transfer");
-        auto to = open_postgresql(m_target.conninfo(), "transfer");
-        auto job = std::make_unique<Transfer>(std::move(map));
-        job->set_server_source(from);
-        job->set_server_target(to);
-        job->set_progress(Dovodarud::Contracts::ThreadProgress::create());
-        job->handle();
-        from->close();
-        to->close();
-        return job;
+        return run_transfer(std::move(map), m_source.conninfo(), m_target.conninfo());
     }
 
     ScratchDatabase m_source{"transfer_names_src"};
