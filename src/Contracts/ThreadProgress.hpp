@@ -14,6 +14,9 @@
 
 namespace Dizezida::Dovodarud::Contracts {
 
+/// Where a job's run is.
+enum class JobState : std::uint32_t { running = 0, ended = 1 };
+
 struct ThreadProgress {
     static constexpr std::string_view k_type_name = "DizezidaDovodarudContractsThreadProgress";
 
@@ -22,7 +25,7 @@ struct ThreadProgress {
     std::uint64_t failed = 0;         ///< steps that failed
     std::int64_t elapsed = 0;         ///< microseconds from the job's start to the last update
     std::deque<std::string> messages; ///< display lines, first in first out
-    std::uint32_t state = 0;          ///< 1 once the job's run has ended
+    JobState state = JobState::running; ///< `ended` once the job's run has ended
 
     /// A record with all counters 0 and an empty queue.
     static std::shared_ptr<ThreadProgress> create() { return std::make_shared<ThreadProgress>(); }

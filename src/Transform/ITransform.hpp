@@ -3,7 +3,8 @@
 // The front end sets both connections and a progress record, calls
 // `initialize`, and runs `handle` on a worker thread while it reads the
 // progress record under `progress_lock()`, the lock every update takes.
-// The record's `state` becomes 1 when the job has ended, on every path.
+// The record's `state` becomes `JobState::ended` when the job has ended, on
+// every path.
 #pragma once
 
 #include "Contracts/Database/IConnection.hpp"

@@ -2,8 +2,6 @@
 
 #include "Helpers/DateTimeHelper.hpp"
 
-#include <fmt/format.h>
-
 namespace Dizezida::Dovodarud::Transform {
 
 void count_steps(Contracts::ThreadProgress& progress, std::chrono::steady_clock::time_point started,
@@ -17,10 +15,6 @@ void count_steps(Contracts::ThreadProgress& progress, std::chrono::steady_clock:
     if (!message.empty())
         progress.messages.push_back(Helpers::DateTimeHelper::datetime_with_ms_normal() + " " +
                                     message);
-}
-
-std::string option_key(std::string_view a, std::string_view b, std::string_view c) {
-    return fmt::format("{}|{}|{}", a, b, c);
 }
 
 } // namespace Dizezida::Dovodarud::Transform

@@ -1,18 +1,17 @@
 // What every transform job shares: the two connections, the progress record
-// and the lock every access to it takes, the option map, and the counting
-// of steps. `Contract` is the job's interface (ITransform or ISynchronize).
+// and the lock every access to it takes, and the counting of steps.
+// `Contract` is the job's interface (ITransform or ISynchronize). Each job
+// keeps its own typed plan (TransferPlan.hpp, SyncPlan.hpp), which it reads
+// from an option map (JobOptions.hpp) or takes as it is.
 #pragma once
 
 #include "Transform/ITransform.hpp"
+#include "Transform/JobOptions.hpp"
 
 #include <chrono>
-#include <map>
 #include <string>
-#include <string_view>
 
 namespace Dizezida::Dovodarud::Transform {
-
-using JobOptions = std::map<std::string, std::string, std::less<>>;
 
 /// Counts `succeeded` and `failed` steps on `progress`, sets its elapsed
 /// time from `started`, and queues `message` (when not empty) as a line
@@ -20,14 +19,9 @@ using JobOptions = std::map<std::string, std::string, std::less<>>;
 void count_steps(Contracts::ThreadProgress& progress, std::chrono::steady_clock::time_point started,
                  std::uint64_t succeeded, std::uint64_t failed, const std::string& message);
 
-/// "A|B|C" for three fields.
-std::string option_key(std::string_view a, std::string_view b, std::string_view c);
-
 template <class Contract> class Job : public Contract {
 public:
     using Options = JobOptions;
-
-    explicit Job(Options options) : m_options(std::move(options)) {}
 
     ConnectionPtr get_server_source() const override { return m_source; }
     void set_server_source(ConnectionPtr connection) override { m_source = std::move(connection); }
@@ -36,15 +30,6 @@ public:
     ProgressPtr get_progress() const override { return m_progress; }
     void set_progress(ProgressPtr progress) override { m_progress = std::move(progress); }
     std::recursive_mutex& progress_lock() const override { return m_lock; }
-
-    /// The option's value ("" when absent).
-    std::string option(std::string_view key) const {
-        const auto found = m_options.find(key);
-        return found == m_options.end() ? std::string() : found->second;
-    }
-    static std::string option_key(std::string_view a, std::string_view b, std::string_view c) {
-        return Transform::option_key(a, b, c);
-    }
 
 protected:
     /// Counts one step; a failure queues its message.
@@ -64,20 +49,19 @@ protected:
         if (m_progress) {
             m_progress->processed = m_progress->succeeded = m_progress->failed = 0;
             m_progress->elapsed = 0;
-            m_progress->state = 0;
+            m_progress->state = Contracts::JobState::running;
         }
     }
     /// Tells the front end the run has ended.
     void finish_run() {
         std::lock_guard lock(m_lock);
         if (m_progress)
-            m_progress->state = 1;
+            m_progress->state = Contracts::JobState::ended;
     }
 
     ConnectionPtr m_source;
     ConnectionPtr m_target;
     ProgressPtr m_progress;
-    Options m_options;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     mutable std::recursive_mutex m_lock;
 };

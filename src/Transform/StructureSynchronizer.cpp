@@ -11,15 +11,11 @@ namespace Dizezida::Dovodarud::Transform {
 
 using namespace MetaModel;
 
-StructureSynchronizer::StructureSynchronizer(Options options) : Synchronizer(std::move(options)) {}
-
 Core::Result<void> StructureSynchronizer::load() {
     DIZEZIDA_RETURN_VAL_IF_NULL(m_source, Core::fail(Core::Error{"Transform", 0, "no source connection"}));
     DIZEZIDA_RETURN_VAL_IF_NULL(m_target, Core::fail(Core::Error{"Transform", 0, "no target connection"}));
-    m_schema_source = MetaSchema::with_names(option("OPTION|SOURCE|DATABASE"),
-                                             option("OPTION|SOURCE|SCHEMA"));
-    m_schema_target = MetaSchema::with_names(option("OPTION|TARGET|DATABASE"),
-                                             option("OPTION|TARGET|SCHEMA"));
+    m_schema_source = MetaSchema::with_names(m_plan.source_database, m_plan.source_schema);
+    m_schema_target = MetaSchema::with_names(m_plan.target_database, m_plan.target_schema);
     DIZEZIDA_TRY(m_source->adapter()->fill_meta_schema(m_schema_source, 1));
     DIZEZIDA_TRY(m_target->adapter()->fill_meta_schema(m_schema_target, 1));
     return {};
@@ -44,9 +40,8 @@ std::shared_ptr<MetaSchema> StructureSynchronizer::compare() const {
     bool any = false;
     const auto filter = [&](const auto& list) {
         for (const auto& object : list) {
-            const std::string key = option_key(
-                "OPTION", Zozuvoru::Contracts::to_string(object->character()), object->get_name());
-            if (!m_options.count(key))
+            if (!m_plan.takes_part(Zozuvoru::Contracts::to_string(object->character()),
+                                   object->get_name()))
                 object->set_version(DataVersion::EQUAL);
             else if (object->get_version() != DataVersion::EQUAL)
                 any = true;

@@ -2,11 +2,9 @@
 // source server: the object definitions (types, sequences, routines, tables,
 // views), by the alter scripts of the target's builder.
 //
-// Options: "OPTION|SOURCE|DATABASE", "OPTION|SOURCE|SCHEMA",
-// "OPTION|TARGET|DATABASE", "OPTION|TARGET|SCHEMA", "OPTION|RESULT|CONTINUE",
-// and "OPTION|<kind>|<name>" for each object that takes part (kind as the
-// provider spells it: "table", "view", "function", ...); objects without
-// their key are left as they are.
+// Plan (SyncPlan.hpp): both schemas, continue-on-error, and the objects
+// that take part, by kind as the provider spells it ("table", "view",
+// "function", ...) and name; the others are left as they are.
 //
 // `generate` compares the source schema moved to the target's names (so
 // references and view bodies name the target schema) and gives the
@@ -20,7 +18,7 @@ namespace Dizezida::Dovodarud::Transform {
 
 class StructureSynchronizer : public Synchronizer {
 public:
-    explicit StructureSynchronizer(Options options);
+    using Synchronizer::Synchronizer;
 
     [[nodiscard]] Core::Result<void> initialize() override;
     /// The difference schema of the schemas as loaded (nullptr when equal);

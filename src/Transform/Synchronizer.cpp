@@ -20,7 +20,7 @@ constexpr std::string_view k_savepoint = "dizezida_sync_step";
 } // namespace
 
 Core::Result<void> Synchronizer::refuse_same_schema() const {
-    if (!m_source || !m_target || option("OPTION|SOURCE|SCHEMA") != option("OPTION|TARGET|SCHEMA"))
+    if (!m_source || !m_target || m_plan.source_schema != m_plan.target_schema)
         return {};
     auto shared = Supports::Database::shared_database(*m_source, *m_target);
     if (!shared)
@@ -31,12 +31,11 @@ Core::Result<void> Synchronizer::refuse_same_schema() const {
         "Transform", 0,
         fmt::format("the source and the target are the same schema {} of the same database {} "
                     "(whatever their connection texts say); nothing to synchronise",
-                    option("OPTION|SOURCE|SCHEMA"), (*shared)->database)});
+                    m_plan.source_schema, (*shared)->database)});
 }
 
 void Synchronizer::handle() {
     m_started = std::chrono::steady_clock::now();
-    const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
     auto statements = generate();
     if (!statements) {
         Foundation::LoggingService::critical(nullptr, "synchronisation: %s",
@@ -46,7 +45,7 @@ void Synchronizer::handle() {
         if (!m_target)
             record_step(false, "no target connection");
         else
-            run_statements(*statements, go_on);
+            run_statements(*statements, m_plan.go_on);
     }
     finish_run();
 }

@@ -1,28 +1,34 @@
 // What both synchronisers share: the connections, the progress record and
-// its lock, the option map, and `handle`, which runs the generated statements
-// on the target.
+// its lock, the plan (SyncPlan.hpp: given as it is, or read from an option
+// map), and `handle`, which runs the generated statements on the target.
 //
-// Without "OPTION|RESULT|CONTINUE" = "true" the statements run in one
-// transaction: the first failure rolls everything back (PostgreSQL DDL is
-// transactional), so the target is changed wholly or not at all. With it,
+// Without the plan's `go_on` the statements run in one transaction: the
+// first failure rolls everything back (PostgreSQL DDL is transactional), so
+// the target is changed wholly or not at all. With it,
 // each statement runs under a savepoint inside one transaction: a failure is
 // counted and undone alone, and the rest goes on. The first `m_opening`
 // statements set the transaction up (for instance deferring foreign keys):
 // they run first, uncounted and never under a savepoint, and any failure
 // among them ends the run before a row or object changes. A failing
-// `generate` counts as one failed step with its message. The record's `state` ends at 1 on every
-// path. An interruption (core/Interruption.hpp) rolls everything back, even
-// with CONTINUE.
+// `generate` counts as one failed step with its message. The record's `state`
+// ends at `JobState::ended` on every path. An interruption
+// (core/Interruption.hpp) rolls everything back, even with `go_on`.
 #pragma once
 
 #include "Transform/ISynchronize.hpp"
 #include "Transform/Job.hpp"
+#include "Transform/SyncPlan.hpp"
 
 namespace Dizezida::Dovodarud::Transform {
 
 class Synchronizer : public Job<ISynchronize> {
 public:
-    using Job::Job;
+    explicit Synchronizer(Options options) : m_plan(sync_plan(options)) {}
+    explicit Synchronizer(SyncPlan plan) : m_plan(std::move(plan)) {}
+
+    /// What the job brings into line; not while it runs.
+    void set_plan(SyncPlan plan) { m_plan = std::move(plan); }
+    const SyncPlan& plan() const { return m_plan; }
 
     void handle() override;
 
@@ -31,6 +37,7 @@ protected:
     /// database (told by the server's identity, not the connection texts).
     [[nodiscard]] Core::Result<void> refuse_same_schema() const;
 
+    SyncPlan m_plan;
     /// How many of `generate()`'s statements open the transaction.
     std::size_t m_opening = 0;
 

@@ -1,9 +1,10 @@
 #include "Transform/Transfer.hpp"
 
 #include "Contracts/Database/IAdaptable.hpp"
+#include "Contracts/Database/IBuildable.hpp"
+#include "Contracts/Database/IExplorable.hpp"
 #include "Foundation/LoggingService.hpp"
 #include "Model/MetaModel.hpp"
-#include "Supports/Database/PostgreSQL/Builder/PostgreSQLBuilder.hpp"
 #include "Supports/Database/SqlStatements.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "Transform/TransferLog.hpp"
@@ -12,6 +13,9 @@
 
 #include <fmt/format.h>
 
+#include <optional>
+#include <utility>
+
 namespace Dizezida::Dovodarud::Transform {
 
 using namespace MetaModel;
@@ -19,7 +23,20 @@ using Supports::Database::sql_literal;
 using Supports::Database::sql_name;
 using Supports::Database::sql_qualified;
 
-Transfer::Transfer(Options options) : Job(std::move(options)) {}
+Transfer::Transfer(Options options) {
+    auto plan = transfer_plan(options);
+    if (plan)
+        m_plan = std::move(*plan);
+    else
+        m_plan_error = plan.error().message;
+}
+
+Transfer::Transfer(TransferPlan plan) : m_plan(std::move(plan)) {}
+
+void Transfer::set_plan(TransferPlan plan) {
+    m_plan = std::move(plan);
+    m_plan_error.clear();
+}
 
 std::vector<TransferTable> Transfer::table_results() const {
     std::lock_guard lock(m_lock);
@@ -51,31 +68,15 @@ bool Transfer::enter(TransferPhase phase) {
     return true;
 }
 
-std::string Transfer::object_option(std::string_view kind, const std::string& schema,
-                                    const std::string& name, std::string_view field) const {
-    const auto qualified = m_options.find(option_key(kind, schema + "." + name, field));
-    if (qualified != m_options.end())
-        return qualified->second;
-    return option(option_key(kind, name, field));
-}
-
-bool Transfer::has_object_option(std::string_view kind, const std::string& schema,
-                                 const std::string& name, std::string_view field) const {
-    return m_options.count(option_key(kind, schema + "." + name, field)) != 0 ||
-           m_options.count(option_key(kind, name, field)) != 0;
-}
-
 Core::Result<std::shared_ptr<MetaDatabase>> Transfer::load_meta_data() {
     auto database = std::make_shared<MetaDatabase>();
-    database->set_name(option("OPTION|SOURCE|DATABASE"));
+    database->set_name(m_plan.source_database);
     auto adapter = m_source->adapter();
     DIZEZIDA_TRY(adapter->fill_meta_database(database, 0));
     // Only the schemas taking part are read in full.
-    const std::string kind = to_string(Zozuvoru::Contracts::DbObject::SCHEMA);
     auto& schemas = database->get_schemas();
-    std::erase_if(schemas, [&](const auto& schema) {
-        return m_options.count(option_key(kind, schema->get_name(), "MODE")) == 0;
-    });
+    std::erase_if(
+        schemas, [&](const auto& schema) { return m_plan.schemas.count(schema->get_name()) == 0; });
     DIZEZIDA_TRY(adapter->fill_meta_schemas(schemas, 1));
     return database;
 }
@@ -106,12 +107,16 @@ void Transfer::handle() {
     m_view_renames.clear();
     m_schema_names.clear();
     set_phase(TransferPhase::reading);
-    const bool go_on = option("OPTION|RESULT|CONTINUE") == "true";
+    const bool go_on = m_plan.go_on;
     TRANSFER_LOG("Process continue: %s", go_on ? "true" : "false");
     const auto broken = [this](const std::string& why) {
         TRANSFER_LOG("Process is broken: %s", why.c_str());
         finish_run();
     };
+    if (!m_plan_error.empty()) {
+        record_step(false, m_plan_error);
+        return broken(m_plan_error);
+    }
     if (!m_source || !m_target) {
         record_step(false, "connection != NULL");
         return broken("connection != NULL");
@@ -134,15 +139,14 @@ void Transfer::handle() {
         return broken(ordered.error().message);
     }
 
-    auto builder = std::dynamic_pointer_cast<Supports::Database::PostgreSQLBuilder>(
-        m_target->builder());
+    auto builder = m_target->builder();
     if (!builder) {
-        record_step(false, "the target has no PostgreSQL builder");
+        record_step(false, "the target has no script builder");
         return broken("no builder");
     }
     if (!enter(TransferPhase::structure))
         return broken("interrupted");
-    if (option("OPTION|RESULT|DROP_OBJECT") == "true")
+    if (m_plan.drop)
         for (const auto& schema : database.get_schemas())
             if (!run_script("DROP SCHEMA IF EXISTS " + sql_name(schema->get_name()) + " CASCADE;",
                             "drop object", go_on))
@@ -183,22 +187,35 @@ Core::Result<std::string> scalar_text(Contracts::Database::IConnection& connecti
     return *value ? (*value)->to_string() : std::string();
 }
 
-/// A sequence on both sides: its name, or a query that finds it.
-struct SequencePair {
-    std::string source, target;
-    bool looked_up = false; ///< both are `pg_get_serial_sequence` calls
+/// A column that owns a sequence: schema, table and column.
+struct SequenceOwner {
+    std::string schema, table, column;
 };
+
+/// The sequence a column owns on a connection ("" for none).
+Core::Result<std::string> owned_sequence(Contracts::Database::IConnection& connection,
+                                         const SequenceOwner& owner) {
+    const auto explorer = connection.explorer();
+    if (!explorer)
+        return Core::fail(Core::Error{"Transform", 0, "the connection has no explorer"});
+    return explorer->owned_sequence(owner.schema, owner.table, owner.column);
+}
 
 } // namespace
 
-Core::Result<std::string> Transfer::copy_sequence(const std::string& source,
-                                                  const std::string& target, bool looked_up) {
-    std::string source_name = source, target_name = target;
-    if (looked_up) {
-        auto found_source = scalar_text(*m_source, "SELECT " + source);
+/// A sequence on both sides: by name, or by the columns that own them.
+struct Transfer::SequencePair {
+    std::string source, target;
+    std::optional<std::pair<SequenceOwner, SequenceOwner>> owners;
+};
+
+Core::Result<std::string> Transfer::copy_sequence(const SequencePair& sequence) {
+    std::string source_name = sequence.source, target_name = sequence.target;
+    if (sequence.owners) {
+        auto found_source = owned_sequence(*m_source, sequence.owners->first);
         if (!found_source)
             return Core::fail(std::move(found_source).error());
-        auto found_target = scalar_text(*m_target, "SELECT " + target);
+        auto found_target = owned_sequence(*m_target, sequence.owners->second);
         if (!found_target)
             return Core::fail(std::move(found_target).error());
         if (found_source->empty() || found_target->empty())
@@ -223,22 +240,21 @@ bool Transfer::set_sequences(const MetaDatabase& database, bool go_on) {
     std::vector<SequencePair> sequences;
     for (const auto& schema : database.get_schemas())
         for (const auto& sequence : schema->get_sequences())
-            sequences.push_back({sql_qualified(source_schema_of(schema->get_name()), sequence->get_name()),
-                                 sql_qualified(schema->get_name(), sequence->get_name())});
-    const auto serial_sequence = [](const std::string& schema, const std::string& table,
-                                    const std::string& column) {
-        return fmt::format("pg_catalog.pg_get_serial_sequence({}, {})",
-                           sql_literal(sql_qualified(schema, table)), sql_literal(column));
-    };
-    for (const auto& table : table_results())
-        for (const auto& [source_column, copy_column] : table.identity_columns)
             sequences.push_back(
-                {serial_sequence(table.source_schema, table.source_table, source_column),
-                 serial_sequence(table.target_schema, table.copy_table, copy_column), true});
+                {sql_qualified(source_schema_of(schema->get_name()), sequence->get_name()),
+                 sql_qualified(schema->get_name(), sequence->get_name()), std::nullopt});
+    for (const auto& table : table_results())
+        for (const auto& [source_column, copy_column] : table.identity_columns) {
+            SequenceOwner source{table.source_schema, table.source_table, source_column};
+            SequenceOwner target{table.target_schema, table.copy_table, copy_column};
+            sequences.push_back({sql_qualified(source.schema, source.table) + "." + source.column,
+                                 sql_qualified(target.schema, target.table) + "." + target.column,
+                                 std::pair{std::move(source), std::move(target)}});
+        }
     for (const auto& sequence : sequences) {
         if (Core::Interruption::requested())
             return false;
-        auto done = copy_sequence(sequence.source, sequence.target, sequence.looked_up);
+        auto done = copy_sequence(sequence);
         if (done) {
             TRANSFER_LOG("Sequence: %s", done->c_str());
             record_step(true, {});

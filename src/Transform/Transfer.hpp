@@ -28,10 +28,12 @@
 // copy is one transaction with the keys deferred to its commit, each page
 // under a savepoint. Any other cycle is refused before anything changes.
 //
-// Options: three fields joined by "|" (see `Transfer::option`); tables are
-// looked up by "schema.table" first, then by their bare name. Progress:
-// every structure statement and every row is a step; failures queue their
-// messages. The record's `state` ends at 1 on every path.
+// What to copy: a TransferPlan, given as it is or read from an option map
+// (TransferPlan.hpp lists the keys; a map it cannot read fails the run as
+// its first step). A table takes its plan by schema and name first, then by
+// its bare name. Progress: every structure statement and every row is a
+// step; failures queue their messages. The record's `state` ends at
+// `JobState::ended` on every path.
 //
 // Interruption (core/Interruption.hpp): the run stops at the next statement,
 // page or table and records no failure for what it did not start; `phase`
@@ -43,6 +45,7 @@
 #pragma once
 
 #include "Transform/Job.hpp"
+#include "Transform/TransferPlan.hpp"
 
 #include <memory>
 #include <vector>
@@ -84,6 +87,11 @@ enum class TransferPhase { reading, structure, rows, after_rows, sequences, rena
 class Transfer : public Job<ITransform> {
 public:
     explicit Transfer(Options options);
+    explicit Transfer(TransferPlan plan);
+
+    /// What the next run copies; not while one runs.
+    void set_plan(TransferPlan plan);
+    const TransferPlan& plan() const { return m_plan; }
 
     /// Nothing to prepare: everything happens in `handle`.
     Core::Result<void> initialize() override { return {}; }
@@ -97,7 +105,7 @@ public:
     TransferPhase phase() const;
 
     /// Rows per page when BATCH is missing, not a number or below 1.
-    static constexpr std::size_t k_default_batch = 1000;
+    static constexpr std::size_t k_default_batch = TransferObjectPlan::k_default_batch;
 
 private:
     Core::Result<std::shared_ptr<MetaModel::MetaDatabase>> load_meta_data();
@@ -105,6 +113,9 @@ private:
     /// and VIEW2TABLE; fills the table plans.
     void trim(MetaModel::MetaDatabase& database);
     void trim_tables(MetaModel::MetaSchema& schema, const std::string& source_schema);
+    /// How a table of the plan is copied; its columns not copied go out of `table`.
+    TransferTable table_copy(MetaModel::MetaTable& table, const std::string& source_schema,
+                             const TransferObjectPlan& object);
     void trim_views(MetaModel::MetaSchema& schema, const std::string& source_schema);
     /// Leaves out what exists on the target already (by final name).
     Core::Result<void> keep_existing(MetaModel::MetaDatabase& database);
@@ -135,24 +146,22 @@ private:
     /// Waits until the target has flushed every page written.
     bool flush_target();
     bool set_sequences(const MetaModel::MetaDatabase& database, bool go_on);
+    /// A sequence on both sides (Transfer.cpp).
+    struct SequencePair;
     /// Sets the target's sequence to the source's state; the setval run
-    /// ("" when a looked-up column has no sequence).
-    Core::Result<std::string> copy_sequence(const std::string& source, const std::string& target,
-                                            bool looked_up);
+    /// ("" when a column that owns a sequence on one side owns none).
+    Core::Result<std::string> copy_sequence(const SequencePair& sequence);
     /// The source name of a (possibly renamed) target schema.
     std::string source_schema_of(const std::string& target_schema) const;
     bool rename_objects(bool go_on);
-
-    /// The option of an object: kind, then "schema.name", falling back to "name".
-    std::string object_option(std::string_view kind, const std::string& schema,
-                              const std::string& name, std::string_view field) const;
-    bool has_object_option(std::string_view kind, const std::string& schema,
-                           const std::string& name, std::string_view field) const;
 
     /// Enters a step; false when the run was interrupted, and must stop.
     bool enter(TransferPhase phase);
     void set_phase(TransferPhase phase);
 
+    TransferPlan m_plan;
+    /// Why the option map given could not be read ("" when it could).
+    std::string m_plan_error;
     std::vector<TransferTable> m_tables; ///< guarded by m_lock
     /// The order the tables' rows are copied in (positions in m_tables).
     std::vector<std::size_t> m_copy_order;

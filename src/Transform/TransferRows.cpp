@@ -213,8 +213,8 @@ bool Transfer::copy_table(std::size_t index, bool go_on) {
         std::lock_guard lock(m_lock);
         return m_tables[index];
     }();
-    const std::string name = fmt::format("{}.{}.{}", option("OPTION|SOURCE|DATABASE"),
-                                         table.source_schema, table.source_table);
+    const std::string name =
+        fmt::format("{}.{}.{}", m_plan.source_database, table.source_schema, table.source_table);
     TRANSFER_LOG("Transfer table: %s", name.c_str());
     const auto fail_table = [&](const std::string& why) {
         {

@@ -1,22 +1,20 @@
-// Trimming the source's model to what the options choose: schemas, tables
-// and views without a MODE key are left out, column maps keep and rename
+// Trimming the source's model to what the plan chooses: schemas, tables
+// and views it does not name are left out, column maps keep and rename
 // columns, VIEW2TABLE turns a view into a table of its columns. Tables and
 // columns keep their source names in the model (they are renamed on the
 // target once built); schemas are renamed in the model, with every SQL
 // text that names them.
 #include "Transform/Transfer.hpp"
 
-#include "Helpers/StringHelper.hpp"
-
+#include "Contracts/Database/IAdaptable.hpp"
+#include "Contracts/Database/IExplorable.hpp"
 #include "Model/MetaModel.hpp"
 #include "Supports/Database/DatabaseIdentity.hpp"
-#include "Supports/Database/PostgreSQL/Adapter/PostgreSQLAdapterV11x.hpp"
 #include "Supports/Database/PostgreSQL/Scripts/ScriptText.hpp"
 #include "Supports/Database/SqlText.hpp"
 #include "Transform/SchemaMove.hpp"
 #include "Transform/TransferLog.hpp"
 
-#include <charconv>
 #include <fmt/format.h>
 #include <map>
 #include <set>
@@ -24,23 +22,9 @@
 namespace Dizezida::Dovodarud::Transform {
 
 using namespace MetaModel;
-using Zozuvoru::Contracts::DbObject;
 namespace ScriptText = Supports::Database::ScriptText;
 
 namespace {
-
-const std::string k_schema = to_string(DbObject::SCHEMA);
-const std::string k_table = to_string(DbObject::TABLE);
-const std::string k_view = to_string(DbObject::VIEW);
-
-/// Trimmed items of a list separated by `separator`, empty ones left out.
-std::vector<std::string> items(std::string_view text, std::string_view separator) {
-    std::vector<std::string> list;
-    for (const std::string& item : ScriptText::split_list(text, separator))
-        if (std::string trimmed = Helpers::StringHelper::trim_blanks(item); !trimmed.empty())
-            list.push_back(std::move(trimmed));
-    return list;
-}
 
 bool identifier_char(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
@@ -94,27 +78,29 @@ void drop_column_users(MetaTable& table, const std::vector<std::string>& removed
                   [&](const auto& trigger) { return uses(trigger->get_columns()); });
 }
 
-/// "source=target;..." as pairs in order; an item without "=" keeps its name.
-std::vector<std::pair<std::string, std::string>> column_map(std::string_view fields) {
-    std::vector<std::pair<std::string, std::string>> map;
-    for (const std::string& item : items(fields, ";")) {
-        const std::size_t equals = item.find('=');
-        std::string source = Helpers::StringHelper::trim_blanks(item.substr(0, equals));
-        std::string target = equals == std::string::npos
-                                 ? source
-                                 : Helpers::StringHelper::trim_blanks(item.substr(equals + 1));
-        if (!source.empty())
-            map.emplace_back(source, target.empty() ? source : target);
-    }
-    return map;
+/// The column pairs of a plan, each with its target name ("" keeps the source's).
+std::vector<ColumnPair> column_pairs(const std::vector<ColumnPair>& columns) {
+    std::vector<ColumnPair> pairs;
+    for (const ColumnPair& column : columns)
+        pairs.push_back({column.source, column.target.empty() ? column.source : column.target});
+    return pairs;
 }
 
-std::size_t batch_size(const std::string& text) {
-    long long rows = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows);
-    if (error != std::errc() || end != text.data() + text.size() || rows < 1)
-        return Transfer::k_default_batch;
-    return static_cast<std::size_t>(rows);
+/// Leaves out of `table` the columns `columns` does not name, and what uses them.
+void keep_columns(MetaTable& table, const std::vector<ColumnPair>& columns) {
+    std::vector<std::string> removed;
+    bool key_lost = false;
+    std::erase_if(table.get_columns(), [&](const auto& column) {
+        const bool kept = std::any_of(columns.begin(), columns.end(), [&](const ColumnPair& pair) {
+            return pair.source == column->get_name();
+        });
+        if (!kept) {
+            removed.push_back(column->get_name());
+            key_lost |= column->get_is_primary_key();
+        }
+        return !kept;
+    });
+    drop_column_users(table, removed, key_lost);
 }
 
 } // namespace
@@ -125,11 +111,7 @@ void Transfer::trim(MetaDatabase& database) {
     for (const auto& each : schemas) {
         MetaSchema& schema = *each;
         const std::string name = schema.get_name();
-        const std::string mode = option(option_key(k_schema, name, "MODE"));
-        TRANSFER_LOG("Handle schema: %s ==> %s", option_key(k_schema, name, "MODE").c_str(),
-                     mode.c_str());
-        const std::string renamed = option(option_key(k_schema, name, "NAME"));
-        m_schema_names[name] = mode == "true" && !renamed.empty() ? renamed : name;
+        m_schema_names[name] = m_plan.target_schema(name);
         TRANSFER_LOG("Handle schema: %s.%s......", database.get_name().c_str(), name.c_str());
         trim_tables(schema, name);
         trim_views(schema, name);
@@ -179,78 +161,65 @@ void Transfer::trim(MetaDatabase& database) {
     }
 }
 
+TransferTable Transfer::table_copy(MetaTable& table, const std::string& source_schema,
+                                   const TransferObjectPlan& object) {
+    const std::string name = table.get_name();
+    TransferTable copy;
+    copy.source_schema = source_schema;
+    copy.source_table = copy.copy_table = name;
+    copy.target_schema = m_schema_names[source_schema];
+    copy.target_table = object.target_name.empty() ? name : object.target_name;
+    copy.batch = object.page_rows();
+    copy.conditions = object.conditions;
+    if (copy.conditions.empty())
+        copy.conditions.emplace_back();
+
+    std::vector<ColumnPair> columns = column_pairs(object.columns);
+    if (!columns.empty())
+        keep_columns(table, columns);
+    else
+        for (const auto& column : table.get_columns())
+            columns.push_back({column->get_name(), column->get_name()});
+    for (const auto& [from, to] : columns) {
+        const auto column = table.get_column(from);
+        if (!column) {
+            // Copying the other columns would leave this one empty on the target.
+            copy.message = fmt::format("the source table has no column {}",
+                                       Supports::Database::sql_name(from));
+            continue;
+        }
+        if (from != to)
+            copy.column_renames.emplace_back(from, to);
+        if (!column->get_identity().empty())
+            copy.identity_columns.emplace_back(from, from);
+        if (column->get_is_virtual())
+            continue; // generated on the target
+        copy.source_columns.push_back(from);
+        copy.copy_columns.push_back(from);
+    }
+    return copy;
+}
+
 void Transfer::trim_tables(MetaSchema& schema, const std::string& source_schema) {
-    std::vector<TransferTable> plans;
+    std::vector<TransferTable> copies;
     // True for a table that goes out of the model.
     std::erase_if(schema.get_tables(), [&](const auto& chosen) {
         MetaTable& table = *chosen;
         const std::string name = table.get_name();
-        if (!has_object_option(k_table, source_schema, name, "MODE"))
+        const TransferObjectPlan* object = m_plan.object(source_schema, name);
+        if (!object)
             return true;
         TRANSFER_LOG("Handle table: %s.%s.%s......", table.get_database().c_str(),
                      source_schema.c_str(), name.c_str());
-        const bool custom = object_option(k_table, source_schema, name, "MODE") == "true";
-        const auto custom_option = [&](std::string_view field) {
-            return custom ? object_option(k_table, source_schema, name, field) : std::string();
-        };
-        TransferTable plan;
-        plan.source_schema = source_schema;
-        plan.source_table = plan.copy_table = name;
-        plan.target_schema = m_schema_names[source_schema];
-        plan.target_table = custom_option("NAME").empty() ? name : custom_option("NAME");
-        plan.batch = batch_size(custom_option("BATCH"));
-        plan.conditions = items(custom_option("RECORDS"), ";");
-        if (plan.conditions.empty())
-            plan.conditions.emplace_back();
-
-        const std::string fields = custom_option("FIELDS");
-        std::vector<std::pair<std::string, std::string>> map;
-        if (!fields.empty() && fields != "ALL") {
-            map = column_map(fields);
-            std::vector<std::string> removed;
-            bool key_lost = false;
-            std::erase_if(table.get_columns(), [&](const auto& column) {
-                const bool kept = std::any_of(map.begin(), map.end(), [&](const auto& pair) {
-                    return pair.first == column->get_name();
-                });
-                if (!kept) {
-                    removed.push_back(column->get_name());
-                    key_lost |= column->get_is_primary_key();
-                }
-                return !kept;
-            });
-            drop_column_users(table, removed, key_lost);
-        } else {
-            for (const auto& column : table.get_columns())
-                map.emplace_back(column->get_name(), column->get_name());
-        }
-        for (const auto& [from, to] : map) {
-            const auto column = table.get_column(from);
-            if (!column) {
-                // Copying the other columns would leave this one empty on the target.
-                plan.message = fmt::format("the source table has no column {}",
-                                           Supports::Database::sql_name(from));
-                continue;
-            }
-            if (from != to)
-                plan.column_renames.emplace_back(from, to);
-            if (!column->get_identity().empty())
-                plan.identity_columns.emplace_back(from, from);
-            if (column->get_is_virtual())
-                continue; // generated on the target
-            plan.source_columns.push_back(from);
-            plan.copy_columns.push_back(from);
-        }
+        copies.push_back(table_copy(table, source_schema, *object));
         record_step(true, {});
         TRANSFER_LOG("tidy table: %s.%s.%s......[done]", table.get_database().c_str(),
                      source_schema.c_str(), name.c_str());
-        const bool refused = !plan.message.empty(); // neither built nor filled
-        plans.push_back(std::move(plan));
-        return refused;
+        return !copies.back().message.empty(); // neither built nor filled
     });
     std::lock_guard lock(m_lock);
-    m_tables.insert(m_tables.end(), std::make_move_iterator(plans.begin()),
-                    std::make_move_iterator(plans.end()));
+    m_tables.insert(m_tables.end(), std::make_move_iterator(copies.begin()),
+                    std::make_move_iterator(copies.end()));
 }
 
 void Transfer::trim_views(MetaSchema& schema, const std::string& source_schema) {
@@ -259,8 +228,7 @@ void Transfer::trim_views(MetaSchema& schema, const std::string& source_schema) 
         if (read)
             return;
         read = true;
-        auto adapter = std::dynamic_pointer_cast<Supports::Database::PostgreSQLAdapterV11x>(
-            m_source->adapter());
+        auto adapter = m_source->adapter();
         if (adapter)
             if (auto filled = adapter->fill_view_columns(schema); !filled)
                 TRANSFER_LOG("View columns: %s", filled.error().message.c_str());
@@ -268,22 +236,17 @@ void Transfer::trim_views(MetaSchema& schema, const std::string& source_schema) 
     // True for a view that goes out of the model.
     const auto trim_view = [&](MetaView& view, bool materialized) {
         const std::string name = view.get_name();
-        if (!has_object_option(k_table, source_schema, name, "MODE"))
+        const TransferObjectPlan* object = m_plan.object(source_schema, name);
+        if (!object)
             return true;
         TRANSFER_LOG("Handle view: %s.%s.%s......", view.get_database().c_str(),
                      source_schema.c_str(), name.c_str());
-        const bool custom = object_option(k_table, source_schema, name, "MODE") == "true";
-        const std::string renamed =
-            custom ? object_option(k_table, source_schema, name, "NAME") : std::string();
-        const std::string final_name = renamed.empty() ? name : renamed;
+        const std::string final_name = object->target_name.empty() ? name : object->target_name;
         record_step(true, {});
-        if (custom && object_option(k_table, source_schema, name, "VIEW2TABLE") == "true") {
+        if (object->view_to_table) {
             view_columns_read();
             auto table = MetaTable::with_names(view.get_database(), schema.get_name(), final_name);
-            const std::string fields = object_option(k_view, source_schema, name, "FIELDS");
-            const auto map = fields.empty() || fields == "ALL"
-                                 ? std::vector<std::pair<std::string, std::string>>()
-                                 : column_map(fields);
+            const std::vector<ColumnPair> map = column_pairs(object->columns);
             for (const auto& column : view.get_columns()) {
                 if (map.empty()) {
                     table->get_columns().push_back(column);
@@ -317,26 +280,20 @@ using Names = std::set<std::pair<std::string, std::string>, std::less<>>;
 /// The relations and the types of `schemas` on the target, by (schema, name).
 Core::Result<std::pair<Names, Names>> target_names(Contracts::Database::IConnection& target,
                                                    const std::vector<std::string>& schemas) {
-    std::string list;
-    for (const std::string& schema : schemas)
-        list += (list.empty() ? "" : ", ") + Supports::Database::sql_literal(schema);
-    const std::string sql = fmt::format(
-        "SELECT n.nspname::text, c.relname::text, 'R' FROM pg_catalog.pg_class c "
-        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
-        "WHERE n.nspname IN ({0}) AND c.relkind IN ('r', 'p', 'v', 'm', 'f') UNION ALL "
-        "SELECT n.nspname::text, t.typname::text, 'T' FROM pg_catalog.pg_type t "
-        "JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace "
-        "LEFT JOIN pg_catalog.pg_class c ON c.oid = t.typrelid "
-        "WHERE n.nspname IN ({0}) AND t.typtype IN ('c', 'd', 'e', 'r') "
-        "AND (c.oid IS NULL OR c.relkind = 'c')",
-        list);
-    auto rows = target.execute_as_model(sql, 0);
-    if (!rows)
-        return Core::fail(std::move(rows).error());
+    const auto explorer = target.explorer();
+    if (!explorer)
+        return Core::fail(Core::Error{"Transform", 0, "the target has no explorer"});
+    auto relations = explorer->relations(schemas);
+    if (!relations)
+        return Core::fail(std::move(relations).error());
+    auto types = explorer->type_names(schemas);
+    if (!types)
+        return Core::fail(std::move(types).error());
     std::pair<Names, Names> names;
-    for (std::size_t row = 0; row < (*rows)->get_row_count(); ++row)
-        ((*rows)->get_text_at(row, 2) == "R" ? names.first : names.second)
-            .emplace((*rows)->get_text_at(row, 0), (*rows)->get_text_at(row, 1));
+    for (const auto& relation : *relations)
+        names.first.emplace(relation.schema, relation.name);
+    for (const auto& type : *types)
+        names.second.emplace(type.schema, type.name);
     return names;
 }
 
@@ -365,9 +322,8 @@ Core::Result<void> Transfer::refuse_self_copies(MetaDatabase& database) {
         return Core::fail(std::move(shared).error());
     if (!*shared)
         return {};
-    const bool drop = option("OPTION|RESULT|DROP_OBJECT") == "true";
     for (const auto& [from, to] : m_schema_names)
-        if (drop && schema_in(database, to) && m_schema_names.count(to))
+        if (m_plan.drop && schema_in(database, to) && m_schema_names.count(to))
             return Core::fail(Core::Error{
                 "Transform", 0,
                 fmt::format("the target schema {} is a source schema of the same database; "
@@ -405,7 +361,7 @@ void Transfer::release_sequences(MetaDatabase& database) {
 
 Core::Result<void> Transfer::keep_existing(MetaDatabase& database) {
     DIZEZIDA_TRY(refuse_self_copies(database));
-    if (option("OPTION|RESULT|DROP_OBJECT") == "true") {
+    if (m_plan.drop) {
         release_sequences(database);
         return {};
     }

@@ -41,17 +41,11 @@ TablePtr empty_copy(const TableModel& table) {
 
 } // namespace
 
-UserdataSynchronizer::UserdataSynchronizer(Options options) : Synchronizer(std::move(options)) {}
-
 Core::Result<std::vector<std::string>> UserdataSynchronizer::chosen_tables() const {
-    const std::string prefix = option_key("OPTION", "table", "");
-    std::vector<std::string> tables;
-    for (auto it = m_options.lower_bound(prefix);
-         it != m_options.end() && it->first.starts_with(prefix); ++it)
-        tables.push_back(it->first.substr(prefix.size()));
+    std::vector<std::string> tables = m_plan.tables();
     if (!tables.empty())
         return tables;
-    return list_data_tables(*m_source, option("OPTION|SOURCE|SCHEMA"));
+    return list_data_tables(*m_source, m_plan.source_schema);
 }
 
 Core::Result<void> UserdataSynchronizer::initialize() {
@@ -64,15 +58,15 @@ Core::Result<void> UserdataSynchronizer::initialize() {
     if (!tables)
         return Core::fail(std::move(tables).error());
     m_dataset_source = DataSetModel::create();
-    m_dataset_source->set_name(option("OPTION|SOURCE|SCHEMA"));
+    m_dataset_source->set_name(m_plan.source_schema);
     m_dataset_target = DataSetModel::create();
-    m_dataset_target->set_name(option("OPTION|TARGET|SCHEMA"));
+    m_dataset_target->set_name(m_plan.target_schema);
     for (const std::string& name : *tables) {
-        auto source = describe_data_table(*m_source, option("OPTION|SOURCE|SCHEMA"), name);
+        auto source = describe_data_table(*m_source, m_plan.source_schema, name);
         if (!source)
             return Core::fail(std::move(source).error());
         DIZEZIDA_TRY(Data::check_data_keys(**source));
-        auto target = describe_data_table(*m_target, option("OPTION|TARGET|SCHEMA"), name);
+        auto target = describe_data_table(*m_target, m_plan.target_schema, name);
         if (!target)
             return Core::fail(std::move(target).error());
         if (key_names(**target) != key_names(**source))
@@ -81,8 +75,7 @@ Core::Result<void> UserdataSynchronizer::initialize() {
                 name)));
         // Both sides are read with the source's columns, so rows pair column by column.
         auto target_table = empty_copy(**source);
-        Data::set_data_table(*target_table, option("OPTION|TARGET|SCHEMA"),
-                             Data::data_table_key(**source));
+        Data::set_data_table(*target_table, m_plan.target_schema, Data::data_table_key(**source));
         m_dataset_source->add_table(*source);
         m_dataset_target->add_table(target_table);
     }
@@ -114,8 +107,7 @@ Core::Result<std::vector<TablePtr>> UserdataSynchronizer::compare() {
         DIZEZIDA_TRY(initialize());
     std::vector<TablePtr> differences;
     for (const auto& table : m_dataset_source->get_tables()) {
-        auto difference =
-            compare_data_table(*m_source, *m_target, *table, option("OPTION|TARGET|SCHEMA"));
+        auto difference = compare_data_table(*m_source, *m_target, *table, m_plan.target_schema);
         if (!difference)
             return Core::fail(std::move(difference).error());
         if (*difference)
@@ -150,7 +142,7 @@ UserdataSynchronizer::statements(const std::vector<TablePtr>& differences) {
         if (counts.insert + counts.remove != 0)
             inserts_or_deletes.insert(name);
     }
-    auto keys = read_foreign_keys(*m_target, {option("OPTION|TARGET|SCHEMA")});
+    auto keys = read_foreign_keys(*m_target, {m_plan.target_schema});
     if (!keys)
         return Core::fail(std::move(keys).error());
     // Rows that are only updated refer to rows that stay (the source's do),

@@ -3,10 +3,9 @@
 // whose values differ updated, rows only in the target deleted, each by its
 // primary key; equal rows are not touched.
 //
-// Options: "OPTION|SOURCE|DATABASE", "OPTION|SOURCE|SCHEMA",
-// "OPTION|TARGET|DATABASE", "OPTION|TARGET|SCHEMA", "OPTION|RESULT|CONTINUE",
-// and "OPTION|table|<name>" for each table that takes part; without any,
-// every table of the source schema does.
+// Plan (SyncPlan.hpp): both schemas, continue-on-error, and the tables
+// that take part (objects of kind "table"); without any, every table of the
+// source schema does.
 //
 // `initialize` describes the tables on both sides (columns, key) and refuses
 // a table without a primary key, or whose key differs between the sides.
@@ -39,7 +38,7 @@ class UserdataSynchronizer : public Synchronizer {
 public:
     using DataSetPtr = std::shared_ptr<Zozuvoru::Contracts::DataSetModel>;
 
-    explicit UserdataSynchronizer(Options options);
+    using Synchronizer::Synchronizer;
 
     [[nodiscard]] Core::Result<void> initialize() override;
     /// The difference data set of every row of both sides, compared in

@@ -20,7 +20,7 @@ TEST(ThreadProgress, StartsEmptyAndCountsSteps) {
     EXPECT_EQ(progress->succeeded, 0u);
     EXPECT_EQ(progress->failed, 0u);
     EXPECT_EQ(progress->elapsed, 0);
-    EXPECT_EQ(progress->state, 0u);
+    EXPECT_EQ(progress->state, JobState::running);
     EXPECT_TRUE(progress->messages.empty());
     progress->step(true);
     progress->step(false);

@@ -60,7 +60,7 @@ TEST(SynchronizerTest, TheJobEndsOnEveryPath) {
     FixedJob equal{std::vector<std::string>{}};
     equal.set_progress(Contracts::ThreadProgress::create());
     equal.handle();
-    EXPECT_EQ(equal.get_progress()->state, 1u);
+    EXPECT_EQ(equal.get_progress()->state, Dizezida::Dovodarud::Contracts::JobState::ended);
     EXPECT_EQ(equal.get_progress()->processed, 0u);
 
     // A failing generation: one failed step with its message, and ended.
@@ -68,7 +68,7 @@ TEST(SynchronizerTest, TheJobEndsOnEveryPath) {
     broken.set_progress(Contracts::ThreadProgress::create());
     broken.handle();
     const auto& progress = *broken.get_progress();
-    EXPECT_EQ(progress.state, 1u);
+    EXPECT_EQ(progress.state, Dizezida::Dovodarud::Contracts::JobState::ended);
     EXPECT_EQ(progress.processed, 1u);
     EXPECT_EQ(progress.failed, 1u);
     ASSERT_EQ(progress.messages.size(), 1u);
@@ -79,14 +79,15 @@ TEST(SynchronizerTest, TheJobEndsOnEveryPath) {
     orphan.set_progress(Contracts::ThreadProgress::create());
     orphan.handle();
     EXPECT_EQ(orphan.get_progress()->failed, 1u);
-    EXPECT_EQ(orphan.get_progress()->state, 1u);
+    EXPECT_EQ(orphan.get_progress()->state, Dizezida::Dovodarud::Contracts::JobState::ended);
 }
 
-TEST(SynchronizerTest, OptionKeys) {
-    FixedJob job{std::vector<std::string>{}, {{"OPTION|table|t", ""}, {"OPTION|RESULT|CONTINUE", "true"}}};
-    EXPECT_EQ(Transform::Synchronizer::option_key("OPTION", "table", "t"), "OPTION|table|t");
-    EXPECT_EQ(job.option("OPTION|RESULT|CONTINUE"), "true");
-    EXPECT_EQ(job.option("OPTION|SOURCE|SCHEMA"), "");
+TEST(SynchronizerTest, TheOptionMapBecomesThePlan) {
+    FixedJob job{std::vector<std::string>{},
+                 {{"OPTION|table|t", ""}, {"OPTION|RESULT|CONTINUE", "true"}}};
+    EXPECT_TRUE(job.plan().go_on);
+    EXPECT_EQ(job.plan().tables(), std::vector<std::string>{"t"});
+    EXPECT_EQ(job.plan().source_schema, "");
 }
 
 } // namespace

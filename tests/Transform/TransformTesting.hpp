@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Supports/Database/PostgreSQL/Dialect/PostgreSQLConnection.hpp"
+#include "Transform/ITransform.hpp"
 #include "tests/support/ProviderTesting.hpp"
 #include "tests/support/TestServer.hpp"
 
@@ -18,6 +19,14 @@ open_postgresql(const std::string& conninfo, const std::string& prefix) {
     const auto opened = connection->open(server, nullptr);
     EXPECT_TRUE(opened.has_value()) << (opened ? "" : opened.error().message);
     return connection;
+}
+
+/// The messages a job queued, one a line.
+inline std::string job_messages(const Dovodarud::Transform::ITransform& job) {
+    std::string text;
+    for (const auto& message : job.get_progress()->messages)
+        text += message + "\n";
+    return text;
 }
 
 } // namespace Dizezida::Testing

@@ -2,9 +2,11 @@
 // --data) --schema NAME [--target-schema NAME] [--table NAME]... [--dry-run]
 // [--continue-on-error]`: brings a schema of the target into line with a
 // schema of the source. --dry-run prints what would run and changes
-// nothing. Otherwise the job runs on a worker thread while stderr shows the
-// steps done and failed (on a terminal), then a summary; the exit status is
-// 0 only when nothing failed. With --data the named tables (or every
+// nothing. Otherwise the flags become the job's typed plan
+// (Transform/SyncPlan.hpp) and the job runs on a worker thread
+// (ui/JobRunner.hpp) while stderr shows the steps done and failed (on a
+// terminal), then a summary; the exit status is 0 only when nothing
+// failed. With --data the named tables (or every
 // table of the schema) are compared row by row by primary key and written
 // in the order of the target's foreign keys; --dry-run prints the
 // statements in that order, and on stderr per table the rows to insert,
@@ -12,6 +14,7 @@
 #include "ui/CatalogReader.hpp"
 #include "ui/FrontEnd.hpp"
 #include "ui/Interruption.hpp"
+#include "ui/JobRunner.hpp"
 #include "ui/Session.hpp"
 
 #include "Model/MetaModel.hpp"
@@ -20,12 +23,10 @@
 #include "provider/Contracts/DataSetModel.hpp"
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 
-#include <chrono>
 #include <iostream>
 #include <memory>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -42,80 +43,57 @@ struct SyncOptions {
     bool continue_on_error = false;
 };
 
-/// The job's option map: both schemas, continue-on-error, and the objects
-/// that take part (the named tables, or every object of both schemas).
-Synchronizer::Options job_options(const SyncOptions& options, const std::string& source_database,
-                                  const std::string& target_database) {
-    Synchronizer::Options map;
-    map["OPTION|SOURCE|DATABASE"] = source_database;
-    map["OPTION|SOURCE|SCHEMA"] = options.schema;
-    map["OPTION|TARGET|DATABASE"] = target_database;
-    map["OPTION|TARGET|SCHEMA"] =
-        options.target_schema.empty() ? options.schema : options.target_schema;
-    map["OPTION|RESULT|CONTINUE"] = options.continue_on_error ? "true" : "false";
+/// The job's plan: both schemas, continue-on-error, and the named tables.
+Transform::SyncPlan job_plan(const SyncOptions& options, const std::string& source_database,
+                             const std::string& target_database) {
+    Transform::SyncPlan plan;
+    plan.source_database = source_database;
+    plan.source_schema = options.schema;
+    plan.target_database = target_database;
+    plan.target_schema = options.target_schema.empty() ? options.schema : options.target_schema;
+    plan.go_on = options.continue_on_error;
     for (const std::string& table : options.tables)
-        map[Synchronizer::option_key("OPTION", "table", table)] = "";
-    return map;
+        plan.objects.emplace("table", table);
+    return plan;
 }
 
-/// Every object of a loaded schema pair takes part.
-void take_every_object(Transform::StructureSynchronizer& job, Synchronizer::Options& map) {
+/// Every object of the loaded schema pair takes part.
+void take_every_object(Transform::StructureSynchronizer& job) {
+    Transform::SyncPlan plan = job.plan();
     for (const auto& schema : {job.get_schema_source(), job.get_schema_target()})
         for (const auto& object : schema->objects())
-            map[Synchronizer::option_key("OPTION",
-                                         Dizezida::Zozuvoru::Contracts::to_string(object->character()),
-                                         object->get_name())] = "";
+            plan.objects.emplace(Dizezida::Zozuvoru::Contracts::to_string(object->character()),
+                                 object->get_name());
+    job.set_plan(std::move(plan));
 }
 
-/// Runs the job on a worker thread, redrawing its progress (in `unit`s,
-/// statements or rows) on a terminal; prints the summary and the failures.
-/// True when nothing failed.
+/// Runs the job (ui/JobRunner.hpp), its progress counted in `unit`s
+/// (statements or rows); prints the summary. True when nothing failed.
 bool run_job(Synchronizer& job, std::string_view unit = "statements") {
-    const bool terminal = isatty(STDERR_FILENO) != 0;
-    std::thread worker([&job] { job.handle(); });
-    const auto progress = job.get_progress();
-    for (;;) {
-        {
-            std::lock_guard lock(job.progress_lock());
-            if (progress->state == 1)
-                break;
-            if (terminal)
-                std::cerr << "\rsync: " << progress->processed << ' ' << unit << ", " << progress->failed
-                          << " failed, " << progress->elapsed / 1000000.0 << " s" << std::flush;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    worker.join();
-    std::lock_guard lock(job.progress_lock());
-    if (terminal)
-        std::cerr << "\r\033[K";
-    for (const std::string& message : progress->messages)
-        std::cerr << "sync: " << message << '\n';
-    std::cerr << "sync: " << progress->succeeded << ' ' << unit << " done, " << progress->failed
-              << " failed in " << progress->elapsed / 1000000.0 << " s\n";
-    return progress->failed == 0;
+    const auto counters = Dizezida::Rezizida::run_job(
+        "sync", job, [unit](const Dizezida::Rezizida::JobCounters& now) {
+            return fmt::format("{} {}, {} failed, {} s", now.processed, unit, now.failed,
+                               now.seconds);
+        });
+    std::cerr << "sync: " << counters.succeeded << ' ' << unit << " done, " << counters.failed
+              << " failed in " << counters.seconds << " s\n";
+    return counters.failed == 0;
 }
 
-int run_structure(const SyncOptions& options, Synchronizer::Options map, const Session& source,
-                  const Session& target) {
-    auto job = std::make_shared<Transform::StructureSynchronizer>(map);
-    job->set_server_source(source);
-    job->set_server_target(target);
-    job->set_progress(Contracts::ThreadProgress::create());
-    if (auto loaded = job->initialize(); !loaded) {
+int run_structure(const SyncOptions& options, const Transform::SyncPlan& plan,
+                  const Session& source, const Session& target) {
+    Transform::StructureSynchronizer job(plan);
+    job.set_server_source(source);
+    job.set_server_target(target);
+    job.set_progress(Contracts::ThreadProgress::create());
+    if (auto loaded = job.initialize(); !loaded) {
         std::cerr << "sync: " << loaded.error().message << '\n';
         return 1;
     }
-    if (options.tables.empty()) {
-        take_every_object(*job, map);
-        auto every = std::make_shared<Transform::StructureSynchronizer>(map);
-        every->set_server_source(source);
-        every->set_server_target(target);
-        every->set_progress(job->get_progress());
-        job = every;
-    }
+    if (options.tables.empty())
+        take_every_object(job);
     if (options.dry_run) {
-        auto statements = job->generate();
+        auto statements = job.generate();
         if (!statements) {
             std::cerr << "sync: " << statements.error().message << '\n';
             return 1;
@@ -125,13 +103,13 @@ int run_structure(const SyncOptions& options, Synchronizer::Options map, const S
         std::cerr << "sync: " << statements->size() << " statements (dry run, nothing changed)\n";
         return 0;
     }
-    return run_job(*job) ? 0 : 1;
+    return run_job(job) ? 0 : 1;
 }
 
 /// The rows of the named tables, or of every table of the schema.
-int run_data(const SyncOptions& options, const Synchronizer::Options& map, const Session& source,
+int run_data(const SyncOptions& options, const Transform::SyncPlan& plan, const Session& source,
              const Session& target) {
-    Transform::UserdataSynchronizer job(map);
+    Transform::UserdataSynchronizer job(plan);
     job.set_server_source(source);
     job.set_server_target(target);
     job.set_progress(Contracts::ThreadProgress::create());
@@ -177,11 +155,12 @@ int run_sync(const SyncOptions& options) {
     const auto sessions = Dizezida::Rezizida::open_sessions(options.source, options.target);
     if (!sessions)
         return 1;
-    const auto map =
-        job_options(options, Dizezida::Rezizida::database_name(*sessions->source, "sync"),
-                    Dizezida::Rezizida::database_name(*sessions->target, "sync"));
-    const int status = options.structure ? run_structure(options, map, sessions->source, sessions->target)
-                                         : run_data(options, map, sessions->source, sessions->target);
+    const auto plan =
+        job_plan(options, Dizezida::Rezizida::database_name(*sessions->source, "sync"),
+                 Dizezida::Rezizida::database_name(*sessions->target, "sync"));
+    const int status = options.structure
+                           ? run_structure(options, plan, sessions->source, sessions->target)
+                           : run_data(options, plan, sessions->source, sessions->target);
     if (Dizezida::Rezizida::interrupted_status() == 0)
         return status;
     return Dizezida::Rezizida::report_interruption(

@@ -3,38 +3,37 @@
 // [--columns SCHEMA.TABLE:SRC=DST,...]... [--where SCHEMA.TABLE:CONDITION]...
 // [--batch N] [--drop] [--continue-on-error]`: copies schemas (every
 // schema of the source when none is named), or the named tables, to the
-// target, structure and rows. The job runs on a worker thread while stderr
-// shows tables, rows and rows per second (on a terminal); at the end stdout
-// gets a line per table (copied, failed, status) and stderr the failures
-// and a summary. Exit status 0 only when every table copied completely and
-// every statement ran.
+// target, structure and rows. The flags become the job's typed plan
+// (Transform/TransferPlan.hpp); the job runs on a worker thread
+// (ui/JobRunner.hpp) while stderr shows tables, rows and rows per second
+// (on a terminal); at the end stdout gets a line per table (copied,
+// failed, status) and stderr the failures and a summary. Exit status 0 only when every table copied
+// completely and every statement ran.
 #include "ui/FrontEnd.hpp"
 #include "ui/Interruption.hpp"
+#include "ui/JobRunner.hpp"
 #include "ui/Session.hpp"
 
+#include "Contracts/Database/IExplorable.hpp"
 #include "Supports/Data/Extractors/BaseExtractor.hpp"
-#include "Supports/Database/SqlText.hpp"
+#include "Supports/Database/SqlStatements.hpp"
 #include "Transform/Transfer.hpp"
-#include "provider/Contracts/DbObject.hpp"
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
-#include <chrono>
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
 using namespace Dizezida::Dovodarud;
 using Transform::Transfer;
 using Session = std::shared_ptr<Supports::Database::ConnectionImpl>;
-using Dizezida::Zozuvoru::Contracts::DbObject;
 
 struct TransferOptions {
     std::string source, target;
@@ -50,16 +49,38 @@ struct BadArgument {
     std::string message;
 };
 
-/// `text` cut at the first `separator` outside double quotes.
-std::pair<std::string, std::optional<std::string>> cut(const std::string& text, char separator) {
+/// Where the first `separator` outside double quotes stands in `text`,
+/// from `from` (outside quotes); npos when none.
+std::size_t separator_at(const std::string& text, char separator, std::size_t from = 0) {
     bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = from; i < text.size(); ++i) {
         if (text[i] == '"')
             quoted = !quoted;
         else if (text[i] == separator && !quoted)
-            return {text.substr(0, i), text.substr(i + 1)};
+            return i;
     }
-    return {text, std::nullopt};
+    return std::string::npos;
+}
+
+/// `text` cut at the first `separator` outside double quotes.
+std::pair<std::string, std::optional<std::string>> cut(const std::string& text, char separator) {
+    const std::size_t at = separator_at(text, separator);
+    if (at == std::string::npos)
+        return {text, std::nullopt};
+    return {text.substr(0, at), text.substr(at + 1)};
+}
+
+/// `text` cut at every `separator` outside double quotes.
+std::vector<std::string> pieces(const std::string& text, char separator) {
+    std::vector<std::string> list;
+    std::size_t start = 0;
+    for (std::size_t at = separator_at(text, separator); at != std::string::npos;
+         at = separator_at(text, separator, start)) {
+        list.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    list.push_back(text.substr(start));
+    return list;
 }
 
 std::vector<std::string> names(const std::string& text, std::size_t most, const std::string& flag) {
@@ -81,163 +102,173 @@ TableName table_name(const std::string& text, const std::string& flag) {
     return {parts[0], parts[1]};
 }
 
-/// "schema.table", as the job's option keys name a table.
-std::string key_of(const TableName& table) { return table.first + "." + table.second; }
+/// "schema.table", as messages name a table.
+std::string shown(const TableName& table) {
+    return table.first + "." + table.second;
+}
 
-/// A catalog query that failed.
+/// A catalog lookup that failed.
 struct QueryFailed {
     std::string message;
 };
 
-/// The rows of a catalog query, each as its columns' texts.
-std::vector<std::vector<std::string>> rows_of(Supports::Database::ConnectionImpl& source,
-                                              const std::string& sql) {
-    auto model = source.execute_as_model(sql, 0);
-    if (!model)
-        throw QueryFailed{model.error().message};
-    std::vector<std::vector<std::string>> rows((*model)->get_row_count());
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        for (std::size_t column = 0; column < (*model)->get_columns().size(); ++column)
-            rows[row].push_back((*model)->get_text_at(row, column));
-    return rows;
+/// The value of a catalog lookup; a failure ends the command.
+template <class T> T looked_up(Dizezida::Core::Result<T> result) {
+    if (!result)
+        throw QueryFailed{result.error().message};
+    return std::move(*result);
 }
 
-/// Every relation of the chosen schemas on the source: (schema, name, is table).
-struct Relation {
-    std::string schema, name;
-    bool table;
-};
-
-std::vector<Relation> source_relations(Supports::Database::ConnectionImpl& source,
-                                       const std::set<std::string>& schemas) {
-    std::string list;
-    for (const std::string& schema : schemas)
-        list += (list.empty() ? "" : ", ") + Supports::Database::sql_literal(schema);
-    std::vector<Relation> relations;
-    for (const auto& row : rows_of(source,
-                                   "SELECT n.nspname::text, c.relname::text, c.relkind IN ('r', 'p') "
-                                   "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n "
-                                   "ON n.oid = c.relnamespace WHERE n.nspname IN (" +
-                                       list + ") AND c.relkind IN ('r', 'p', 'v', 'm') "
-                                              "ORDER BY 1, 2"))
-        relations.push_back({row[0], row[1], row[2] == "t" || row[2] == "true"});
+/// Every table and view of the chosen schemas on the source.
+std::vector<Contracts::Database::CatalogRelation>
+source_relations(Supports::Database::ConnectionImpl& source, const std::set<std::string>& schemas) {
+    auto relations = looked_up(source.explorer()->relations({schemas.begin(), schemas.end()}));
+    std::erase_if(relations, [](const auto& relation) { return relation.kind == 'f'; });
     return relations;
 }
 
 /// The column names of a source table (none when there is no such table).
 std::set<std::string> source_columns(Supports::Database::ConnectionImpl& source,
                                      const TableName& table) {
-    std::set<std::string> columns;
-    for (const auto& row : rows_of(
-             source, "SELECT a.attname::text FROM pg_catalog.pg_attribute a "
-                     "JOIN pg_catalog.pg_class c ON c.oid = a.attrelid JOIN pg_catalog.pg_namespace "
-                     "n ON n.oid = c.relnamespace WHERE n.nspname = " +
-                         Supports::Database::sql_literal(table.first) + " AND c.relname = " +
-                         Supports::Database::sql_literal(table.second) +
-                         " AND a.attnum > 0 AND NOT a.attisdropped"))
-        columns.insert(row[0]);
-    return columns;
+    const auto names = looked_up(source.explorer()->column_names(table.first, table.second));
+    return {names.begin(), names.end()};
 }
 
-/// The job's option map from the flags.
-Transfer::Options job_options(const TransferOptions& options,
-                              Supports::Database::ConnectionImpl& source) {
-    const std::string k_schema = to_string(DbObject::SCHEMA);
-    const std::string k_table = to_string(DbObject::TABLE);
-    Transfer::Options map;
-    map["OPTION|SOURCE|DATABASE"] = rows_of(source, "SELECT pg_catalog.current_database()")[0][0];
-    map["OPTION|RESULT|CONTINUE"] = options.continue_on_error ? "true" : "false";
-    map["OPTION|RESULT|DROP_OBJECT"] = options.drop ? "true" : "false";
+/// The flags of the tables named: their target names, column maps and row conditions.
+struct TableFlags {
+    std::map<TableName, std::string> targets;
+    std::set<std::string> schemas; ///< of the tables named: only those take part
+    std::map<TableName, std::vector<Transform::ColumnPair>> columns;
+    std::map<TableName, std::vector<std::string>> conditions;
+};
 
-    std::map<std::string, std::string> schema_names; // source to target
+/// --schema: source name to target name.
+std::map<std::string, std::string, std::less<>> schema_flags(const TransferOptions& options) {
+    std::map<std::string, std::string, std::less<>> schemas;
     for (const std::string& item : options.schemas) {
         const auto [name, target] = cut(item, '=');
         const std::string schema = names(name, 1, "--schema")[0];
-        schema_names[schema] = target ? names(*target, 1, "--schema")[0] : schema;
+        schemas[schema] = target ? names(*target, 1, "--schema")[0] : schema;
     }
-    std::map<std::string, std::string> table_names; // "schema.table" to target table
-    std::set<std::string> schemas_with_tables;
+    return schemas;
+}
+
+/// --columns SCHEMA.TABLE:SRC[=DST],...: each source column checked on the source.
+std::vector<Transform::ColumnPair> column_flag(const TableName& table, const std::string& map_text,
+                                               Supports::Database::ConnectionImpl& source) {
+    const std::set<std::string> columns = source_columns(source, table);
+    std::vector<Transform::ColumnPair> pairs;
+    for (const std::string& pair : pieces(map_text, ',')) {
+        const auto [from, to] = cut(pair, '=');
+        const std::string source_name = names(from, 1, "--columns")[0];
+        if (!columns.count(source_name))
+            throw BadArgument{"--columns: the source table " + shown(table) + " has no column " +
+                              source_name};
+        pairs.push_back({source_name, to ? names(*to, 1, "--columns")[0] : source_name});
+    }
+    return pairs;
+}
+
+/// --where SCHEMA.TABLE:CONDITION: a ";" outside quotes and parentheses
+/// separates conditions, copied one after another.
+std::vector<std::string> conditions_of(const std::string& text) {
+    std::vector<std::string> conditions;
+    for (auto& statement : Supports::Database::split_statements(text))
+        conditions.push_back(std::move(statement.text));
+    return conditions;
+}
+
+TableFlags table_flags(const TransferOptions& options, Supports::Database::ConnectionImpl& source) {
+    TableFlags flags;
     for (const std::string& item : options.tables) {
         const auto [name, target] = cut(item, '=');
         const TableName table = table_name(name, "--table");
-        table_names[key_of(table)] = target ? names(*target, 1, "--table")[0] : table.second;
-        schemas_with_tables.insert(table.first);
-        schema_names.try_emplace(table.first, table.first);
+        flags.targets[table] = target ? names(*target, 1, "--table")[0] : table.second;
+        flags.schemas.insert(table.first);
     }
-    std::set<std::string> source_schemas;
-    for (const auto& row : rows_of(source, "SELECT nspname::text FROM pg_catalog.pg_namespace "
-                                           "WHERE nspname !~ '^pg_' AND nspname <> "
-                                           "'information_schema'"))
-        source_schemas.insert(row[0]);
-    for (const auto& [schema, target] : schema_names)
-        if (!source_schemas.count(schema))
-            throw BadArgument{"the source has no schema " + schema};
-    if (schema_names.empty())
-        for (const std::string& schema : source_schemas)
-            schema_names.emplace(schema, schema);
-    std::map<std::string, std::string> fields, records;
     for (const std::string& item : options.columns) {
         const auto [name, map_text] = cut(item, ':');
         if (!map_text || map_text->empty())
             throw BadArgument{"--columns takes SCHEMA.TABLE:SRC=DST,..., not \"" + item + "\""};
         const TableName table = table_name(name, "--columns");
-        const std::string key = key_of(table);
-        const std::set<std::string> columns = source_columns(source, table);
-        std::string list;
-        for (std::size_t start = 0; start <= map_text->size();) {
-            const std::size_t end = std::min(map_text->find(',', start), map_text->size());
-            const auto [from, to] = cut(map_text->substr(start, end - start), '=');
-            const std::string source_name = names(from, 1, "--columns")[0];
-            if (!columns.count(source_name))
-                throw BadArgument{"--columns: the source table " + key + " has no column " +
-                                  source_name};
-            list += (list.empty() ? "" : ";") + source_name + "=" +
-                    (to ? names(*to, 1, "--columns")[0] : source_name);
-            start = end + 1;
-        }
-        fields[key] = list;
+        flags.columns[table] = column_flag(table, *map_text, source);
     }
     for (const std::string& item : options.wheres) {
         const auto [name, condition] = cut(item, ':');
         if (!condition || condition->empty())
             throw BadArgument{"--where takes SCHEMA.TABLE:CONDITION, not \"" + item + "\""};
-        std::string& text = records[key_of(table_name(name, "--where"))];
-        text += (text.empty() ? "" : ";") + *condition;
+        auto& conditions = flags.conditions[table_name(name, "--where")];
+        for (std::string& each : conditions_of(*condition))
+            conditions.push_back(std::move(each));
     }
-
-    std::set<std::string> schemas;
-    for (const auto& [schema, target] : schema_names) {
-        schemas.insert(schema);
-        map[Transfer::option_key(k_schema, schema, "MODE")] = "true";
-        map[Transfer::option_key(k_schema, schema, "NAME")] = target;
-    }
-    for (const Relation& relation : source_relations(source, schemas)) {
-        const std::string key = key_of({relation.schema, relation.name});
-        if (schemas_with_tables.count(relation.schema) && !table_names.count(key))
-            continue; // only the named tables of this schema
-        const auto renamed = table_names.find(key);
-        map[Transfer::option_key(k_table, key, "MODE")] = "true";
-        map[Transfer::option_key(k_table, key, "NAME")] =
-            renamed == table_names.end() ? relation.name : renamed->second;
-        if (!relation.table)
-            continue;
-        map[Transfer::option_key(k_table, key, "BATCH")] = std::to_string(options.batch);
-        map[Transfer::option_key(k_table, key, "FIELDS")] =
-            fields.count(key) ? fields[key] : std::string("ALL");
-        map[Transfer::option_key(k_table, key, "RECORDS")] = records[key];
-        fields.erase(key);
-        records.erase(key);
-    }
-    for (const auto& unused : {fields, records})
-        if (!unused.empty())
-            throw BadArgument{"no table " + unused.begin()->first + " takes part in the transfer"};
-    for (const auto& [key, target] : table_names)
-        if (!map.count(Transfer::option_key(k_table, key, "MODE")))
-            throw BadArgument{"--table: the source has no table " + key};
-    return map;
+    return flags;
 }
 
-/// Runs the job, redrawing its progress on a terminal; prints the results.
+/// Every schema taking part, by its source name; the named ones must exist.
+void choose_schemas(Transform::TransferPlan& plan, const TableFlags& flags,
+                    Supports::Database::ConnectionImpl& source) {
+    for (const std::string& schema : flags.schemas)
+        plan.schemas.try_emplace(schema, schema);
+    const auto names = looked_up(source.explorer()->schema_names());
+    const std::set<std::string> source_schemas(names.begin(), names.end());
+    for (const auto& [schema, target] : plan.schemas)
+        if (!source_schemas.count(schema))
+            throw BadArgument{"the source has no schema " + schema};
+    if (plan.schemas.empty())
+        for (const std::string& schema : source_schemas)
+            plan.schemas.emplace(schema, schema);
+}
+
+/// The first table of a map, or nullptr.
+template <class Map> const TableName* first_key(const Map& map) {
+    return map.empty() ? nullptr : &map.begin()->first;
+}
+
+/// The tables and views of the schemas taking part (only the named ones of
+/// a schema with named tables), each with its flags; a flag naming a table
+/// that takes no part is refused.
+void choose_objects(Transform::TransferPlan& plan, TableFlags& flags, std::size_t batch,
+                    Supports::Database::ConnectionImpl& source) {
+    std::set<std::string> schemas;
+    for (const auto& [schema, target] : plan.schemas)
+        schemas.insert(schema);
+    for (const auto& relation : source_relations(source, schemas)) {
+        const TableName name{relation.schema, relation.name};
+        if (flags.schemas.count(relation.schema) && !flags.targets.count(name))
+            continue; // only the named tables of this schema
+        Transform::TransferObjectPlan& object = plan.objects[name];
+        const auto renamed = flags.targets.find(name);
+        object.target_name = renamed == flags.targets.end() ? relation.name : renamed->second;
+        if (!relation.is_table())
+            continue;
+        object.batch = batch;
+        object.columns = std::move(flags.columns[name]);
+        object.conditions = std::move(flags.conditions[name]);
+        flags.columns.erase(name);
+        flags.conditions.erase(name);
+    }
+    for (const TableName* unused : {first_key(flags.columns), first_key(flags.conditions)})
+        if (unused)
+            throw BadArgument{"no table " + shown(*unused) + " takes part in the transfer"};
+    for (const auto& [table, target] : flags.targets)
+        if (!plan.objects.count(table))
+            throw BadArgument{"--table: the source has no table " + shown(table)};
+}
+
+/// The job's plan from the flags.
+Transform::TransferPlan job_plan(const TransferOptions& options,
+                                 Supports::Database::ConnectionImpl& source) {
+    Transform::TransferPlan plan;
+    plan.source_database = looked_up(source.explorer()->current_database());
+    plan.go_on = options.continue_on_error;
+    plan.drop = options.drop;
+    plan.schemas = schema_flags(options);
+    TableFlags flags = table_flags(options, source);
+    choose_schemas(plan, flags, source);
+    choose_objects(plan, flags, static_cast<std::size_t>(std::max(options.batch, 0)), source);
+    return plan;
+}
+
 /// What an interrupted run leaves on the target: each table's rows, and the
 /// steps that did not run. The exit status of the interruption.
 int report_interrupted(const Transfer& job) {
@@ -287,48 +318,25 @@ int report_interrupted(const Transfer& job) {
     return Dizezida::Rezizida::report_interruption("transfer", what);
 }
 
+/// "N/M tables, R rows, X rows/s".
+std::string progress_line(const Transfer& job, const Dizezida::Rezizida::JobCounters& counters) {
+    const auto tables = job.table_results();
+    const auto finished = std::count_if(tables.begin(), tables.end(), [](const auto& table) {
+        return table.done || !table.message.empty();
+    });
+    const std::uint64_t rows = job.rows_copied();
+    const double seconds = counters.seconds;
+    return fmt::format("{}/{} tables, {} rows, {} rows/s", finished, tables.size(), rows,
+                       static_cast<std::uint64_t>(seconds > 0 ? rows / seconds : 0));
+}
+
 int run_job(Transfer& job) {
-    const bool terminal = isatty(STDERR_FILENO) != 0;
-    std::thread worker([&job] { job.handle(); });
-    const auto progress = job.get_progress();
-    for (;;) {
-        {
-            std::lock_guard lock(job.progress_lock());
-            if (progress->state == 1)
-                break;
-        }
-        if (terminal) {
-            const auto tables = job.table_results();
-            const auto finished = std::count_if(tables.begin(), tables.end(), [](const auto& table) {
-                return table.done || !table.message.empty();
-            });
-            const std::uint64_t rows = job.rows_copied();
-            double seconds = 0;
-            {
-                std::lock_guard lock(job.progress_lock());
-                seconds = static_cast<double>(progress->elapsed) / 1e6;
-            }
-            std::cerr << "\rtransfer: " << finished << "/" << tables.size() << " tables, " << rows
-                      << " rows, " << static_cast<std::uint64_t>(seconds > 0 ? rows / seconds : 0)
-                      << " rows/s\033[K" << std::flush;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    worker.join();
-    if (terminal)
-        std::cerr << "\r\033[K";
-    std::lock_guard lock(job.progress_lock());
-    for (const std::string& message : progress->messages) {
-        // Every line of a message says whose it is.
-        std::string lines = message;
-        for (std::size_t at = lines.find('\n'); at != std::string::npos; at = lines.find('\n', at + 1))
-            lines.insert(at + 1, "transfer:   ");
-        std::cerr << "transfer: " << lines << '\n';
-    }
+    const Dizezida::Rezizida::JobCounters counters = Dizezida::Rezizida::run_job(
+        "transfer", job, [&job](const auto& counters) { return progress_line(job, counters); });
     if (Dizezida::Rezizida::interrupted_status() != 0)
         return report_interrupted(job);
     std::uint64_t copied = 0, failed = 0;
-    bool complete = progress->failed == 0;
+    bool complete = counters.failed == 0;
     std::cout << "table\tcopied\tfailed\tstatus\n";
     for (const auto& table : job.table_results()) {
         std::cout << table.target_schema << '.' << table.target_table << '\t' << table.copied << '\t'
@@ -341,8 +349,7 @@ int run_job(Transfer& job) {
         complete = complete && table.done;
     }
     std::cerr << "transfer: " << job.table_results().size() << " tables, " << copied
-              << " rows copied, " << failed << " rows failed in "
-              << static_cast<double>(progress->elapsed) / 1e6 << " s\n";
+              << " rows copied, " << failed << " rows failed in " << counters.seconds << " s\n";
     return complete ? 0 : 1;
 }
 
@@ -352,7 +359,7 @@ int run_transfer(const TransferOptions& options) {
         return 1;
     int status = 0;
     try {
-        Transfer job(job_options(options, *sessions->source));
+        Transfer job(job_plan(options, *sessions->source));
         job.set_server_source(sessions->source);
         job.set_server_target(sessions->target);
         job.set_progress(Contracts::ThreadProgress::create());
@@ -380,9 +387,11 @@ void add_transfer_command(CLI::App& app, Dizezida::Rezizida::CommandContext& con
                         "SCHEMA.TABLE[=TARGET]: only this table of its schema, renamed to TARGET "
                         "(repeatable)");
     command->add_option("--columns", options->columns,
-                        "SCHEMA.TABLE:SRC=DST,...: copy only these columns, SRC renamed to DST");
+                        "SCHEMA.TABLE:SRC=DST,...: copy only these columns, SRC renamed to DST "
+                        "(names holding \",\" or \"=\" in double quotes)");
     command->add_option("--where", options->wheres,
-                        "SCHEMA.TABLE:CONDITION: copy only the rows meeting CONDITION (repeatable)");
+                        "SCHEMA.TABLE:CONDITION: copy only the rows meeting CONDITION (repeatable; "
+                        "each condition, also each of several separated by \";\", copied in turn)");
     command->add_option("--batch", options->batch, "Rows per page, each written in one transaction (default 10000; below 1: 1000)");
     command->add_flag("--drop", options->drop, "Drop the target schemas first (CASCADE)");
     command->add_flag("--continue-on-error", options->continue_on_error,

@@ -103,6 +103,14 @@ public:
         return unsupported();
     }
 
+    /// The sequence a column owns (serial or identity), qualified and
+    /// quoted as the server writes it; "" when it owns none.
+    [[nodiscard]] virtual Core::Result<std::string>
+    owned_sequence(std::string_view schema, std::string_view table, std::string_view column) {
+        (void)schema, (void)table, (void)column;
+        return unsupported();
+    }
+
 private:
     static std::unexpected<Core::Error> unsupported() {
         return Core::fail(Core::Error{"dizezida-explorer", 0,

@@ -83,12 +83,13 @@ protected:
     }
 
     std::unique_ptr<UserdataSynchronizer> job(std::vector<std::string> tables, bool go_on = false) {
-        UserdataSynchronizer::Options options{{"OPTION|SOURCE|SCHEMA", "src"},
-                                              {"OPTION|TARGET|SCHEMA", "dst"},
-                                              {"OPTION|RESULT|CONTINUE", go_on ? "true" : "false"}};
+        Dovodarud::Transform::SyncPlan plan;
+        plan.source_schema = "src";
+        plan.target_schema = "dst";
+        plan.go_on = go_on;
         for (const auto& table : tables)
-            options[UserdataSynchronizer::option_key("OPTION", "table", table)] = "";
-        auto made = std::make_unique<UserdataSynchronizer>(options);
+            plan.objects.emplace("table", table);
+        auto made = std::make_unique<UserdataSynchronizer>(plan);
         made->set_server_source(m_source);
         made->set_server_target(m_target);
         made->set_progress(Dovodarud::Contracts::ThreadProgress::create());
@@ -204,7 +205,7 @@ TEST_F(DataSync, ProgressCountsEveryRowAndTheJobAlwaysEnds) {
                 std::lock_guard lock(sync->progress_lock());
                 consistent =
                     consistent && progress->processed == progress->succeeded + progress->failed;
-                ended = progress->state == 1;
+                ended = progress->state == Dovodarud::Contracts::JobState::ended;
             }
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
@@ -225,7 +226,7 @@ TEST_F(DataSync, ProgressCountsEveryRowAndTheJobAlwaysEnds) {
     run("DROP TABLE dst.awkward");
     auto broken = job({"awkward"});
     broken->handle();
-    EXPECT_EQ(broken->get_progress()->state, 1u);
+    EXPECT_EQ(broken->get_progress()->state, Dizezida::Dovodarud::Contracts::JobState::ended);
     EXPECT_EQ(broken->get_progress()->failed, 1u);
 }
 

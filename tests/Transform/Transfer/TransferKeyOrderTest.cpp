@@ -3,8 +3,7 @@
 // of deferrable keys goes in one transaction, any other cycle is refused.
 // Schema src is copied to dst of one scratch database.
 #include "Supports/Database/SqlText.hpp"
-#include "Transform/Transfer.hpp"
-#include "tests/Transform/TransformTesting.hpp"
+#include "tests/Transform/Transfer/TransferTesting.hpp"
 
 #include <gtest/gtest.h>
 
@@ -62,17 +61,8 @@ protected:
             map[std::string("table|src.") + table + "|MODE"] = "true";
             map[std::string("table|src.") + table + "|BATCH"] = batch;
         }
-        auto source = open_postgresql(m_database.conninfo(), "transfer");
-        auto target = open_postgresql(m_database.conninfo() + " user=" + m_role, "transfer");
-        auto job = std::make_unique<Transfer>(std::move(map));
-        job->set_server_source(source);
-        job->set_server_target(target);
-        job->set_progress(Dovodarud::Contracts::ThreadProgress::create());
-        job->handle();
-        source->close();
-        target->close();
-        EXPECT_EQ(job->get_progress()->state, 1u);
-        return job;
+        return run_transfer(std::move(map), m_database.conninfo(),
+                            m_database.conninfo() + " user=" + m_role);
     }
 
     /// "a/b": rows of src.T missing from dst.T and back.
@@ -80,13 +70,6 @@ protected:
         return run("SELECT (SELECT count(*) FROM (TABLE src." + table + " EXCEPT ALL TABLE dst." +
                    table + ") x) || '/' || (SELECT count(*) FROM (TABLE dst." + table +
                    " EXCEPT ALL TABLE src." + table + ") y)");
-    }
-
-    static std::string messages(const Transfer& job) {
-        std::string text;
-        for (const auto& message : job.get_progress()->messages)
-            text += message + "\n";
-        return text;
     }
 
     ScratchDatabase m_database{"transferkeys"};
@@ -111,7 +94,7 @@ TEST_F(TransferKeyOrder, ParentsAreCopiedBeforeTheirChildren) {
         "'stale');");
     hand_over({"region", "customer", "orders", "line"});
     const auto job = transfer({"customer", "line", "orders", "region"}, "7");
-    EXPECT_EQ(job->get_progress()->failed, 0u) << messages(*job);
+    EXPECT_EQ(job->get_progress()->failed, 0u) << job_messages(*job);
     for (const char* table : {"region", "customer", "orders", "line"})
         EXPECT_EQ(difference(table), "0/0") << table;
     // The results keep the tables' own order.
@@ -136,7 +119,7 @@ TEST_F(TransferKeyOrder, CycleOfDeferrableKeysIsOneTransaction) {
         "INSERT INTO src.node SELECT g, nullif(g + 1, 31) FROM generate_series(1, 30) g;");
     hand_over({"alpha", "beta", "node"});
     const auto job = transfer({"alpha", "beta", "node"}, "4");
-    EXPECT_EQ(job->get_progress()->failed, 0u) << messages(*job);
+    EXPECT_EQ(job->get_progress()->failed, 0u) << job_messages(*job);
     for (const char* table : {"alpha", "beta", "node"})
         EXPECT_EQ(difference(table), "0/0") << table;
     for (const auto& table : job->table_results())
@@ -147,7 +130,8 @@ TEST_F(TransferKeyOrder, CycleOfDeferrableKeysIsOneTransaction) {
         "INSERT INTO src.beta VALUES (31, 999);");
     const auto lost = transfer({"alpha", "beta"}, "4");
     EXPECT_GE(lost->get_progress()->failed, 1u);
-    EXPECT_NE(messages(*lost).find("beta_alpha_id_fkey"), std::string::npos) << messages(*lost);
+    EXPECT_NE(job_messages(*lost).find("beta_alpha_id_fkey"), std::string::npos)
+        << job_messages(*lost);
     for (const auto& table : lost->table_results()) {
         EXPECT_FALSE(table.done) << table.target_table;
         EXPECT_EQ(table.copied, 0u) << table.target_table;
@@ -166,7 +150,7 @@ TEST_F(TransferKeyOrder, CycleOfFixedKeysIsRefusedBeforeAnythingChanges) {
     hand_over({"alpha", "beta"});
     const auto job = transfer({"alpha", "beta", "fresh"});
     EXPECT_EQ(job->get_progress()->failed, 1u);
-    const std::string said = messages(*job);
+    const std::string said = job_messages(*job);
     EXPECT_NE(said.find(R"(the foreign keys "dst"."alpha" -> "dst"."beta" -> "dst"."alpha" )"
                         "form a cycle"),
               std::string::npos)

@@ -78,7 +78,7 @@ protected:
         job->set_progress(Dovodarud::Contracts::ThreadProgress::create());
         job->handle();
         const auto& progress = *job->get_progress();
-        EXPECT_EQ(progress.state, 1u);
+        EXPECT_EQ(progress.state, Dizezida::Dovodarud::Contracts::JobState::ended);
         EXPECT_EQ(progress.processed, progress.succeeded + progress.failed);
         return job;
     }
@@ -94,20 +94,13 @@ protected:
                    rows("dst." + target) + " EXCEPT ALL " + rows("src." + table) + ") y)");
     }
 
-    static std::string failures(const Transfer& job) {
-        std::string text;
-        for (const auto& message : job.get_progress()->messages)
-            text += message + "\n";
-        return text;
-    }
-
     ScratchDatabase m_database{"transfer"};
     std::shared_ptr<Dovodarud::Supports::Database::PostgreSQLConnection> m_source, m_target;
 };
 
 TEST_F(TransferJob, CopiesEveryRowAndWhatDependsOnThemComesAfter) {
     const auto job = transfer(options({"parent", "order", "audit", "awkward", "big_orders"}));
-    ASSERT_EQ(job->get_progress()->failed, 0u) << failures(*job);
+    ASSERT_EQ(job->get_progress()->failed, 0u) << job_messages(*job);
     for (const char* table : {"parent", "\"order\"", "audit", "awkward"})
         EXPECT_EQ(difference(table, table), "0/0") << table;
     for (const auto& table : job->table_results()) {
@@ -133,14 +126,13 @@ TEST_F(TransferJob, CopiesEveryRowAndWhatDependsOnThemComesAfter) {
 }
 
 TEST_F(TransferJob, RenamesMapsColumnsFiltersRowsAndPages) {
-    const auto job = transfer(options(
-        {"parent", "order"},
-        {{"table|src.parent|NAME", "owner"},
-         {"table|src.parent|FIELDS", "id=id; Name=title"},
-         {"table|src.order|NAME", "orders"},
-         {"table|src.order|BATCH", "0"}, // falls back to pages of 1000
-         {"table|src.order|RECORDS", "n = 1; n = 3"}}));
-    ASSERT_EQ(job->get_progress()->failed, 0u) << failures(*job);
+    const auto job = transfer(
+        options({"parent", "order"}, {{"table|src.parent|NAME", "owner"},
+                                      {"table|src.parent|FIELDS", R"(["id", ["Name", "title"]])"},
+                                      {"table|src.order|NAME", "orders"},
+                                      {"table|src.order|BATCH", "0"}, // falls back to pages of 1000
+                                      {"table|src.order|RECORDS", R"(["n = 1", "n = 3"])"}}));
+    ASSERT_EQ(job->get_progress()->failed, 0u) << job_messages(*job);
     EXPECT_EQ(run("SELECT string_agg(attname, ',' ORDER BY attnum) FROM pg_attribute WHERE "
                   "attrelid = 'dst.owner'::regclass AND attnum > 0"),
               "id,title");
@@ -161,7 +153,7 @@ TEST_F(TransferJob, ViewBecomesATableOfItsColumnTypes) {
     const auto job = transfer(options({"order", "big_orders"},
                                       {{"table|src.big_orders|VIEW2TABLE", "true"},
                                        {"table|src.big_orders|NAME", "big_copy"}}));
-    ASSERT_EQ(job->get_progress()->failed, 0u) << failures(*job);
+    ASSERT_EQ(job->get_progress()->failed, 0u) << job_messages(*job);
     EXPECT_EQ(run("SELECT relkind FROM pg_class WHERE oid = 'dst.big_copy'::regclass"), "r");
     EXPECT_EQ(run("SELECT string_agg(format_type(atttypid, atttypmod), ',' ORDER BY attnum) FROM "
                   "pg_attribute WHERE attrelid = 'dst.big_copy'::regclass AND attnum > 0"),
@@ -178,14 +170,14 @@ TEST_F(TransferJob, RejectedRowsFailTheTableAndAreReported) {
     EXPECT_EQ(table.copied, 29u);
     EXPECT_EQ(table.failed, 1u);
     EXPECT_EQ(table.message, "1 of 30 rows failed");
-    EXPECT_NE(failures(*going_on).find("p17"), std::string::npos) << failures(*going_on);
+    EXPECT_NE(job_messages(*going_on).find("p17"), std::string::npos) << job_messages(*going_on);
     // The existing table was emptied first, not added to.
     EXPECT_EQ(run("SELECT count(*) FROM dst.parent WHERE id = 1000"), "0");
 
     const auto stopping = transfer(options({"parent"}));
     EXPECT_FALSE(stopping->table_results().at(0).done);
     EXPECT_EQ(stopping->get_progress()->failed, 1u);
-    EXPECT_NE(failures(*stopping).find("p17"), std::string::npos);
+    EXPECT_NE(job_messages(*stopping).find("p17"), std::string::npos);
 }
 
 TEST_F(TransferJob, NeverCopiesATableOntoItselfNorDropsItsSource) {
@@ -197,7 +189,8 @@ TEST_F(TransferJob, NeverCopiesATableOntoItselfNorDropsItsSource) {
     same["OPTION|RESULT|DROP_OBJECT"] = "true";
     const auto refused = transfer(same);
     EXPECT_GE(refused->get_progress()->failed, 1u);
-    EXPECT_NE(failures(*refused).find("not dropped"), std::string::npos) << failures(*refused);
+    EXPECT_NE(job_messages(*refused).find("not dropped"), std::string::npos)
+        << job_messages(*refused);
     EXPECT_EQ(run("SELECT count(*) FROM src.parent"), "30");
 }
 
@@ -205,7 +198,7 @@ TEST_F(TransferJob, EndsOnEveryPath) {
     Transfer job(options({"parent"}));
     job.set_progress(Dovodarud::Contracts::ThreadProgress::create());
     job.handle(); // no connections
-    EXPECT_EQ(job.get_progress()->state, 1u);
+    EXPECT_EQ(job.get_progress()->state, Dizezida::Dovodarud::Contracts::JobState::ended);
     EXPECT_EQ(job.get_progress()->failed, 1u);
 
     const auto missing = transfer({{"OPTION|SOURCE|DATABASE", "no such database"}});

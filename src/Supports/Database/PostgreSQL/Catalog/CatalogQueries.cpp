@@ -746,6 +746,12 @@ std::string data_tables(const Scope& scope) {
            filter(scope) + " AND c.relkind IN ('r', 'p') AND NOT c.relispartition ORDER BY 1";
 }
 
+std::string owned_sequence(std::string_view schema, std::string_view table,
+                           std::string_view column) {
+    return "SELECT pg_catalog.pg_get_serial_sequence(" + sql_literal(sql_qualified(schema, table)) +
+           ", " + sql_literal(column) + ") AS name";
+}
+
 std::string data_columns(const Scope& scope, std::uint32_t major) {
     return "SELECT a.attname::text AS name,"
            " coalesce(pg_catalog.array_position(i.indkey::pg_catalog.int2[], a.attnum)"

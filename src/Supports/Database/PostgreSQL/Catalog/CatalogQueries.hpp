@@ -115,6 +115,9 @@ std::string column_names(const Scope& scope);
 /// The tables of the scope's schemas with rows of their own (no partition):
 /// name, in name order.
 std::string data_tables(const Scope& scope);
+/// One row: name, the sequence a column of a table owns (NULL for none).
+std::string owned_sequence(std::string_view schema, std::string_view table,
+                           std::string_view column);
 /// The columns of one table (the scope's name) that data jobs read, generated
 /// ones left out: name, key_position (0 outside the primary key),
 /// identity_always.

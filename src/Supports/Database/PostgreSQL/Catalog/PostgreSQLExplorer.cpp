@@ -590,6 +590,15 @@ PostgreSQLExplorer::data_columns(std::string_view schema, std::string_view table
     return columns;
 }
 
+Core::Result<std::string> PostgreSQLExplorer::owned_sequence(std::string_view schema,
+                                                             std::string_view table,
+                                                             std::string_view column) {
+    auto rows = lookup(Queries::owned_sequence(schema, table, column));
+    if (!rows)
+        return Core::fail(std::move(rows).error());
+    return rows->empty() ? std::string() : rows->text(0, "name");
+}
+
 } // namespace Dizezida::Dovodarud::Supports::Database
 
 DIZEZIDA_REGISTER_TYPE(Dizezida::Dovodarud::Supports::Database::PostgreSQLExplorer)

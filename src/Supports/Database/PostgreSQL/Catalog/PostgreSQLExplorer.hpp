@@ -52,6 +52,8 @@ public:
     Core::Result<std::vector<std::string>> data_tables(std::string_view schema) override;
     Core::Result<std::vector<Contracts::Database::DataColumn>>
     data_columns(std::string_view schema, std::string_view table) override;
+    Core::Result<std::string> owned_sequence(std::string_view schema, std::string_view table,
+                                             std::string_view column) override;
 
     /// The column titles of a kind's list (untranslated); empty for a kind
     /// that is not listed.
