@@ -48,6 +48,14 @@ TEST(ExportCommand, TableRowsRunBackIntoACopyAndUpdatesKeyOnThePrimaryKey) {
         {"--server", server, "--table", "public.keyed", "--format", "update"});
     ASSERT_EQ(update.status, 0) << update.err;
     EXPECT_NE(update.out.find("WHERE \"id\" = 2;"), std::string::npos) << update.out;
+    // Unqualified, the table is found on the search path, as the query finds it.
+    const CommandRun found =
+        run_export({"--server", server, "--table", "keyed", "--format", "update"});
+    ASSERT_EQ(found.status, 0) << found.err;
+    EXPECT_NE(
+        found.out.find("UPDATE \"keyed\" SET \"name\" = 'same', \"id\" = 2 WHERE \"id\" = 2;"),
+        std::string::npos)
+        << found.out;
 }
 
 TEST(ExportCommand, AFailedExportKeepsTheOldFile) {

@@ -10,6 +10,7 @@
 #include "ui/RowProgress.hpp"
 #include "ui/Session.hpp"
 
+#include "Contracts/Database/IExplorable.hpp"
 #include "Supports/Data/Extractors/DsvExtractor.hpp"
 #include "Supports/Data/Extractors/ExportStream.hpp"
 #include "Supports/Database/SqlText.hpp"
@@ -29,7 +30,6 @@ namespace {
 
 using namespace Dizezida::Dovodarud;
 using namespace Dizezida::Dovodarud::Supports::Data::Extractors;
-using Supports::Database::sql_literal;
 using Supports::Database::sql_name;
 
 constexpr std::size_t k_chunk_rows = 5000;
@@ -46,20 +46,13 @@ struct ExportOptions {
 /// The names of the table's primary key, quoted and comma-separated ("" for
 /// none); an error when the catalog cannot say.
 Dizezida::Core::Result<std::string> primary_key_of(Contracts::Database::IConnection& connection,
-                                                   const std::string& quoted_table) {
-    auto keys = connection.execute_as_model(
-        "SELECT a.attname FROM pg_catalog.pg_index i JOIN pg_catalog.pg_attribute a"
-        " ON a.attrelid = i.indrelid AND a.attnum = ANY (i.indkey)"
-        " WHERE i.indrelid = " + sql_literal(quoted_table) + "::regclass AND i.indisprimary"
-        " ORDER BY array_position(i.indkey::int2[], a.attnum)");
+                                                   const std::vector<std::string>& table) {
+    auto keys = connection.explorer()->primary_key(table.size() == 2 ? table[0] : "", table.back());
     if (!keys)
         return Dizezida::Core::fail(std::move(keys).error());
     std::string names;
-    for (std::size_t row = 0; row < (*keys)->get_row_count(); ++row) {
-        if (!names.empty())
-            names += ',';
-        names += sql_name((*keys)->get_text_at(row, 0));
-    }
+    for (const std::string& key : *keys)
+        names += (names.empty() ? "" : ",") + sql_name(key);
     return names;
 }
 
@@ -121,6 +114,7 @@ int run_export(const ExportOptions& options) {
     }
     std::string sql = options.query;
     std::string quoted_table;
+    std::vector<std::string> table_names;
     if (!options.table.empty()) {
         auto names = parse_names(options.table, '.');
         if (!names || names->size() > 2)
@@ -128,6 +122,7 @@ int run_export(const ExportOptions& options) {
                         Dizezida::Rezizida::k_usage_error);
         for (const std::string& name : *names)
             quoted_table += (quoted_table.empty() ? "" : ".") + sql_name(name);
+        table_names = *names;
         sql = "SELECT * FROM " + quoted_table;
         extractor->get_options().try_emplace("TABLENAME", quoted_table);
     }
@@ -138,7 +133,7 @@ int run_export(const ExportOptions& options) {
     if (options.format == "update" && !quoted_table.empty() &&
         !extractor->get_options().contains("KEYS")) {
         // Without the key the statements would find rows by the first column.
-        auto keys = primary_key_of(**connection, quoted_table);
+        auto keys = primary_key_of(**connection, table_names);
         if (!keys) {
             (*connection)->close();
             return fail(keys.error().message);

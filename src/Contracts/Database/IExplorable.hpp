@@ -103,6 +103,13 @@ public:
         return unsupported();
     }
 
+    /// The primary-key columns of a table in key order; none without a key.
+    /// An empty schema finds the table on the search path, as a query would.
+    [[nodiscard]] virtual Core::Result<std::vector<std::string>>
+    primary_key(std::string_view schema, std::string_view table) {
+        (void)schema, (void)table;
+        return unsupported();
+    }
     /// The sequence a column owns (serial or identity), qualified and
     /// quoted as the server writes it; "" when it owns none.
     [[nodiscard]] virtual Core::Result<std::string>

@@ -746,6 +746,16 @@ std::string data_tables(const Scope& scope) {
            filter(scope) + " AND c.relkind IN ('r', 'p') AND NOT c.relispartition ORDER BY 1";
 }
 
+std::string primary_key_columns(std::string_view schema, std::string_view table) {
+    const std::string relation = schema.empty() ? sql_name(table) : sql_qualified(schema, table);
+    return "SELECT a.attname::text AS name FROM pg_catalog.pg_index i"
+           " JOIN pg_catalog.pg_attribute a ON a.attrelid = i.indrelid"
+           " AND a.attnum = ANY (i.indkey) WHERE i.indrelid = " +
+           sql_literal(relation) +
+           "::pg_catalog.regclass AND i.indisprimary"
+           " ORDER BY pg_catalog.array_position(i.indkey::pg_catalog.int2[], a.attnum)";
+}
+
 std::string owned_sequence(std::string_view schema, std::string_view table,
                            std::string_view column) {
     return "SELECT pg_catalog.pg_get_serial_sequence(" + sql_literal(sql_qualified(schema, table)) +

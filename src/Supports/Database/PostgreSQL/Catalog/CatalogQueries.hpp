@@ -115,6 +115,9 @@ std::string column_names(const Scope& scope);
 /// The tables of the scope's schemas with rows of their own (no partition):
 /// name, in name order.
 std::string data_tables(const Scope& scope);
+/// The primary-key columns of a table (found on the search path when the
+/// schema is empty): name, in key order.
+std::string primary_key_columns(std::string_view schema, std::string_view table);
 /// One row: name, the sequence a column of a table owns (NULL for none).
 std::string owned_sequence(std::string_view schema, std::string_view table,
                            std::string_view column);

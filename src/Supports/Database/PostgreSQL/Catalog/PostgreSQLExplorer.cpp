@@ -590,6 +590,14 @@ PostgreSQLExplorer::data_columns(std::string_view schema, std::string_view table
     return columns;
 }
 
+Core::Result<std::vector<std::string>> PostgreSQLExplorer::primary_key(std::string_view schema,
+                                                                       std::string_view table) {
+    auto rows = lookup(Queries::primary_key_columns(schema, table));
+    if (!rows)
+        return Core::fail(std::move(rows).error());
+    return rows->texts("name");
+}
+
 Core::Result<std::string> PostgreSQLExplorer::owned_sequence(std::string_view schema,
                                                              std::string_view table,
                                                              std::string_view column) {
