@@ -1,6 +1,8 @@
 // `dizezida-postgresql query --server SERVER [SQL | -f FILE]`: runs an SQL
 // script (the argument, a file, or standard input) statement by statement,
-// each through a connection's asynchronous model execution on the main loop,
+// each through the connection's model execution on this thread (Ctrl-C
+// cancels the running one from the interruption watcher; a worker thread and
+// a main-loop turn per statement cost more than a small statement itself),
 // and prints every result in order as psql does: the rows of a statement
 // that returns rows (aligned, CSV or JSON), the command tag of one that does
 // not. The first failing statement stops the script with its number and line.
@@ -13,7 +15,6 @@
 #include "provider/Contracts/TableModel.hpp"
 
 #include <CLI/CLI.hpp>
-#include <glib.h>
 
 #include <fstream>
 #include <iostream>
@@ -24,7 +25,6 @@
 
 namespace {
 
-using Dizezida::Dovodarud::Contracts::Database::AsyncResultPtr;
 using Dizezida::Dovodarud::Supports::Database::ConnectionImpl;
 using Dizezida::Zozuvoru::Contracts::TableModel;
 
@@ -59,19 +59,6 @@ std::optional<Script> read_script(const QueryOptions& options) {
         return std::nullopt;
     }
     return Script{text.str(), options.file};
-}
-
-Dizezida::Core::Result<Dizezida::Zozuvoru::Contracts::TablePtr>
-run_statement(ConnectionImpl& connection, std::string_view sql) {
-    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-    AsyncResultPtr done;
-    connection.execute_as_model_async(sql, [&](const AsyncResultPtr& result) {
-        done = result;
-        g_main_loop_quit(loop);
-    });
-    g_main_loop_run(loop);
-    g_main_loop_unref(loop);
-    return connection.execute_as_model_finish(done);
 }
 
 /// A result as psql prints it: the rows, then the tag of a command that
@@ -112,7 +99,7 @@ int run_query(const QueryOptions& options) {
         return 1;
     int status = 0;
     for (std::size_t i = 0; i < statements.size() && status == 0; ++i) {
-        auto table = run_statement(**connection, statements[i].text);
+        auto table = (*connection)->execute_as_model(statements[i].text, 0);
         if (table) {
             print_result(**table, options);
             continue;
