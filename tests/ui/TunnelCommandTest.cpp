@@ -99,6 +99,9 @@ TEST_F(TunnelCommands, QueriesGoThroughTheTunnelWithAPasswordOrAKeyWhateverHolds
 
     // Something else listens where the tunnel would go first.
     const int squatter = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // The tunnels above may leave connections of that port in TIME_WAIT.
+    const int reuse = 1;
+    ASSERT_EQ(setsockopt(squatter, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse), 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(std::stoul(test_port()) + 10000));

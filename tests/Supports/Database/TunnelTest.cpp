@@ -238,6 +238,9 @@ int clients_left(const Dizezida::Testing::SshServer& sshd) {
 struct Squatter {
     explicit Squatter(std::uint32_t port) {
         fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        // A tunnel that just used the port may leave connections in TIME_WAIT.
+        const int reuse = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<std::uint16_t>(port));

@@ -184,56 +184,58 @@ void apply_rewrites(TableModel& table, DbObject kind) {
     }
 }
 
-} // namespace
-
-std::shared_ptr<PostgreSQLExplorer>
-PostgreSQLExplorer::create(const std::shared_ptr<Contracts::Database::IConnection>& connection) {
-    DIZEZIDA_RETURN_VAL_IF_NULL(connection, nullptr);
-    return std::make_shared<PostgreSQLExplorer>(connection);
-}
-
-std::span<const PostgreSQLExplorer::Kind> PostgreSQLExplorer::kinds() {
-    return k_kinds;
-}
-
-std::span<const char* const> PostgreSQLExplorer::titles(DbObject kind) {
+/// The listing of a kind that belongs to the whole cluster or database
+/// (casts, databases, languages, roles, schemas, servers, tablespaces).
+std::string cluster_query(DbObject kind) {
     switch (kind) {
-    case DbObject::AGGREGATE: return k_aggregate_titles;
-    case DbObject::CAST: return k_cast_titles;
-    case DbObject::OPERATOR_CLASS: return k_opclass_titles;
-    case DbObject::CONVERSION: return k_conversion_titles;
-    case DbObject::DATABASE: return k_database_titles;
-    case DbObject::DOMAIN: return k_domain_titles;
-    case DbObject::FUNCTION:
-    case DbObject::PROCEDURE:
-    case DbObject::ROUTINE: return k_routine_titles;
-    case DbObject::INDEX: return k_index_titles;
-    case DbObject::LANGUAGE: return k_language_titles;
-    case DbObject::MATERIALIZED_VIEW: return k_materialized_titles;
-    case DbObject::OPERATOR: return k_operator_titles;
-    case DbObject::PACKAGE: return k_package_titles;
+    case DbObject::CAST:
+        return "SELECT pg_catalog.format_type(c.castsource, NULL) || ' AS ' ||"
+               " pg_catalog.format_type(c.casttarget, NULL) AS name,"
+               " pg_catalog.format_type(c.castsource, NULL) AS source_type,"
+               " pg_catalog.format_type(c.casttarget, NULL) AS target_type,"
+               " NULLIF(c.castfunc, 0)::pg_catalog.regprocedure::text AS function,"
+               " c.castcontext AS context, c.castmethod AS method, d.description AS comment"
+               " FROM pg_catalog.pg_cast c" +
+               comment_join("c.oid", "pg_cast") + " ORDER BY source_type, target_type";
+    case DbObject::DATABASE:
+        return "SELECT db.datname, pg_catalog.pg_encoding_to_char(db.encoding) encode, sp.spcname,"
+               " db.datallowconn, db.datconnlimit FROM \"pg_catalog\".\"pg_database\" db"
+               " LEFT JOIN \"pg_catalog\".\"pg_tablespace\" sp on db.dattablespace=sp.oid"
+               " WHERE db.datistemplate=false ORDER BY db.datname ASC;";
+    case DbObject::LANGUAGE:
+        return "SELECT l.lanname AS name, pg_catalog.pg_get_userbyid(l.lanowner) AS owner,"
+               " l.lanpltrusted AS trusted,"
+               " NULLIF(l.lanplcallfoid, 0)::pg_catalog.regproc::text AS handler,"
+               " NULLIF(l.lanvalidator, 0)::pg_catalog.regproc::text AS validator,"
+               " d.description AS comment FROM pg_catalog.pg_language l" +
+               comment_join("l.oid", "pg_language") + " WHERE l.lanispl ORDER BY l.lanname";
     case DbObject::ROLE:
-    case DbObject::USER: return k_role_titles;
-    case DbObject::SCHEMA: return k_schema_titles;
-    case DbObject::SEQUENCE: return k_sequence_titles;
-    case DbObject::SERVER: return k_server_titles;
-    case DbObject::TABLE: return k_table_titles;
-    case DbObject::TABLESPACE: return k_tablespace_titles;
-    case DbObject::TRIGGER: return k_trigger_titles;
-    case DbObject::TYPE: return k_type_titles;
-    case DbObject::VIEW: return k_view_titles;
+        return roles_query(false);
+    case DbObject::USER:
+        return roles_query(true);
+    case DbObject::SCHEMA:
+        return "SELECT nspname AS schema_name, pg_catalog.pg_get_userbyid(nspowner) AS schema_owner"
+               " FROM pg_catalog.pg_namespace WHERE nspname !~ '^pg_(toast|temp_|toast_temp_)'"
+               " ORDER BY nspname";
+    case DbObject::SERVER:
+        return "SELECT s.srvname AS name, pg_catalog.pg_get_userbyid(s.srvowner) AS owner,"
+               " w.fdwname AS fdw_name, s.srvtype AS server_type, s.srvversion AS server_version,"
+               " pg_catalog.array_to_string(s.srvoptions, ', ') AS options,"
+               " d.description AS comment FROM pg_catalog.pg_foreign_server s"
+               " JOIN pg_catalog.pg_foreign_data_wrapper w ON w.oid = s.srvfdw" +
+               comment_join("s.oid", "pg_foreign_server") + " ORDER BY s.srvname";
+    case DbObject::TABLESPACE:
+        return "SELECT spcname AS name, pg_catalog.pg_get_userbyid(spcowner) AS owner,"
+               " pg_catalog.pg_tablespace_location(oid) AS location,"
+               " pg_catalog.shobj_description(oid, 'pg_tablespace') AS comment"
+               " FROM pg_catalog.pg_tablespace ORDER BY spcname";
     default: return {};
     }
 }
 
-std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) const {
-    const auto connection = get_connection();
-    const std::uint32_t major = connection ? connection->get_major_version() : 0;
-    const bool modern = major == 0 || major >= 11;
-    const std::string in_schema = sql_literal(schema);
-    const std::string_view routine_kind =
-        modern ? "p.prokind"
-               : "CASE WHEN p.proisagg THEN 'a' WHEN p.proiswindow THEN 'w' ELSE 'f' END";
+/// The listing of a kind of schema object that is no relation nor routine;
+/// `in_schema` is the schema's literal.
+std::string schema_object_query(DbObject kind, const std::string& in_schema) {
     switch (kind) {
     case DbObject::AGGREGATE:
         return "SELECT p.proname AS name, pg_catalog.pg_get_userbyid(p.proowner) AS owner,"
@@ -247,15 +249,6 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                " JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace" +
                comment_join("p.oid", "pg_proc") + " WHERE n.nspname = " + in_schema +
                " ORDER BY p.proname, p.oid";
-    case DbObject::CAST:
-        return "SELECT pg_catalog.format_type(c.castsource, NULL) || ' AS ' ||"
-               " pg_catalog.format_type(c.casttarget, NULL) AS name,"
-               " pg_catalog.format_type(c.castsource, NULL) AS source_type,"
-               " pg_catalog.format_type(c.casttarget, NULL) AS target_type,"
-               " NULLIF(c.castfunc, 0)::pg_catalog.regprocedure::text AS function,"
-               " c.castcontext AS context, c.castmethod AS method, d.description AS comment"
-               " FROM pg_catalog.pg_cast c" +
-               comment_join("c.oid", "pg_cast") + " ORDER BY source_type, target_type";
     case DbObject::OPERATOR_CLASS:
         return "SELECT o.opcname AS name, pg_catalog.pg_get_userbyid(o.opcowner) AS owner,"
                " am.amname AS index_method, pg_catalog.format_type(o.opcintype, NULL) AS data_type,"
@@ -276,11 +269,6 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                " JOIN pg_catalog.pg_namespace n ON n.oid = c.connamespace" +
                comment_join("c.oid", "pg_conversion") + " WHERE n.nspname = " + in_schema +
                " ORDER BY c.conname";
-    case DbObject::DATABASE:
-        return "SELECT db.datname, pg_catalog.pg_encoding_to_char(db.encoding) encode, sp.spcname,"
-               " db.datallowconn, db.datconnlimit FROM \"pg_catalog\".\"pg_database\" db"
-               " LEFT JOIN \"pg_catalog\".\"pg_tablespace\" sp on db.dattablespace=sp.oid"
-               " WHERE db.datistemplate=false ORDER BY db.datname ASC;";
     case DbObject::DOMAIN:
         return "SELECT t.typname AS name, pg_catalog.pg_get_userbyid(t.typowner) AS owner,"
                " bt.typtype AS base_category,"
@@ -293,44 +281,6 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                " AND t.typcollation <> bt.typcollation" +
                comment_join("t.oid", "pg_type") + " WHERE t.typtype = 'd' AND n.nspname = " +
                in_schema + " ORDER BY t.typname";
-    case DbObject::FUNCTION:
-        return routines_query(schema, routine_kind, "'f', 'w'",
-                              "WHEN 'f' THEN 'NORMAL' WHEN 'w' THEN 'WINDOW'");
-    case DbObject::PROCEDURE:
-        // No procedures before 11: the same columns, no rows.
-        return routines_query(schema, modern ? routine_kind : "'-'::\"char\"", "'p'",
-                              "WHEN 'p' THEN 'PROCEDURE'");
-    case DbObject::ROUTINE:
-        return routines_query(schema, routine_kind, "'f', 'p', 'w'",
-                              "WHEN 'f' THEN 'FUNCTION' WHEN 'p' THEN 'PROCEDURE'"
-                              " WHEN 'w' THEN 'WINDOW'");
-    case DbObject::INDEX:
-        return "SELECT i.relname AS name, c.relname AS table_name, ts.spcname AS tablespace,"
-               " am.amname AS method, x.indisunique AS is_unique, x.indisprimary AS is_primary,"
-               " x.indisclustered AS is_clustered, pg_catalog.pg_get_userbyid(i.relowner) AS owner,"
-               " i.relpages AS pages, d.description AS comment FROM pg_catalog.pg_index x"
-               " JOIN pg_catalog.pg_class i ON i.oid = x.indexrelid"
-               " JOIN pg_catalog.pg_class c ON c.oid = x.indrelid"
-               " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-               " JOIN pg_catalog.pg_am am ON am.oid = i.relam"
-               " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = i.reltablespace" +
-               comment_join("i.oid", "pg_class") + " WHERE c.relkind IN ('r', 'm', 'p')" +
-               " AND n.nspname = " + in_schema + " ORDER BY c.relname, i.relname";
-    case DbObject::LANGUAGE:
-        return "SELECT l.lanname AS name, pg_catalog.pg_get_userbyid(l.lanowner) AS owner,"
-               " l.lanpltrusted AS trusted,"
-               " NULLIF(l.lanplcallfoid, 0)::pg_catalog.regproc::text AS handler,"
-               " NULLIF(l.lanvalidator, 0)::pg_catalog.regproc::text AS validator,"
-               " d.description AS comment FROM pg_catalog.pg_language l" +
-               comment_join("l.oid", "pg_language") + " WHERE l.lanispl ORDER BY l.lanname";
-    case DbObject::MATERIALIZED_VIEW:
-        return "SELECT c.relname AS name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
-               " ts.spcname AS tablespace, c.relispopulated AS populated,"
-               " d.description AS comment FROM pg_catalog.pg_class c"
-               " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-               " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace" +
-               comment_join("c.oid", "pg_class") + " WHERE c.relkind = 'm' AND n.nspname = " +
-               in_schema + " ORDER BY c.relname";
     case DbObject::OPERATOR:
         return "SELECT o.oprname AS name, pg_catalog.pg_get_userbyid(o.oprowner) AS owner,"
                " o.oprkind AS kind, o.oprcanhash AS hash, o.oprcanmerge AS merge,"
@@ -347,18 +297,49 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                " JOIN pg_catalog.pg_namespace n ON n.oid = o.oprnamespace" +
                comment_join("o.oid", "pg_operator") + " WHERE n.nspname = " + in_schema +
                " ORDER BY o.oprname, o.oid";
+    case DbObject::TYPE:
+        return "SELECT t.typname AS name, t.typtype AS type, t.typinput::text AS input,"
+               " t.typoutput::text AS output, pg_catalog.pg_get_userbyid(t.typowner) AS owner,"
+               " d.description AS comment FROM pg_catalog.pg_type t"
+               " JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace"
+               " LEFT JOIN pg_catalog.pg_class r ON r.oid = t.typrelid" +
+               comment_join("t.oid", "pg_type") + " WHERE n.nspname = " + in_schema +
+               " AND t.typtype <> 'd' AND (t.typrelid = 0 OR r.relkind = 'c')"
+               " AND NOT (t.typelem <> 0 AND t.typlen = -1) ORDER BY t.typname";
     case DbObject::PACKAGE:
         return "SELECT routine_name AS name, security_type, NULL::text AS definer,"
                " NULL::timestamptz AS created, NULL::timestamptz AS modified,"
                " NULL::text AS comment FROM information_schema.routines"
                " WHERE routine_type = 'PACKAGE' AND routine_schema = " +
                in_schema + " ORDER BY routine_name";
-    case DbObject::ROLE: return roles_query(false);
-    case DbObject::USER: return roles_query(true);
-    case DbObject::SCHEMA:
-        return "SELECT nspname AS schema_name, pg_catalog.pg_get_userbyid(nspowner) AS schema_owner"
-               " FROM pg_catalog.pg_namespace WHERE nspname !~ '^pg_(toast|temp_|toast_temp_)'"
-               " ORDER BY nspname";
+    default:
+        return {};
+    }
+}
+
+/// The listing of a kind of relation or relation part of a schema.
+std::string relation_query(DbObject kind, const std::string& in_schema) {
+    switch (kind) {
+    case DbObject::INDEX:
+        return "SELECT i.relname AS name, c.relname AS table_name, ts.spcname AS tablespace,"
+               " am.amname AS method, x.indisunique AS is_unique, x.indisprimary AS is_primary,"
+               " x.indisclustered AS is_clustered, pg_catalog.pg_get_userbyid(i.relowner) AS owner,"
+               " i.relpages AS pages, d.description AS comment FROM pg_catalog.pg_index x"
+               " JOIN pg_catalog.pg_class i ON i.oid = x.indexrelid"
+               " JOIN pg_catalog.pg_class c ON c.oid = x.indrelid"
+               " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+               " JOIN pg_catalog.pg_am am ON am.oid = i.relam"
+               " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = i.reltablespace" +
+               comment_join("i.oid", "pg_class") + " WHERE c.relkind IN ('r', 'm', 'p')" +
+               " AND n.nspname = " + in_schema + " ORDER BY c.relname, i.relname";
+    case DbObject::MATERIALIZED_VIEW:
+        return "SELECT c.relname AS name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
+               " ts.spcname AS tablespace, c.relispopulated AS populated,"
+               " d.description AS comment FROM pg_catalog.pg_class c"
+               " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+               " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace" +
+               comment_join("c.oid", "pg_class") +
+               " WHERE c.relkind = 'm' AND n.nspname = " + in_schema + " ORDER BY c.relname";
     case DbObject::SEQUENCE:
         return "SELECT c.relname AS name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
                " s.seqmin AS minimum, s.seqmax AS maximum, s.seqstart AS start,"
@@ -368,13 +349,6 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                " JOIN pg_catalog.pg_sequence s ON s.seqrelid = c.oid" +
                comment_join("c.oid", "pg_class") + " WHERE c.relkind = 'S' AND n.nspname = " +
                in_schema + " ORDER BY c.relname";
-    case DbObject::SERVER:
-        return "SELECT s.srvname AS name, pg_catalog.pg_get_userbyid(s.srvowner) AS owner,"
-               " w.fdwname AS fdw_name, s.srvtype AS server_type, s.srvversion AS server_version,"
-               " pg_catalog.array_to_string(s.srvoptions, ', ') AS options,"
-               " d.description AS comment FROM pg_catalog.pg_foreign_server s"
-               " JOIN pg_catalog.pg_foreign_data_wrapper w ON w.oid = s.srvfdw" +
-               comment_join("s.oid", "pg_foreign_server") + " ORDER BY s.srvname";
     case DbObject::TABLE:
         // reltuples is -1 (from 14 on) for a table never analysed: no count then.
         return "SELECT c.relname AS name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
@@ -387,11 +361,6 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                " LEFT JOIN pg_catalog.pg_tablespace ts ON ts.oid = c.reltablespace" +
                comment_join("c.oid", "pg_class") + " WHERE c.relkind IN ('r', 'p')" +
                " AND n.nspname = " + in_schema + " ORDER BY c.relname";
-    case DbObject::TABLESPACE:
-        return "SELECT spcname AS name, pg_catalog.pg_get_userbyid(spcowner) AS owner,"
-               " pg_catalog.pg_tablespace_location(oid) AS location,"
-               " pg_catalog.shobj_description(oid, 'pg_tablespace') AS comment"
-               " FROM pg_catalog.pg_tablespace ORDER BY spcname";
     case DbObject::TRIGGER:
         return "SELECT t.tgname AS name, c.relname AS table_name, c.relkind AS trigger_type,"
                " pg_catalog.concat_ws(' OR ', CASE WHEN t.tgtype & 4 <> 0 THEN 'INSERT' END,"
@@ -409,15 +378,6 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                " LEFT JOIN pg_catalog.pg_constraint con ON con.oid = t.tgconstraint" +
                comment_join("t.oid", "pg_trigger") + " WHERE n.nspname = " + in_schema +
                " ORDER BY c.relname, t.tgname";
-    case DbObject::TYPE:
-        return "SELECT t.typname AS name, t.typtype AS type, t.typinput::text AS input,"
-               " t.typoutput::text AS output, pg_catalog.pg_get_userbyid(t.typowner) AS owner,"
-               " d.description AS comment FROM pg_catalog.pg_type t"
-               " JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace"
-               " LEFT JOIN pg_catalog.pg_class r ON r.oid = t.typrelid" +
-               comment_join("t.oid", "pg_type") + " WHERE n.nspname = " + in_schema +
-               " AND t.typtype <> 'd' AND (t.typrelid = 0 OR r.relkind = 'c')"
-               " AND NOT (t.typelem <> 0 AND t.typlen = -1) ORDER BY t.typname";
     case DbObject::VIEW:
         return "SELECT c.relname AS name, pg_catalog.pg_get_userbyid(c.relowner) AS owner,"
                " d.description AS comment FROM pg_catalog.pg_class c"
@@ -426,6 +386,100 @@ std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) co
                in_schema + " ORDER BY c.relname";
     default: return {};
     }
+}
+
+} // namespace
+
+std::shared_ptr<PostgreSQLExplorer>
+PostgreSQLExplorer::create(const std::shared_ptr<Contracts::Database::IConnection>& connection) {
+    DIZEZIDA_RETURN_VAL_IF_NULL(connection, nullptr);
+    return std::make_shared<PostgreSQLExplorer>(connection);
+}
+
+std::span<const PostgreSQLExplorer::Kind> PostgreSQLExplorer::kinds() {
+    return k_kinds;
+}
+
+std::span<const char* const> PostgreSQLExplorer::titles(DbObject kind) {
+    switch (kind) {
+    case DbObject::AGGREGATE:
+        return k_aggregate_titles;
+    case DbObject::CAST:
+        return k_cast_titles;
+    case DbObject::OPERATOR_CLASS:
+        return k_opclass_titles;
+    case DbObject::CONVERSION:
+        return k_conversion_titles;
+    case DbObject::DATABASE:
+        return k_database_titles;
+    case DbObject::DOMAIN:
+        return k_domain_titles;
+    case DbObject::FUNCTION:
+    case DbObject::PROCEDURE:
+    case DbObject::ROUTINE:
+        return k_routine_titles;
+    case DbObject::INDEX:
+        return k_index_titles;
+    case DbObject::LANGUAGE:
+        return k_language_titles;
+    case DbObject::MATERIALIZED_VIEW:
+        return k_materialized_titles;
+    case DbObject::OPERATOR:
+        return k_operator_titles;
+    case DbObject::PACKAGE:
+        return k_package_titles;
+    case DbObject::ROLE:
+    case DbObject::USER:
+        return k_role_titles;
+    case DbObject::SCHEMA:
+        return k_schema_titles;
+    case DbObject::SEQUENCE:
+        return k_sequence_titles;
+    case DbObject::SERVER:
+        return k_server_titles;
+    case DbObject::TABLE:
+        return k_table_titles;
+    case DbObject::TABLESPACE:
+        return k_tablespace_titles;
+    case DbObject::TRIGGER:
+        return k_trigger_titles;
+    case DbObject::TYPE:
+        return k_type_titles;
+    case DbObject::VIEW:
+        return k_view_titles;
+    default:
+        return {};
+    }
+}
+
+std::string PostgreSQLExplorer::query(DbObject kind, std::string_view schema) const {
+    const auto connection = get_connection();
+    const std::uint32_t major = connection ? connection->get_major_version() : 0;
+    const bool modern = major == 0 || major >= 11;
+    const std::string in_schema = sql_literal(schema);
+    const std::string_view routine_kind =
+        modern ? "p.prokind"
+               : "CASE WHEN p.proisagg THEN 'a' WHEN p.proiswindow THEN 'w' ELSE 'f' END";
+    switch (kind) {
+    case DbObject::FUNCTION:
+        return routines_query(schema, routine_kind, "'f', 'w'",
+                              "WHEN 'f' THEN 'NORMAL' WHEN 'w' THEN 'WINDOW'");
+    case DbObject::PROCEDURE:
+        // No procedures before 11: the same columns, no rows.
+        return routines_query(schema, modern ? routine_kind : "'-'::\"char\"", "'p'",
+                              "WHEN 'p' THEN 'PROCEDURE'");
+    case DbObject::ROUTINE:
+        return routines_query(schema, routine_kind, "'f', 'p', 'w'",
+                              "WHEN 'f' THEN 'FUNCTION' WHEN 'p' THEN 'PROCEDURE'"
+                              " WHEN 'w' THEN 'WINDOW'");
+    default:
+        break;
+    }
+    if (std::string text = cluster_query(kind); !text.empty())
+        return text;
+    if (std::string text = schema_object_query(kind, in_schema); !text.empty())
+        return text;
+    return relation_query(kind, in_schema);
 }
 
 Core::Result<std::shared_ptr<TableModel>>
