@@ -125,5 +125,9 @@ std::string owned_sequence(std::string_view schema, std::string_view table,
 /// ones left out: name, key_position (0 outside the primary key),
 /// identity_always.
 std::string data_columns(const Scope& scope, std::uint32_t major);
+/// The columns of one relation (the scope's name) with their types: name,
+/// type_oid, built_in (an oid below the first one a database hands out),
+/// binary_io (send and receive functions both there).
+std::string column_wire_types(const Scope& scope);
 
 } // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries
