@@ -16,6 +16,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 rows=${2:-1000000}
+rows_a=$rows
 source "$root/bench/common.sh"
 bench_cluster pg_dump psql
 on() { local db=$1; shift; psql "$conninfo dbname=$db" -q -X -v ON_ERROR_STOP=1 "$@"; }
@@ -28,8 +29,7 @@ fill_sql() { echo "INSERT INTO $1
 SELECT g, 'name ' || g || ' O''Neil', (g % 100000) / 100.0,
        timestamptz '2024-01-01 00:00:00+00' + g * interval '1 second', g % 2 = 0,
        CASE WHEN g % 10 = 0 THEN NULL ELSE repeat('n', g % 40) END
-FROM generate_series(1, $2) g;
-VACUUM ANALYZE $1;"; }
+FROM generate_series(1, $2) g;"; }
 
 # make_shape NAME COUNT TABLE...: databases NAME_src (filled), NAME_copy
 # (empty tables) and NAME_empty (nothing).
@@ -40,7 +40,8 @@ make_shape() {
     -c "CREATE DATABASE ${name}_empty" >/dev/null
   for table in "$@"; do
     on "${name}_copy" -c "$(table_sql "$table")" >/dev/null
-    on "${name}_src" -c "$(table_sql "$table")" -c "$(fill_sql "$table" "$count")" >/dev/null
+    on "${name}_src" -c "$(table_sql "$table")" -c "$(fill_sql "$table" "$count")" \
+      -c "VACUUM ANALYZE $table" >/dev/null
   done
 }
 
@@ -99,15 +100,15 @@ run_shape() {
   tail -1 "$out/stderr"
 }
 
-make_shape a "$rows" "${tables_a[@]}"
-make_shape b $((rows / 4)) "${tables_b[@]}"
-run_shape a "(a) one table" "$rows" "${tables_a[@]}"
-run_shape b "(b) 8 tables" $((rows * 2)) "${tables_b[@]}"
+make_shape a "$rows_a" "${tables_a[@]}"
+make_shape b $((rows_a / 4)) "${tables_b[@]}"
+run_shape a "(a) one table" "$rows_a" "${tables_a[@]}"
+run_shape b "(b) 8 tables" $((rows_a * 2)) "${tables_b[@]}"
 
 # What crosses the connection: the COPY stream of the source's table, as
 # text and in the binary format (the protocol adds 5 bytes a message).
 echo
 for format in text binary; do
   bytes=$(on a_src -c "COPY mixed TO STDOUT (FORMAT $format)" | wc -c)
-  printf 'COPY %-6s %12.0f bytes per million rows\n' "$format" "$(echo "$bytes * 1000000 / $rows" | bc -l)"
+  printf 'COPY %-6s %12.0f bytes per million rows\n' "$format" "$(echo "$bytes * 1000000 / $rows_a" | bc -l)"
 done

@@ -4,19 +4,35 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
-
 namespace Dizezida::Dovodarud::Transform {
 
 namespace {
 
-/// A binary field as a message shows it: as it is when it reads as text
-/// (no control characters), else its bytes in hex.
+/// Whether `bytes` is UTF-8 text without control characters.
+bool readable(std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        if (lead < 0x80) {
+            if (lead < 0x20 || lead == 0x7f)
+                return false;
+            ++at;
+            continue;
+        }
+        const std::size_t length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
+        if (length == 0 || lead > 0xf4 || at + length > bytes.size())
+            return false;
+        for (std::size_t next = at + 1; next < at + length; ++next)
+            if ((static_cast<unsigned char>(bytes[next]) & 0xc0) != 0x80)
+                return false;
+        at += length;
+    }
+    return !bytes.empty();
+}
+
+/// A binary field as a message shows it: as it is when it reads as text,
+/// else its bytes in hex.
 std::string field_text(std::string_view bytes) {
-    const bool readable = !bytes.empty() && std::none_of(bytes.begin(), bytes.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-    });
-    if (readable)
+    if (readable(bytes))
         return std::string(bytes);
     std::string hex = "\\x";
     for (const char byte : bytes)
@@ -44,6 +60,10 @@ void CopyPage::clear() {
 }
 
 void CopyPage::add(std::string_view row) {
+    if (m_closed) {
+        m_data.resize(m_data.size() - CopyBinary::k_trailer.size());
+        m_closed = false;
+    }
     m_data.append(row);
     if (m_format == CopyFormat::text)
         m_data.push_back('\n');

@@ -6,7 +6,10 @@
 namespace Dizezida::Dovodarud::Transform {
 
 CopyStream::CopyStream(Contracts::Database::IConnection& connection, std::string sql)
-    : m_provider(connection.get_provider()) {
+    : CopyStream(connection.get_provider(), std::move(sql)) {}
+
+CopyStream::CopyStream(Zozuvoru::Contracts::ProviderPtr provider, std::string sql)
+    : m_provider(std::move(provider)) {
     m_worker = std::thread([this, sql = std::move(sql)] { produce(sql); });
 }
 
@@ -80,18 +83,19 @@ bool CopyStream::skip_header() {
     return true;
 }
 
-std::size_t CopyStream::tuple_end() {
+std::size_t CopyStream::tuple_size() {
+    // Offsets from m_at: taking a block moves what is left of the current one.
     const std::int16_t fields = CopyBinary::read_i16(m_block.data() + m_at);
-    std::size_t end = m_at + 2;
+    std::size_t size = 2;
     for (std::int16_t field = 0; field < fields; ++field) {
-        if (!have(end - m_at + 4))
+        if (!have(size + 4))
             return 0;
-        const std::int32_t length = CopyBinary::read_i32(m_block.data() + end);
-        end += 4 + static_cast<std::size_t>(length < 0 ? 0 : length);
-        if (!have(end - m_at))
+        const std::int32_t length = CopyBinary::read_i32(m_block.data() + m_at + size);
+        size += 4 + static_cast<std::size_t>(length < 0 ? 0 : length);
+        if (!have(size))
             return 0;
     }
-    return end;
+    return size;
 }
 
 std::optional<std::string_view> CopyStream::next_tuple() {
@@ -103,13 +107,13 @@ std::optional<std::string_view> CopyStream::next_tuple() {
         m_at += 2;
         return std::nullopt;
     }
-    const std::size_t end = tuple_end();
-    if (end == 0) {
+    const std::size_t size = tuple_size();
+    if (size == 0) {
         fail_format("a tuple is cut short");
         return std::nullopt;
     }
-    const std::string_view tuple(m_block.data() + m_at, end - m_at);
-    m_at = end;
+    const std::string_view tuple(m_block.data() + m_at, size);
+    m_at += size;
     return tuple;
 }
 

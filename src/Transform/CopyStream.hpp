@@ -26,6 +26,8 @@ namespace Dizezida::Dovodarud::Transform {
 class CopyStream {
 public:
     CopyStream(Contracts::Database::IConnection& connection, std::string sql);
+    /// On the provider itself (its `copy_out` may hand blocks cut anywhere).
+    CopyStream(Zozuvoru::Contracts::ProviderPtr provider, std::string sql);
     ~CopyStream() { (void)finish(); }
     CopyStream(const CopyStream&) = delete;
     CopyStream& operator=(const CopyStream&) = delete;
@@ -52,8 +54,8 @@ private:
     bool have(std::size_t size);
     /// Reads past the binary header; false when the data has none.
     bool skip_header();
-    /// The end of the tuple starting at m_at; 0 when the stream ends inside it.
-    std::size_t tuple_end();
+    /// The size of the tuple starting at m_at; 0 when the stream ends inside it.
+    std::size_t tuple_size();
     void fail_format(const char* why);
 
     Zozuvoru::Contracts::ProviderPtr m_provider;
