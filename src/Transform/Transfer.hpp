@@ -28,7 +28,8 @@
 // own source session that shares the first one's snapshot (exported and
 // set on the others) and its own target session, when a session opener is
 // given and the copy order leaves the tables free (no deferred keys, no
-// parents-first order).
+// parents-first order). From PostgreSQL 14 on, a big table read whole is cut
+// into ranges of blocks that several jobs read at once.
 //
 // Tables that existed keep their foreign keys while their rows go in. Where
 // the role may, the rows are written with session_replication_role =
@@ -91,6 +92,11 @@ struct TransferTable {
     /// An ordinary table on the source: read by `COPY table TO` (no query
     /// to plan and project) when no condition filters it.
     bool plain = false;
+    /// Read in this many ranges of blocks at once, each by its own job (a
+    /// big table read whole, with jobs to spare), `part_blocks` blocks each
+    /// (the last range open to the table's end).
+    std::size_t parts = 1;
+    std::uint64_t part_blocks = 0;
 
     std::uint64_t copied = 0; ///< rows written
     std::uint64_t failed = 0; ///< rows rejected
@@ -170,9 +176,13 @@ private:
     /// without a query (TransferJobs.cpp).
     void choose_formats();
     bool binary_columns(const TransferTable& table);
-    /// How many jobs copy the tables.
-    std::size_t job_count() const;
-    /// Copies the tables in m_copy_order, on `job_count` jobs; false when the run must stop.
+    /// How many jobs may copy at once: 1 without a session opener or when
+    /// the copy order binds the tables.
+    std::size_t job_limit() const;
+    /// Cuts big tables read whole into block ranges for `jobs` jobs.
+    void plan_parts(std::size_t jobs);
+    /// Copies the tables in m_copy_order (each part of each), on up to
+    /// `job_limit` jobs; false when the run must stop.
     bool copy_tables(bool go_on);
     /// Opens `count` more session pairs in the source's exported snapshot;
     /// as many as it could.
@@ -185,8 +195,18 @@ private:
     std::string table_label(const TransferTable& table) const;
     /// Records why table `index` failed; false.
     bool fail_table_rows(std::size_t index, const std::string& why);
-    /// Copies the rows of table `index`; false when it failed.
-    bool copy_table(std::size_t index, bool go_on, const CopySessions& sessions);
+    /// One part of one table's copy.
+    struct CopyItem {
+        std::size_t table = 0, part = 0;
+    };
+    /// Copies the rows of one part of a table; the last part to end tells
+    /// how the table went. False when rows failed.
+    bool copy_table(const CopyItem& item, bool go_on, const CopySessions& sessions);
+    bool copy_part(const CopyItem& item, bool go_on, const CopySessions& sessions);
+    /// The COPY TO that reads a part with `condition`.
+    std::string copy_out_sql(const TransferTable& table, const CopyItem& item,
+                             const std::string& condition, const std::string& format) const;
+    void finish_part(std::size_t index);
     /// A table with only generated columns: copied when it has no rows.
     bool check_no_rows(std::size_t index, const std::string& select,
                        Contracts::Database::IConnection& source);
@@ -227,6 +247,8 @@ private:
     /// The tables that existed go parents first, one after another.
     bool m_ordered = false;
     SessionOpener m_open_session;
+    /// Parts of each table copied so far (guarded by m_lock).
+    std::vector<std::size_t> m_parts_done;
     TransferPhase m_phase = TransferPhase::reading; ///< guarded by m_lock
     /// Views renamed on the target at the end: (target schema, source name, final name, materialized).
     struct ViewRename {

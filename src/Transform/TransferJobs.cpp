@@ -19,6 +19,9 @@ namespace Dizezida::Dovodarud::Transform {
 
 namespace {
 
+/// The fewest blocks (of 8 kB by default: 16 MB) a part of a table read by several jobs holds.
+constexpr std::uint64_t k_part_blocks = 2048;
+
 using WireTypes = std::map<std::string, Contracts::Database::ColumnWireType, std::less<>>;
 
 /// A relation's column types by column name; none when they cannot be read.
@@ -87,17 +90,46 @@ bool Transfer::binary_columns(const TransferTable& table) {
     return true;
 }
 
-std::size_t Transfer::job_count() const {
+std::size_t Transfer::job_limit() const {
     // Deferred keys hold every row in one transaction; a parents-first
     // order needs each table done before the next.
     if (!m_open_session || m_deferred || m_ordered)
         return 1;
-    const std::size_t wanted = m_plan.jobs == 0 ? TransferPlan::k_default_jobs : m_plan.jobs;
-    return std::max<std::size_t>(1, std::min(wanted, m_copy_order.size()));
+    return m_plan.jobs == 0 ? TransferPlan::k_default_jobs : m_plan.jobs;
+}
+
+void Transfer::plan_parts(std::size_t jobs) {
+    // Ranges of blocks are read by a range scan of tuple ids from 14 on;
+    // before, each part would read the whole table.
+    constexpr std::uint32_t k_tid_ranges = 14;
+    if (jobs < 2 || m_source->get_major_version() < k_tid_ranges)
+        return;
+    const std::vector<TransferTable> tables = table_results();
+    for (std::size_t position = 0; position < tables.size(); ++position) {
+        const TransferTable& table = tables[position];
+        if (!table.plain || table.conditions != std::vector<std::string>{""} ||
+            table.source_columns.empty())
+            continue;
+        auto blocks = m_source->explorer()->table_blocks(table.source_schema, table.source_table);
+        const std::uint64_t parts = blocks ? std::min<std::uint64_t>(jobs, *blocks / k_part_blocks) : 0;
+        if (parts < 2)
+            continue;
+        std::lock_guard lock(m_lock);
+        m_tables[position].parts = parts;
+        m_tables[position].part_blocks = (*blocks + parts - 1) / parts;
+    }
 }
 
 bool Transfer::copy_tables(bool go_on) {
-    const std::size_t count = job_count();
+    std::vector<CopyItem> items;
+    {
+        std::lock_guard lock(m_lock);
+        m_parts_done.assign(m_tables.size(), 0);
+        for (const std::size_t table : m_copy_order)
+            for (std::size_t part = 0; part < m_tables[table].parts; ++part)
+                items.push_back({table, part});
+    }
+    const std::size_t count = std::max<std::size_t>(1, std::min(job_limit(), items.size()));
     std::vector<CopySessions> jobs{{m_source, m_target}};
     if (count > 1) {
         auto more = open_jobs(count - 1);
@@ -107,9 +139,8 @@ bool Transfer::copy_tables(bool go_on) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> going{true};
     const auto work = [&](const CopySessions& sessions) {
-        for (std::size_t i = next++; going && i < m_copy_order.size(); i = next++)
-            if (!(copy_table(m_copy_order[i], go_on, sessions) || go_on) ||
-                Core::Interruption::requested())
+        for (std::size_t i = next++; going && i < items.size(); i = next++)
+            if (!(copy_table(items[i], go_on, sessions) || go_on) || Core::Interruption::requested())
                 going = false;
     };
     std::vector<std::thread> threads;

@@ -132,6 +132,7 @@ bool Transfer::copy_rows(bool go_on) {
         return false;
     }
     choose_formats();
+    plan_parts(job_limit());
     auto begun = m_source->execute_no_query(
         "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY", 0);
     if (!begun) {
@@ -250,36 +251,72 @@ bool Transfer::check_no_rows(std::size_t index, const std::string& select,
         if (*rows && (*rows)->to_string() != "0")
             return fail_table_rows(index, "the table has rows but no column that can be copied");
     }
-    std::lock_guard lock(m_lock);
-    m_tables[index].done = true;
     return true;
 }
 
-bool Transfer::copy_table(std::size_t index, bool go_on, const CopySessions& sessions) {
+bool Transfer::copy_table(const CopyItem& item, bool go_on, const CopySessions& sessions) {
+    const bool copied = copy_part(item, go_on, sessions);
+    finish_part(item.table);
+    return copied;
+}
+
+void Transfer::finish_part(std::size_t index) {
+    std::lock_guard lock(m_lock);
+    TransferTable& result = m_tables[index];
+    if (++m_parts_done[index] < result.parts)
+        return;
+    if (result.message.empty() && result.failed != 0)
+        result.message = fmt::format("{} of {} rows failed", result.failed, result.failed + result.copied);
+    result.done = result.message.empty();
+    TRANSFER_LOG("Transfer table: %s......[%s]", table_label(result).c_str(),
+                 result.done ? "done" : "failed");
+}
+
+std::string Transfer::copy_out_sql(const TransferTable& table, const CopyItem& item,
+                                   const std::string& condition, const std::string& format) const {
+    const std::string name = sql_qualified(table.source_schema, table.source_table);
+    const std::string columns = quoted_list(table.source_columns);
+    if (table.parts > 1) {
+        // Each part its range of blocks; the last one to the end, however
+        // far the table has grown.
+        const auto tid = [&](std::size_t part) {
+            return sql_literal(fmt::format("({},0)", part * table.part_blocks)) + "::pg_catalog.tid";
+        };
+        std::string range = item.part == 0 ? "" : "ctid >= " + tid(item.part);
+        if (item.part + 1 < table.parts)
+            range += (range.empty() ? "" : " AND ") + ("ctid < " + tid(item.part + 1));
+        return fmt::format("COPY (SELECT {} FROM ONLY {} WHERE {}) TO STDOUT{}", columns, name,
+                           range, format);
+    }
+    if (table.plain && condition.empty())
+        return fmt::format("COPY {} ({}) TO STDOUT{}", name, columns, format);
+    return fmt::format("COPY (SELECT {} FROM ONLY {}{}) TO STDOUT{}", columns, name,
+                       condition.empty() ? "" : " WHERE " + condition, format);
+}
+
+bool Transfer::copy_part(const CopyItem& item, bool go_on, const CopySessions& sessions) {
+    const std::size_t index = item.table;
     const TransferTable table = [&] {
         std::lock_guard lock(m_lock);
         return m_tables[index];
     }();
-    TRANSFER_LOG("Transfer table: %s", table_label(table).c_str());
+    TRANSFER_LOG("Transfer table: %s (part %zu of %zu)", table_label(table).c_str(), item.part + 1,
+                 table.parts);
     if (!table.message.empty())
         return fail_table_rows(index, table.message);
-    const std::string select = fmt::format("SELECT {} FROM ONLY {}", quoted_list(table.source_columns),
-                                           sql_qualified(table.source_schema, table.source_table));
     if (table.source_columns.empty())
-        return check_no_rows(index, select, *sessions.source);
+        return check_no_rows(index,
+                             fmt::format("SELECT FROM ONLY {}",
+                                         sql_qualified(table.source_schema, table.source_table)),
+                             *sessions.source);
     const std::string format = table.binary ? " (FORMAT binary)" : "";
     const std::string copy_in = fmt::format("COPY {} ({}) FROM STDIN{}",
                                             sql_qualified(table.target_schema, table.copy_table),
                                             quoted_list(table.copy_columns), format);
     CopyPage page(table.binary ? CopyFormat::binary : CopyFormat::text);
+    bool clean = true; // no row failed
     for (const std::string& condition : table.conditions) {
-        const std::string copy_out =
-            table.plain && condition.empty()
-                ? fmt::format("COPY {} ({}) TO STDOUT{}",
-                              sql_qualified(table.source_schema, table.source_table),
-                              quoted_list(table.source_columns), format)
-                : "COPY (" + (condition.empty() ? select : select + " WHERE " + condition) +
-                      ") TO STDOUT" + format;
+        const std::string copy_out = copy_out_sql(table, item, condition, format);
         TRANSFER_LOG("Handle recordset: %s", copy_out.c_str());
         CopyStream stream(*sessions.source, copy_out);
         std::string broken;
@@ -287,6 +324,7 @@ bool Transfer::copy_table(std::size_t index, bool go_on, const CopySessions& ses
         const auto flush = [&] {
             const Page outcome = write_page(index, *sessions.target, copy_in, page, go_on, broken);
             page.clear();
+            clean = clean && outcome == Page::written;
             return outcome == Page::written || (outcome == Page::rows_failed && go_on);
         };
         bool going = true;
@@ -307,14 +345,7 @@ bool Transfer::copy_table(std::size_t index, bool go_on, const CopySessions& ses
         if (!going)
             break;
     }
-    std::lock_guard lock(m_lock);
-    TransferTable& result = m_tables[index];
-    if (result.failed != 0)
-        result.message = fmt::format("{} of {} rows failed", result.failed, result.failed + result.copied);
-    result.done = result.failed == 0;
-    TRANSFER_LOG("Transfer table: %s......[%s]", table_label(table).c_str(),
-                 result.done ? "done" : "failed");
-    return result.done;
+    return clean;
 }
 
 Transfer::Page Transfer::write_page(std::size_t index, Contracts::Database::IConnection& target,

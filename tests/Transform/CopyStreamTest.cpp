@@ -5,7 +5,7 @@
 #include "Transform/CopyBinary.hpp"
 #include "Transform/CopyPage.hpp"
 #include "Transform/CopyStream.hpp"
-#include "provider/Contracts/IProvider.hpp"
+#include "tests/support/RefusingProvider.hpp"
 
 #include <gtest/gtest.h>
 
@@ -20,36 +20,11 @@ using namespace Dizezida;
 using namespace Dizezida::Dovodarud::Transform;
 
 /// Hands `data` to copy_out's sink in blocks of `block` bytes.
-class BlockProvider : public Core::Object, public Zozuvoru::Contracts::IProvider {
+class BlockProvider : public Testing::RefusingProvider {
 public:
-    BlockProvider(std::string data, std::size_t block) : m_data(std::move(data)), m_block(block) {}
-    static Core::Error failure() { return Core::Error{"provider", 0, "not here"}; }
-    Core::Result<void> open(const Zozuvoru::Contracts::ServerPtr&, std::string_view) override {
-        return {};
-    }
-    Core::Result<void> close() override { return {}; }
-    Core::Result<void> transaction() override { return Core::fail(failure()); }
-    Core::Result<void> commit() override { return Core::fail(failure()); }
-    Core::Result<void> rollback() override { return Core::fail(failure()); }
-    bool is_opened() const override { return true; }
-    Core::Result<std::vector<Core::ObjectPtr>> execute_statements(std::string_view,
-                                                                  std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<Zozuvoru::Contracts::TablePtr> execute_model(std::string_view,
-                                                              std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<Zozuvoru::Contracts::ValuePtr> execute_scalar(std::string_view,
-                                                               std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<std::int64_t> execute_affect(std::string_view, std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<Zozuvoru::Contracts::ReaderPtr> execute_reader(std::string_view) override {
-        return Core::fail(failure());
-    }
+    BlockProvider(std::string data, std::size_t block)
+        : RefusingProvider(Core::Error{"provider", 0, "not here"}), m_data(std::move(data)),
+          m_block(block) {}
     Core::Result<std::int64_t> copy_out(std::string_view, const CopySink& sink) override {
         for (std::size_t at = 0; at < m_data.size(); at += m_block)
             DIZEZIDA_TRY(sink(std::string_view(m_data).substr(at, m_block)));

@@ -123,6 +123,14 @@ public:
         return unsupported();
     }
 
+    /// The size of an ordinary table in blocks of the server's block size;
+    /// 0 when there is no such table.
+    [[nodiscard]] virtual Core::Result<std::uint64_t> table_blocks(std::string_view schema,
+                                                                   std::string_view table) {
+        (void)schema, (void)table;
+        return unsupported();
+    }
+
     /// The primary-key columns of a table in key order; none without a key.
     /// An empty schema finds the table on the search path, as a query would.
     [[nodiscard]] virtual Core::Result<std::vector<std::string>>

@@ -252,6 +252,12 @@ TEST_F(PostgreSQLExplorerOnServer, WireTypesTellBuiltInTypesWithBinaryFunctions)
     auto none = m_super->explorer()->column_wire_types(k_schema, "missing");
     ASSERT_TRUE(none.has_value());
     EXPECT_TRUE(none->empty());
+
+    execute(*m_super, "INSERT INTO " + s + ".\"wi,re\" (i, d) SELECT g, 'x' FROM generate_series(1, 2000) g");
+    auto blocks = m_super->explorer()->table_blocks(k_schema, "wi,re");
+    ASSERT_TRUE(blocks.has_value()) << blocks.error().message;
+    EXPECT_GE(*blocks, 2u);
+    EXPECT_EQ(m_super->explorer()->table_blocks(k_schema, "missing"), 0u);
 }
 
 } // namespace

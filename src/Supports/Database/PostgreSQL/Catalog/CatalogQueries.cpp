@@ -788,4 +788,12 @@ std::string column_wire_types(const Scope& scope) {
            filter(scope, "c.relname") + " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
 }
 
+std::string table_blocks(const Scope& scope) {
+    return "SELECT (pg_catalog.pg_relation_size(c.oid)"
+           " / pg_catalog.current_setting('block_size')::pg_catalog.int8)::pg_catalog.int8 AS blocks"
+           " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+           " WHERE " +
+           filter(scope, "c.relname") + " AND c.relkind = 'r'";
+}
+
 } // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries

@@ -129,5 +129,8 @@ std::string data_columns(const Scope& scope, std::uint32_t major);
 /// type_oid, built_in (an oid below the first one a database hands out),
 /// binary_io (send and receive functions both there).
 std::string column_wire_types(const Scope& scope);
+/// One row for an ordinary table (the scope's name): blocks, its size in
+/// blocks of the server's block size.
+std::string table_blocks(const Scope& scope);
 
 } // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries

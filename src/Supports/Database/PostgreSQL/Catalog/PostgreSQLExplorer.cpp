@@ -604,6 +604,15 @@ PostgreSQLExplorer::column_wire_types(std::string_view schema, std::string_view 
     return columns;
 }
 
+Core::Result<std::uint64_t> PostgreSQLExplorer::table_blocks(std::string_view schema,
+                                                              std::string_view table) {
+    auto rows =
+        lookup(Queries::table_blocks(Queries::Scope(std::string(schema), std::string(table))));
+    if (!rows)
+        return Core::fail(std::move(rows).error());
+    return rows->empty() ? 0 : static_cast<std::uint64_t>(rows->number(0, "blocks"));
+}
+
 Core::Result<std::vector<std::string>> PostgreSQLExplorer::primary_key(std::string_view schema,
                                                                        std::string_view table) {
     auto rows = lookup(Queries::primary_key_columns(schema, table));
