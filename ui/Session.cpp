@@ -119,6 +119,14 @@ open_session(const std::string& server_text) {
     return connection;
 }
 
+Core::Result<std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl>>
+open_like(const Dovodarud::Contracts::Database::IConnection& like) {
+    std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl> connection =
+        Dovodarud::Supports::Database::PostgreSQLConnection::create();
+    DIZEZIDA_TRY(connection->open(like.get_server(), nullptr));
+    return connection;
+}
+
 SessionPair::~SessionPair() {
     for (const auto& session : {source, target})
         if (session)

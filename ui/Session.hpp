@@ -34,6 +34,11 @@ server_from_text(const std::string& text);
 std::optional<std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl>>
 open_session(const std::string& server);
 
+/// Another session on the server `like` is open on (for jobs that work on
+/// several sessions at once); the error when it cannot be opened.
+[[nodiscard]] Core::Result<std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl>>
+open_like(const Dovodarud::Contracts::Database::IConnection& like);
+
 /// The two sessions of a job between servers; both close when it goes.
 struct SessionPair {
     std::shared_ptr<Dovodarud::Supports::Database::ConnectionImpl> source, target;

@@ -1,64 +1,114 @@
 #!/usr/bin/env bash
-# Times `transfer` of one table of mixed columns against
-# `pg_dump --data-only | psql`, side by side in one run on a private cluster:
+# Times `transfer` against `pg_dump --data-only | psql`, side by side in one
+# run on a private cluster, on two shapes:
+#   (a) one table of mixed columns, ROWS rows;
+#   (b) 8 such tables of ROWS/4 rows each.
 #   bash bench/transfer/run.sh [BUILD_DIR] [ROWS]      (default: 1000000)
-# Each command fills an empty copy of the table (primary key in place) from
-# the source database, 3 times on a fresh copy; `transfer` also with --batch
-# 1000, 10000 and 100000, and into an empty database, where it creates the
-# table and adds its key after the rows. Prints the median wall time, rows
-# per second and the peak memory, and checks after each command that the
-# target holds the source's rows (count and hash).
+# Each command fills empty copies of the tables (primary keys in place) from
+# the source database, 3 times on a fresh copy; `transfer` as it is (binary
+# COPY, as many jobs as tables up to 4), with --text-copy, with --jobs 1,
+# with --batch 1000 and 100000, and into an empty database, where it creates
+# the tables and adds their keys after the rows. Prints the median wall
+# time, rows per second and the peak memory, and checks after each command
+# that the target holds the source's rows (count and hash). Last, the bytes
+# of the COPY stream per million rows, text and binary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 rows=${2:-1000000}
+rows_a=$rows
 source "$root/bench/common.sh"
 bench_cluster pg_dump psql
 on() { local db=$1; shift; psql "$conninfo dbname=$db" -q -X -v ON_ERROR_STOP=1 "$@"; }
 
-on postgres -c "CREATE DATABASE src" -c "CREATE DATABASE empty_copy" -c "CREATE DATABASE empty_db" >/dev/null
-table='CREATE TABLE mixed (
-  id integer PRIMARY KEY, name text, price numeric(12,2), at timestamptz, flag boolean, note text);'
-on empty_copy -c "$table" >/dev/null
-on src <<SQL >/dev/null
-$table
-INSERT INTO mixed
+tables_a=(mixed)
+tables_b=(m1 m2 m3 m4 m5 m6 m7 m8)
+table_sql() { echo "CREATE TABLE $1 (
+  id integer PRIMARY KEY, name text, price numeric(12,2), at timestamptz, flag boolean, note text);"; }
+fill_sql() { echo "INSERT INTO $1
 SELECT g, 'name ' || g || ' O''Neil', (g % 100000) / 100.0,
        timestamptz '2024-01-01 00:00:00+00' + g * interval '1 second', g % 2 = 0,
        CASE WHEN g % 10 = 0 THEN NULL ELSE repeat('n', g % 40) END
-FROM generate_series(1, $rows) g;
-VACUUM ANALYZE mixed;
-SQL
+FROM generate_series(1, $2) g;"; }
+
+# make_shape NAME COUNT TABLE...: databases NAME_src (filled), NAME_copy
+# (empty tables) and NAME_empty (nothing).
+make_shape() {
+  local name=$1 count=$2 table
+  shift 2
+  on postgres -c "CREATE DATABASE ${name}_src" -c "CREATE DATABASE ${name}_copy" \
+    -c "CREATE DATABASE ${name}_empty" >/dev/null
+  for table in "$@"; do
+    on "${name}_copy" -c "$(table_sql "$table")" >/dev/null
+    on "${name}_src" -c "$(table_sql "$table")" -c "$(fill_sql "$table" "$count")" \
+      -c "VACUUM ANALYZE $table" >/dev/null
+  done
+}
 
 fresh_target() {
   on postgres -c "SET client_min_messages = warning" -c "DROP DATABASE IF EXISTS dst" \
     -c "CREATE DATABASE dst TEMPLATE $1" >/dev/null
 }
-signature() { on "$1" -At -c "SELECT count(*) || ' ' || md5(string_agg(md5(t::text), '' ORDER BY id)) FROM mixed t"; }
-want=$(signature src)
-# measure TEMPLATE COMMAND: median seconds and peak kilobytes of three runs
-# of COMMAND, each into a fresh target made from TEMPLATE; the target must
-# then hold the source's rows.
-measure() {
-  local result
-  result=$(bench_median "fresh_target $1" bash -c "$2") || exit 1
-  [ "$(signature dst)" = "$want" ] || { echo "the target differs from the source after: $2" >&2; exit 1; }
-  echo "$result"
+# signature DB TABLE...: each table's count and hash.
+signature() {
+  local db=$1 table
+  shift
+  for table in "$@"; do
+    on "$db" -At -c "SELECT count(*) || ' ' || md5(string_agg(md5(t::text), '' ORDER BY id)) FROM $table t"
+  done
 }
 
-echo "$rows rows; every target checked equal to the source (count and hash)"
-bench_header
-src="$conninfo dbname=src"
-dst="$conninfo dbname=dst"
-read -r s kb < <(measure empty_copy "pg_dump --data-only -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst'")
-bench_row "pg_dump --data-only | psql" "$s" "$kb"
-transfer="'$cli' transfer --source '$src' --target '$dst' --schema public"
-read -r s kb < <(measure empty_copy "$transfer")
-bench_row "transfer" "$s" "$kb"
-for batch in 1000 10000 100000; do
-  read -r s kb < <(measure empty_copy "$transfer --batch $batch")
-  bench_row "transfer --batch $batch" "$s" "$kb"
+# run_shape NAME LABEL TOTAL TABLE...: every command on one shape.
+run_shape() {
+  local name=$1 label=$2 total=$3 s kb
+  shift 3
+  local tables=("$@") want
+  want=$(signature "${name}_src" "${tables[@]}")
+  # measure TEMPLATE COMMAND: median seconds and peak kilobytes of three runs
+  # of COMMAND, each into a fresh target made from TEMPLATE; the target must
+  # then hold the source's rows.
+  measure() {
+    local result
+    result=$(bench_median "fresh_target $1" bash -c "$2") || exit 1
+    [ "$(signature dst "${tables[@]}")" = "$want" ] ||
+      { echo "the target differs from the source after: $2" >&2; exit 1; }
+    echo "$result"
+  }
+  rows=$total
+  echo
+  echo "$label: $total rows; every target checked equal to the source (count and hash)"
+  bench_header
+  local src="$conninfo dbname=${name}_src" dst="$conninfo dbname=dst" dump_tables=""
+  for table in "${tables[@]}"; do dump_tables+=" -t $table"; done
+  read -r s kb < <(measure "${name}_copy" "pg_dump --data-only$dump_tables '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst'")
+  bench_row "pg_dump --data-only | psql" "$s" "$kb"
+  local transfer="'$cli' transfer --source '$src' --target '$dst' --schema public"
+  read -r s kb < <(measure "${name}_copy" "$transfer")
+  bench_row "transfer" "$s" "$kb"
+  read -r s kb < <(measure "${name}_copy" "$transfer --text-copy")
+  bench_row "transfer --text-copy" "$s" "$kb"
+  read -r s kb < <(measure "${name}_copy" "$transfer --jobs 1")
+  bench_row "transfer --jobs 1" "$s" "$kb"
+  read -r s kb < <(measure "${name}_copy" "$transfer --jobs 1 --text-copy")
+  bench_row "transfer --jobs 1 --text-copy" "$s" "$kb"
+  for batch in 1000 100000; do
+    read -r s kb < <(measure "${name}_copy" "$transfer --batch $batch")
+    bench_row "transfer --batch $batch" "$s" "$kb"
+  done
+  read -r s kb < <(measure "${name}_empty" "$transfer")
+  bench_row "transfer (into an empty database)" "$s" "$kb"
+  tail -1 "$out/stderr"
+}
+
+make_shape a "$rows_a" "${tables_a[@]}"
+make_shape b $((rows_a / 4)) "${tables_b[@]}"
+run_shape a "(a) one table" "$rows_a" "${tables_a[@]}"
+run_shape b "(b) 8 tables" $((rows_a * 2)) "${tables_b[@]}"
+
+# What crosses the connection: the COPY stream of the source's table, as
+# text and in the binary format (the protocol adds 5 bytes a message).
+echo
+for format in text binary; do
+  bytes=$(on a_src -c "COPY mixed TO STDOUT (FORMAT $format)" | wc -c)
+  printf 'COPY %-6s %12.0f bytes per million rows\n' "$format" "$(echo "$bytes * 1000000 / $rows_a" | bc -l)"
 done
-read -r s kb < <(measure empty_db "$transfer")
-bench_row "transfer (into an empty database)" "$s" "$kb"
-tail -1 "$out/stderr"

@@ -1,5 +1,5 @@
 #include "Transform/DataComparison.hpp"
-#include "Transform/CopyLines.hpp"
+#include "Transform/CopyStream.hpp"
 
 #include "Contracts/Database/IExplorable.hpp"
 #include "Helpers/DatabaseHelper.hpp"
@@ -83,8 +83,8 @@ struct HashLine {
 };
 
 /// The next line of a stream, split into its fields; false at the end.
-bool next_line(CopyLines& stream, HashLine& line) {
-    const auto text = stream.next();
+bool next_line(CopyStream& stream, HashLine& line) {
+    const auto text = stream.next_line();
     if (!text)
         return false;
     line.fields.clear();
@@ -157,8 +157,8 @@ Core::Result<KeyLists> differing_keys(IConnection& source, IConnection& target,
                                       const TableModel& source_table, std::string_view target_schema,
                                       const std::vector<KeyColumn>& keys) {
     const std::string hash = hash_function(source, target);
-    CopyLines a(source, hash_query(source_table, Data::data_table_schema(source_table), keys, hash));
-    CopyLines b(target, hash_query(source_table, target_schema, keys, hash));
+    CopyStream a(source, hash_query(source_table, Data::data_table_schema(source_table), keys, hash));
+    CopyStream b(target, hash_query(source_table, target_schema, keys, hash));
     KeyLists lists;
     const std::size_t n = keys.size();
     HashLine x, y;

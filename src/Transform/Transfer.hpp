@@ -17,8 +17,19 @@
 // Rows: each table is read by one `COPY (SELECT ...) TO STDOUT` inside one
 // REPEATABLE READ transaction on the source (one snapshot for every table),
 // and written by `COPY ... FROM STDIN` in pages of BATCH rows, one
-// transaction each. A page that fails is replayed row by row under a
-// savepoint per row, so exactly the bad rows fail and are reported.
+// transaction each. Between servers of one major version, a table whose
+// columns are all of built-in types with binary send and receive functions
+// (the same type on both sides) goes in COPY's binary format; any other
+// table, and every table between major versions, goes as text. A page that
+// fails is replayed row by row under a savepoint per row, so exactly the bad
+// rows fail and are reported.
+//
+// Several tables are copied at once (the plan's `jobs`), each job on its
+// own source session that shares the first one's snapshot (exported and
+// set on the others) and its own target session, when a session opener is
+// given and the copy order leaves the tables free (no deferred keys, no
+// parents-first order). From PostgreSQL 14 on, a big table read whole is cut
+// into ranges of blocks that several jobs read at once.
 //
 // Tables that existed keep their foreign keys while their rows go in. Where
 // the role may, the rows are written with session_replication_role =
@@ -40,13 +51,16 @@
 // and `table_results` tell what is complete.
 //
 // Threads: `handle` runs on one worker thread and is the only user of both
-// connections; `table_results`, `phase` and the progress record may be read
+// connections (copying rows, it starts a thread per further job, each the
+// only user of the sessions it opened); `table_results`, `phase` and the progress record may be read
 // from any thread (all under `progress_lock()`).
 #pragma once
 
+#include "Transform/CopyPage.hpp"
 #include "Transform/Job.hpp"
 #include "Transform/TransferPlan.hpp"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -74,6 +88,15 @@ struct TransferTable {
     std::vector<std::string> conditions; ///< row filters; one empty for every row
     std::size_t batch = 1000;
     bool existing = false; ///< on the target before the run: emptied, not created
+    bool binary = false;   ///< rows go in COPY's binary format
+    /// An ordinary table on the source: read by `COPY table TO` (no query
+    /// to plan and project) when no condition filters it.
+    bool plain = false;
+    /// Read in this many ranges of blocks at once, each by its own job (a
+    /// big table read whole, with jobs to spare), `part_blocks` blocks each
+    /// (the last range open to the table's end).
+    std::size_t parts = 1;
+    std::uint64_t part_blocks = 0;
 
     std::uint64_t copied = 0; ///< rows written
     std::uint64_t failed = 0; ///< rows rejected
@@ -88,6 +111,12 @@ class Transfer : public Job<ITransform> {
 public:
     explicit Transfer(Options options);
     explicit Transfer(TransferPlan plan);
+
+    /// Opens another session on the server `like` is open on; for the
+    /// parallel copy jobs.
+    using SessionOpener = std::function<Core::Result<ConnectionPtr>(const ConnectionPtr& like)>;
+    /// Without an opener (the default) tables are copied one at a time.
+    void set_session_opener(SessionOpener opener) { m_open_session = std::move(opener); }
 
     /// What the next run copies; not while one runs.
     void set_plan(TransferPlan plan);
@@ -134,14 +163,62 @@ private:
     /// Commits (or, when interrupted, rolls back) the transaction of a
     /// deferred copy; false when its rows are lost.
     bool end_deferred_copy(bool going);
-    /// Copies the rows of table `index`; false when it failed.
-    bool copy_table(std::size_t index, bool go_on);
+
+    /// The sessions one copy job reads and writes on.
+    struct CopySessions {
+        ConnectionPtr source, target;
+    };
+    /// Texts exact on both sessions, money read alike, triggers quiet and
+    /// commits unflushed on the target; an error when the texts cannot be
+    /// made exact.
+    Core::Result<void> prepare_sessions(const CopySessions& sessions);
+    /// Which tables go in the binary format and which are read whole
+    /// without a query (TransferJobs.cpp).
+    void choose_formats();
+    bool binary_columns(const TransferTable& table);
+    /// How many jobs may copy at once: 1 without a session opener or when
+    /// the copy order binds the tables.
+    std::size_t job_limit() const;
+    /// Cuts big tables read whole into block ranges for `jobs` jobs.
+    void plan_parts(std::size_t jobs);
+    /// Copies the tables in m_copy_order (each part of each), on up to
+    /// `job_limit` jobs; false when the run must stop.
+    bool copy_tables(bool go_on);
+    /// Opens `count` more session pairs in the source's exported snapshot;
+    /// as many as it could.
+    std::vector<CopySessions> open_jobs(std::size_t count);
+    /// One more session pair, the source's transaction in the snapshot `set_snapshot` sets.
+    Core::Result<CopySessions> open_job(const std::string& set_snapshot);
+    static void close_jobs(const std::vector<CopySessions>& jobs);
+
+    /// "database.schema.table" of the source, as messages name a table.
+    std::string table_label(const TransferTable& table) const;
+    /// Records why table `index` failed; false.
+    bool fail_table_rows(std::size_t index, const std::string& why);
+    /// One part of one table's copy.
+    struct CopyItem {
+        std::size_t table = 0, part = 0;
+    };
+    /// Copies the rows of one part of a table; the last part to end tells
+    /// how the table went. False when rows failed.
+    bool copy_table(const CopyItem& item, bool go_on, const CopySessions& sessions);
+    bool copy_part(const CopyItem& item, bool go_on, const CopySessions& sessions);
+    /// The COPY TO that reads a part with `condition`.
+    std::string copy_out_sql(const TransferTable& table, const CopyItem& item,
+                             const std::string& condition, const std::string& format) const;
+    void finish_part(std::size_t index);
+    /// A table with only generated columns: copied when it has no rows.
+    bool check_no_rows(std::size_t index, const std::string& select,
+                       Contracts::Database::IConnection& source);
     /// How a page went: written whole, some rows rejected (each counted and
     /// reported), or the table cannot take rows at all.
     enum class Page { written, rows_failed, broken };
-    /// Writes one page of COPY text lines; for a broken page, `broken` gets why.
-    Page write_page(std::size_t index, const std::string& copy_in, const std::string& page,
-                    std::size_t rows, bool go_on, std::string& broken);
+    /// Writes one page; for a broken page, `broken` gets why.
+    Page write_page(std::size_t index, Contracts::Database::IConnection& target, const std::string& copy_in,
+                    CopyPage& page, bool go_on, std::string& broken);
+    /// Writes a rejected page again one row at a time.
+    Page write_rows(std::size_t index, Contracts::Database::IConnection& target, const std::string& copy_in,
+                    const CopyPage& page, bool go_on, std::string& broken);
     bool empty_existing_tables(bool go_on);
     /// Waits until the target has flushed every page written.
     bool flush_target();
@@ -167,6 +244,11 @@ private:
     std::vector<std::size_t> m_copy_order;
     /// The rows go in one transaction with the keys deferred.
     bool m_deferred = false;
+    /// The tables that existed go parents first, one after another.
+    bool m_ordered = false;
+    SessionOpener m_open_session;
+    /// Parts of each table copied so far (guarded by m_lock).
+    std::vector<std::size_t> m_parts_done;
     TransferPhase m_phase = TransferPhase::reading; ///< guarded by m_lock
     /// Views renamed on the target at the end: (target schema, source name, final name, materialized).
     struct ViewRename {

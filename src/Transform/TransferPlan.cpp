@@ -17,6 +17,8 @@ namespace {
 constexpr std::string_view k_database = "OPTION|SOURCE|DATABASE";
 constexpr std::string_view k_drop = "OPTION|RESULT|DROP_OBJECT";
 constexpr std::string_view k_continue = "OPTION|RESULT|CONTINUE";
+constexpr std::string_view k_binary = "OPTION|RESULT|BINARY";
+constexpr std::string_view k_jobs = "OPTION|RESULT|JOBS";
 const std::string k_schema = to_string(DbObject::SCHEMA);
 const std::string k_table = to_string(DbObject::TABLE);
 const std::string k_view = to_string(DbObject::VIEW);
@@ -29,8 +31,8 @@ std::string flag(bool on) {
     return on ? "true" : "false";
 }
 
-/// Rows per page; 0 (the default) for a text that is no number above 0.
-std::size_t batch_of(const std::string& text) {
+/// A count above 0 (rows per page, jobs); 0 (the default) for any other text.
+std::size_t count_of(const std::string& text) {
     long long rows = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows);
     if (error != std::errc() || end != text.data() + text.size() || rows < 1)
@@ -92,7 +94,7 @@ Core::Result<TransferObjectPlan> object_fields(const JobOptions& options,
     };
     TransferObjectPlan object;
     object.target_name = option_value(options, key(k_table, "NAME"));
-    object.batch = batch_of(option_value(options, key(k_table, "BATCH")));
+    object.batch = count_of(option_value(options, key(k_table, "BATCH")));
     object.view_to_table = option_value(options, key(k_table, "VIEW2TABLE")) == "true";
     const std::string fields_key =
         options.count(key(k_table, "FIELDS")) ? key(k_table, "FIELDS") : key(k_view, "FIELDS");
@@ -176,6 +178,8 @@ Core::Result<TransferPlan> transfer_plan(const JobOptions& options) {
     plan.source_database = option_value(options, k_database);
     plan.drop = option_value(options, k_drop) == "true";
     plan.go_on = option_value(options, k_continue) == "true";
+    plan.binary = option_value(options, k_binary) != "false";
+    plan.jobs = count_of(option_value(options, k_jobs));
     for (const auto& [key, mode] : options) {
         const std::vector<std::string> fields = key_fields(key);
         if (fields.size() != 3 || fields[2] != "MODE")
@@ -195,6 +199,10 @@ JobOptions transfer_options(const TransferPlan& plan) {
     JobOptions options{{std::string(k_database), plan.source_database},
                        {std::string(k_drop), flag(plan.drop)},
                        {std::string(k_continue), flag(plan.go_on)}};
+    if (!plan.binary)
+        options[std::string(k_binary)] = flag(false);
+    if (plan.jobs != 0)
+        options[std::string(k_jobs)] = std::to_string(plan.jobs);
     for (const auto& [schema, target] : plan.schemas) {
         options[option_key(k_schema, key_name(schema), "MODE")] = "true";
         if (!target.empty())

@@ -7,6 +7,9 @@
 //   OPTION|SOURCE|DATABASE      the source database's name
 //   OPTION|RESULT|DROP_OBJECT   "true": drop the target schemas first (CASCADE)
 //   OPTION|RESULT|CONTINUE      "true": go on after failed statements and rows
+//   OPTION|RESULT|BINARY        "false": rows always go as COPY text
+//   OPTION|RESULT|JOBS          tables copied at once, each on its own pair of
+//                               sessions (not a number or below 1: the default)
 //   schema|<schema>|MODE        the schema takes part; with "true" its NAME applies
 //   schema|<schema>|NAME        its name on the target
 //   table|<schema.table>|MODE   the table or view takes part ("table|<table>|..."
@@ -64,6 +67,11 @@ struct TransferPlan {
     std::string source_database;
     bool drop = false;  ///< drop the target schemas first (CASCADE)
     bool go_on = false; ///< go on after failed statements and rows
+    /// Rows in COPY's binary format where both servers allow it; false: always text.
+    bool binary = true;
+    /// Tables copied at once; 0: as many as there are tables, at most k_default_jobs.
+    std::size_t jobs = 0;
+    static constexpr std::size_t k_default_jobs = 4;
     /// The schemas that take part: source name to target name ("" keeps the name).
     std::map<std::string, std::string, std::less<>> schemas;
     /// The tables and views that take part.

@@ -3,7 +3,7 @@
 #include "Transform/Transfer.hpp"
 
 #include "Supports/Database/SqlText.hpp"
-#include "Transform/CopyLines.hpp"
+#include "Transform/CopyStream.hpp"
 #include "Transform/DataComparison.hpp"
 #include "Transform/ForeignKeyOrder.hpp"
 #include "Transform/TransferLog.hpp"
@@ -40,10 +40,13 @@ bool row_error(const Core::Error& error) {
     return state_class == "22" || state_class == "23";
 }
 
-/// A row as the failure message shows it: its COPY text, cut when long.
-std::string row_text(std::string_view line) {
+/// A page goes out at BATCH rows or at this size, whichever comes first.
+constexpr std::size_t k_page_bytes = std::size_t{32} << 20;
+
+/// A row as the failure message shows it, cut when long.
+std::string shortened(const std::string& row) {
     constexpr std::size_t k_shown = 300;
-    return line.size() <= k_shown ? std::string(line) : std::string(line.substr(0, k_shown)) + "...";
+    return row.size() <= k_shown ? row : row.substr(0, k_shown) + "...";
 }
 
 } // namespace
@@ -53,6 +56,7 @@ Core::Result<void> Transfer::order_copies() {
     m_copy_order.resize(tables.size());
     std::iota(m_copy_order.begin(), m_copy_order.end(), std::size_t{0});
     m_deferred = false;
+    m_ordered = false;
     std::map<TableName, std::vector<std::size_t>> existing;
     std::set<std::string> schemas;
     for (std::size_t i = 0; i < tables.size(); ++i)
@@ -84,6 +88,7 @@ Core::Result<void> Transfer::order_copies() {
     if (!setting)
         return Core::fail(std::move(setting).error());
     m_deferred = setting->way == CycleSetting::Way::deferred;
+    m_ordered = true;
     // The tables that existed take the places they had among the others, parents first.
     std::vector<std::size_t> places, ordered;
     for (const auto& [name, positions] : existing)
@@ -100,26 +105,34 @@ Core::Result<void> Transfer::order_copies() {
     return {};
 }
 
-bool Transfer::copy_rows(bool go_on) {
-    TRANSFER_LOG("Call transfer_user_data...");
-    for (auto* connection : {m_source.get(), m_target.get()})
-        if (auto set = set_exact_texts(*connection); !set) {
-            record_step(false, "transfer data......" + set.error().message);
-            return false;
-        }
+Core::Result<void> Transfer::prepare_sessions(const CopySessions& sessions) {
+    for (auto* connection : {sessions.source.get(), sessions.target.get()})
+        DIZEZIDA_TRY(set_exact_texts(*connection));
     // Money prints by the source's locale; the target reads it the same way.
-    if (auto money = m_source->execute_as_scalar("SHOW lc_monetary", 0); money && *money)
-        (void)m_target->execute_no_query(
+    if (auto money = sessions.source->execute_as_scalar("SHOW lc_monetary", 0); money && *money)
+        (void)sessions.target->execute_no_query(
             "SELECT pg_catalog.set_config('lc_monetary', " + sql_literal((*money)->to_string()) +
                 ", false)",
             0);
     // Triggers and keys of tables that existed stay quiet while their rows
     // go in, where the role may do so (new tables get theirs afterwards).
-    if (auto quiet = m_target->execute_no_query("SET session_replication_role = replica", 0); !quiet)
+    if (auto quiet = sessions.target->execute_no_query("SET session_replication_role = replica", 0);
+        !quiet)
         TRANSFER_LOG("Triggers stay on: %s", quiet.error().message.c_str());
     // Pages commit without waiting for their flush; one flushed commit at
     // the end makes every page durable before the job says it is done.
-    (void)m_target->execute_no_query("SET synchronous_commit = off", 0);
+    (void)sessions.target->execute_no_query("SET synchronous_commit = off", 0);
+    return {};
+}
+
+bool Transfer::copy_rows(bool go_on) {
+    TRANSFER_LOG("Call transfer_user_data...");
+    if (auto prepared = prepare_sessions({m_source, m_target}); !prepared) {
+        record_step(false, "transfer data......" + prepared.error().message);
+        return false;
+    }
+    choose_formats();
+    plan_parts(job_limit());
     auto begun = m_source->execute_no_query(
         "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY", 0);
     if (!begun) {
@@ -138,9 +151,7 @@ bool Transfer::copy_rows(bool go_on) {
             return false;
         }
     }
-    bool going = empty_existing_tables(go_on);
-    for (std::size_t i = 0; going && i < m_copy_order.size(); ++i)
-        going = (copy_table(m_copy_order[i], go_on) || go_on) && !Core::Interruption::requested();
+    bool going = empty_existing_tables(go_on) && copy_tables(go_on);
     (void)m_source->execute_no_query("COMMIT", 0);
     if (m_deferred)
         going = end_deferred_copy(going);
@@ -208,102 +219,145 @@ bool Transfer::empty_existing_tables(bool go_on) {
     return go_on && !m_deferred;
 }
 
-bool Transfer::copy_table(std::size_t index, bool go_on) {
+std::string Transfer::table_label(const TransferTable& table) const {
+    return fmt::format("{}.{}.{}", m_plan.source_database, table.source_schema, table.source_table);
+}
+
+bool Transfer::fail_table_rows(std::size_t index, const std::string& why) {
+    std::string name;
+    {
+        std::lock_guard lock(m_lock);
+        m_tables[index].message = why;
+        name = table_label(m_tables[index]);
+    }
+    record_step(false, "transfer table data " + name + "......\n" + why);
+    TRANSFER_LOG("Transfer table: %s......[failed]", name.c_str());
+    return false;
+}
+
+bool Transfer::check_no_rows(std::size_t index, const std::string& select,
+                             Contracts::Database::IConnection& source) {
     const TransferTable table = [&] {
         std::lock_guard lock(m_lock);
         return m_tables[index];
     }();
-    const std::string name =
-        fmt::format("{}.{}.{}", m_plan.source_database, table.source_schema, table.source_table);
-    TRANSFER_LOG("Transfer table: %s", name.c_str());
-    const auto fail_table = [&](const std::string& why) {
-        {
-            std::lock_guard lock(m_lock);
-            m_tables[index].message = why;
-        }
-        record_step(false, "transfer table data " + name + "......\n" + why);
-        TRANSFER_LOG("Transfer table: %s......[failed]", name.c_str());
-        return false;
-    };
-    if (!table.message.empty())
-        return fail_table(table.message);
-    const std::string select = fmt::format("SELECT {} FROM ONLY {}", quoted_list(table.source_columns),
-                                           sql_qualified(table.source_schema, table.source_table));
-    if (table.source_columns.empty()) {
-        // Only generated columns: nothing to write, which is right only for no rows.
-        for (const std::string& condition : table.conditions) {
-            auto rows = m_source->execute_as_scalar(
-                "SELECT count(*) FROM (" + (condition.empty() ? select : select + " WHERE " + condition) +
-                    ") t",
-                0);
-            if (!rows)
-                return fail_table(rows.error().message);
-            if (*rows && (*rows)->to_string() != "0")
-                return fail_table("the table has rows but no column that can be copied");
-        }
-        std::lock_guard lock(m_lock);
-        m_tables[index].done = true;
-        return true;
-    }
-    const std::string copy_in = fmt::format("COPY {} ({}) FROM STDIN",
-                                            sql_qualified(table.target_schema, table.copy_table),
-                                            quoted_list(table.copy_columns));
     for (const std::string& condition : table.conditions) {
-        const std::string query = condition.empty() ? select : select + " WHERE " + condition;
-        TRANSFER_LOG("Handle recordset: %s", query.c_str());
-        CopyLines lines(*m_source, "COPY (" + query + ") TO STDOUT");
-        std::string page, broken;
-        std::size_t rows = 0;
+        auto rows = source.execute_as_scalar(
+            "SELECT count(*) FROM (" + (condition.empty() ? select : select + " WHERE " + condition) +
+                ") t",
+            0);
+        if (!rows)
+            return fail_table_rows(index, rows.error().message);
+        if (*rows && (*rows)->to_string() != "0")
+            return fail_table_rows(index, "the table has rows but no column that can be copied");
+    }
+    return true;
+}
+
+bool Transfer::copy_table(const CopyItem& item, bool go_on, const CopySessions& sessions) {
+    const bool copied = copy_part(item, go_on, sessions);
+    finish_part(item.table);
+    return copied;
+}
+
+void Transfer::finish_part(std::size_t index) {
+    std::lock_guard lock(m_lock);
+    TransferTable& result = m_tables[index];
+    if (++m_parts_done[index] < result.parts)
+        return;
+    if (result.message.empty() && result.failed != 0)
+        result.message = fmt::format("{} of {} rows failed", result.failed, result.failed + result.copied);
+    result.done = result.message.empty();
+    TRANSFER_LOG("Transfer table: %s......[%s]", table_label(result).c_str(),
+                 result.done ? "done" : "failed");
+}
+
+std::string Transfer::copy_out_sql(const TransferTable& table, const CopyItem& item,
+                                   const std::string& condition, const std::string& format) const {
+    const std::string name = sql_qualified(table.source_schema, table.source_table);
+    const std::string columns = quoted_list(table.source_columns);
+    if (table.parts > 1) {
+        // Each part its range of blocks; the last one to the end, however
+        // far the table has grown.
+        const auto tid = [&](std::size_t part) {
+            return sql_literal(fmt::format("({},0)", part * table.part_blocks)) + "::pg_catalog.tid";
+        };
+        std::string range = item.part == 0 ? "" : "ctid >= " + tid(item.part);
+        if (item.part + 1 < table.parts)
+            range += (range.empty() ? "" : " AND ") + ("ctid < " + tid(item.part + 1));
+        return fmt::format("COPY (SELECT {} FROM ONLY {} WHERE {}) TO STDOUT{}", columns, name,
+                           range, format);
+    }
+    if (table.plain && condition.empty())
+        return fmt::format("COPY {} ({}) TO STDOUT{}", name, columns, format);
+    return fmt::format("COPY (SELECT {} FROM ONLY {}{}) TO STDOUT{}", columns, name,
+                       condition.empty() ? "" : " WHERE " + condition, format);
+}
+
+bool Transfer::copy_part(const CopyItem& item, bool go_on, const CopySessions& sessions) {
+    const std::size_t index = item.table;
+    const TransferTable table = [&] {
+        std::lock_guard lock(m_lock);
+        return m_tables[index];
+    }();
+    TRANSFER_LOG("Transfer table: %s (part %zu of %zu)", table_label(table).c_str(), item.part + 1,
+                 table.parts);
+    if (!table.message.empty())
+        return fail_table_rows(index, table.message);
+    if (table.source_columns.empty())
+        return check_no_rows(index,
+                             fmt::format("SELECT FROM ONLY {}",
+                                         sql_qualified(table.source_schema, table.source_table)),
+                             *sessions.source);
+    const std::string format = table.binary ? " (FORMAT binary)" : "";
+    const std::string copy_in = fmt::format("COPY {} ({}) FROM STDIN{}",
+                                            sql_qualified(table.target_schema, table.copy_table),
+                                            quoted_list(table.copy_columns), format);
+    CopyPage page(table.binary ? CopyFormat::binary : CopyFormat::text);
+    bool clean = true; // no row failed
+    for (const std::string& condition : table.conditions) {
+        const std::string copy_out = copy_out_sql(table, item, condition, format);
+        TRANSFER_LOG("Handle recordset: %s", copy_out.c_str());
+        CopyStream stream(*sessions.source, copy_out);
+        std::string broken;
         // Writes the page; whether to read on.
         const auto flush = [&] {
-            const Page outcome = write_page(index, copy_in, page, rows, go_on, broken);
+            const Page outcome = write_page(index, *sessions.target, copy_in, page, go_on, broken);
             page.clear();
-            rows = 0;
+            clean = clean && outcome == Page::written;
             return outcome == Page::written || (outcome == Page::rows_failed && go_on);
         };
         bool going = true;
         while (going) {
-            const auto line = lines.next();
-            if (!line)
+            const auto row = table.binary ? stream.next_tuple() : stream.next_line();
+            if (!row)
                 break;
-            page.append(*line).push_back('\n');
-            if (++rows == table.batch)
+            page.add(*row);
+            if (page.rows() == table.batch || page.size() >= k_page_bytes)
                 going = flush();
         }
-        if (going && rows != 0)
+        if (going && page.rows() != 0)
             going = flush();
-        if (auto read = lines.finish(); !read && going)
-            return fail_table(read.error().message);
+        if (auto read = stream.finish(); !read && going)
+            return fail_table_rows(index, read.error().message);
         if (!broken.empty())
-            return fail_table(broken);
+            return fail_table_rows(index, broken);
         if (!going)
             break;
     }
-    std::lock_guard lock(m_lock);
-    TransferTable& result = m_tables[index];
-    if (result.failed != 0)
-        result.message = fmt::format("{} of {} rows failed", result.failed, result.failed + result.copied);
-    result.done = result.failed == 0;
-    TRANSFER_LOG("Transfer table: %s......[%s]", name.c_str(), result.done ? "done" : "failed");
-    return result.done;
+    return clean;
 }
 
-Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_in,
-                                    const std::string& page, std::size_t rows, bool go_on,
+Transfer::Page Transfer::write_page(std::size_t index, Contracts::Database::IConnection& target,
+                                    const std::string& copy_in, CopyPage& page, bool go_on,
                                     std::string& broken) {
-    auto provider = m_target->get_provider();
-    const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql, 0); };
+    const std::size_t rows = page.rows();
+    const auto run = [&](std::string_view sql) { return target.execute_no_query(sql, 0); };
     // In a deferred copy's one transaction, a savepoint stands for the
     // transaction a page has otherwise.
-    const auto undo_page = [&] {
-        if (!m_deferred)
-            return (void)run("ROLLBACK");
-        (void)run("ROLLBACK TO SAVEPOINT dizezida_page");
-        (void)run("RELEASE SAVEPOINT dizezida_page");
-    };
     if (m_deferred)
         (void)run("SAVEPOINT dizezida_page");
-    auto written = provider->copy_in(copy_in, page);
+    auto written = target.get_provider()->copy_in(copy_in, page.data());
     if (written) {
         if (m_deferred)
             (void)run("RELEASE SAVEPOINT dizezida_page");
@@ -315,8 +369,10 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         return Page::written;
     }
     if (!row_error(written.error())) {
-        if (m_deferred)
-            undo_page();
+        if (m_deferred) {
+            (void)run("ROLLBACK TO SAVEPOINT dizezida_page");
+            (void)run("RELEASE SAVEPOINT dizezida_page");
+        }
         // An interrupted page was not rejected: its rows are only not copied.
         if (!Core::Interruption::requested()) {
             std::lock_guard lock(m_lock);
@@ -326,23 +382,34 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         broken = written.error().message;
         return Page::broken;
     }
+    return write_rows(index, target, copy_in, page, go_on, broken);
+}
+
+Transfer::Page Transfer::write_rows(std::size_t index, Contracts::Database::IConnection& target,
+                                    const std::string& copy_in, const CopyPage& page, bool go_on,
+                                    std::string& broken) {
+    const auto run = [&](std::string_view sql) { return target.execute_no_query(sql, 0); };
+    const auto undo_page = [&] {
+        if (!m_deferred)
+            return (void)run("ROLLBACK");
+        (void)run("ROLLBACK TO SAVEPOINT dizezida_page");
+        (void)run("RELEASE SAVEPOINT dizezida_page");
+    };
     // Again row by row, so that exactly the rows the target rejects fail.
-    const std::string target = [&] {
+    const std::string name = [&] {
         std::lock_guard lock(m_lock);
         return sql_qualified(m_tables[index].target_schema, m_tables[index].target_table);
     }();
     if (auto begun = run(m_deferred ? "ROLLBACK TO SAVEPOINT dizezida_page" : "BEGIN"); !begun) {
-        record_steps(0, rows, {});
+        record_steps(0, page.rows(), {});
         broken = begun.error().message;
         return Page::broken;
     }
+    auto provider = target.get_provider();
     std::uint64_t good = 0, bad = 0;
-    for (std::size_t start = 0; start < page.size();) {
-        const std::size_t end = page.find('\n', start);
-        const std::string_view line(page.data() + start, end - start + 1);
-        start = end + 1;
+    for (std::size_t row = 0; row < page.rows(); ++row) {
         (void)run("SAVEPOINT dizezida_row");
-        auto written = provider->copy_in(copy_in, line);
+        auto written = provider->copy_in(copy_in, page.row_data(row));
         if (written) {
             (void)run("RELEASE SAVEPOINT dizezida_row");
             ++good;
@@ -350,8 +417,8 @@ Transfer::Page Transfer::write_page(std::size_t index, const std::string& copy_i
         }
         (void)run("ROLLBACK TO SAVEPOINT dizezida_row");
         ++bad;
-        record_steps(0, 1, fmt::format("transfer data {}......{}\n{}", target, written.error().message,
-                                       row_text(line.substr(0, line.size() - 1))));
+        record_steps(0, 1, fmt::format("transfer data {}......{}\n{}", name, written.error().message,
+                                       shortened(page.row_text(row))));
         if (!go_on) {
             undo_page();
             std::lock_guard lock(m_lock);

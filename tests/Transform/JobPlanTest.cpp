@@ -33,6 +33,8 @@ TransferPlan odd_plan() {
     TransferPlan plan;
     plan.source_database = "db|1";
     plan.drop = true;
+    plan.binary = false;
+    plan.jobs = 3;
     plan.schemas = {{"x.y", "a|b"}, {"x", ""}};
     TransferObjectPlan& first = plan.objects[{"x", "y.z"}];
     first.target_name = "first";
@@ -76,6 +78,8 @@ TEST(TransferPlan, ReadsTheMapsCallersWrite) {
     EXPECT_EQ(read->source_database, "shop");
     EXPECT_TRUE(read->go_on);
     EXPECT_FALSE(read->drop);
+    EXPECT_TRUE(read->binary); // binary where it can, one job per table up to the default
+    EXPECT_EQ(read->jobs, 0u);
     EXPECT_EQ(read->target_schema("src"), "dst");
     EXPECT_EQ(read->target_schema("other.one"), "other.one");
     const TransferObjectPlan* table = read->object("src", "t");

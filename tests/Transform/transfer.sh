@@ -5,7 +5,8 @@
 # arrives equal; a second run does not duplicate rows; schemas, tables and
 # columns are renamed on the way; --where, --batch, rows moving on the source
 # during the copy, a row the target rejects (with and without
-# --continue-on-error), bad arguments, a table copied onto itself.
+# --continue-on-error), bad arguments, a table copied onto itself, one job
+# in COPY text and three jobs.
 #   transfer.sh CLI STATE_SOURCE MAJOR_SOURCE STATE_TARGET MAJOR_TARGET
 # Every check prints "ok - ..." or "FAIL - ..."; the status is 1 when any
 # check failed.
@@ -236,6 +237,15 @@ check "after the second run every table is equal (no row twice)" all_rows_equal
 check "after the second run the sequences are the source's again" structure_equal
 check "after the second run the audit table holds the source's rows only" audit_rows_from_source
 check "after the second run public.orders is untouched" public_untouched
+
+# One job and COPY text, then several jobs: the same rows either way.
+transfer one-job --jobs 1 --text-copy
+check "a run of one job in COPY text succeeds" same 0 "$(exit_status one-job)"
+check "after a run of one job in COPY text every table is equal" all_rows_equal
+transfer jobs --jobs 3
+check "a run of three jobs succeeds" same 0 "$(exit_status jobs)"
+check "after a run of three jobs every table is equal" all_rows_equal
+check "after a run of three jobs the sequences are the source's" structure_equal
 
 # Renames, with --drop of the target schema first.
 sql -d "$dst" -c "CREATE SCHEMA store" -c "CREATE TABLE store.junk (id int)" >/dev/null

@@ -1,7 +1,7 @@
 // `dizezida-postgresql transfer --source SERVER --target SERVER
 // [--schema NAME[=TARGET]]... [--table SCHEMA.TABLE[=TARGET]]...
 // [--columns SCHEMA.TABLE:SRC=DST,...]... [--where SCHEMA.TABLE:CONDITION]...
-// [--batch N] [--drop] [--continue-on-error]`: copies schemas (every
+// [--batch N] [--jobs N] [--text-copy] [--drop] [--continue-on-error]`: copies schemas (every
 // schema of the source when none is named), or the named tables, to the
 // target, structure and rows. The flags become the job's typed plan
 // (Transform/TransferPlan.hpp); the job runs on a worker thread
@@ -41,6 +41,8 @@ struct TransferOptions {
     /// Ten times the job's own default: a page is one COPY and one
     /// transaction, and smaller pages spend more on starting and committing.
     int batch = 10000;
+    int jobs = 0; ///< tables copied at once; 0: the job's default
+    bool text_copy = false;
     bool drop = false;
     bool continue_on_error = false;
 };
@@ -262,6 +264,8 @@ Transform::TransferPlan job_plan(const TransferOptions& options,
     plan.source_database = looked_up(source.explorer()->current_database());
     plan.go_on = options.continue_on_error;
     plan.drop = options.drop;
+    plan.binary = !options.text_copy;
+    plan.jobs = static_cast<std::size_t>(std::max(options.jobs, 0));
     plan.schemas = schema_flags(options);
     TableFlags flags = table_flags(options, source);
     choose_schemas(plan, flags, source);
@@ -362,6 +366,11 @@ int run_transfer(const TransferOptions& options) {
         Transfer job(job_plan(options, *sessions->source));
         job.set_server_source(sessions->source);
         job.set_server_target(sessions->target);
+        job.set_session_opener([](const Transform::ConnectionPtr& like) {
+            auto opened = Dizezida::Rezizida::open_like(*like);
+            return opened ? Dizezida::Core::Result<Transform::ConnectionPtr>(*opened)
+                          : Dizezida::Core::fail(std::move(opened).error());
+        });
         job.set_progress(Contracts::ThreadProgress::create());
         status = run_job(job);
     } catch (const BadArgument& bad) {
@@ -393,6 +402,11 @@ void add_transfer_command(CLI::App& app, Dizezida::Rezizida::CommandContext& con
                         "SCHEMA.TABLE:CONDITION: copy only the rows meeting CONDITION (repeatable; "
                         "each condition, also each of several separated by \";\", copied in turn)");
     command->add_option("--batch", options->batch, "Rows per page, each written in one transaction (default 10000; below 1: 1000)");
+    command->add_option("--jobs", options->jobs,
+                        "Tables copied at once, each on its own pair of sessions sharing the "
+                        "source's snapshot (default: as many as there are tables, at most 4)");
+    command->add_flag("--text-copy", options->text_copy,
+                      "Send rows as COPY text also where both servers could take the binary format");
     command->add_flag("--drop", options->drop, "Drop the target schemas first (CASCADE)");
     command->add_flag("--continue-on-error", options->continue_on_error,
                       "Go on after failed statements and rows (each is reported)");

@@ -9,6 +9,7 @@
 #include "provider/Contracts/DbObject.hpp"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +37,17 @@ struct DataColumn {
     std::string name;
     std::size_t key_position = 0;
     bool identity_always = false;
+};
+
+/// A column's type as a binary COPY carries it: the type's oid, whether the
+/// type is built in (the same oid on every server of one major version) and
+/// whether it has binary send and receive functions.
+struct ColumnWireType {
+    std::string name;
+    std::uint32_t type_oid = 0;
+    bool built_in = false;
+    bool binary_io = false;
+    bool binary_safe() const { return built_in && binary_io; }
 };
 
 class IExplorable {
@@ -99,6 +111,22 @@ public:
     /// there is no such table.
     [[nodiscard]] virtual Core::Result<std::vector<DataColumn>>
     data_columns(std::string_view schema, std::string_view table) {
+        (void)schema, (void)table;
+        return unsupported();
+    }
+
+    /// The types of a relation's columns, in their order; none when there is
+    /// no such relation.
+    [[nodiscard]] virtual Core::Result<std::vector<ColumnWireType>>
+    column_wire_types(std::string_view schema, std::string_view relation) {
+        (void)schema, (void)relation;
+        return unsupported();
+    }
+
+    /// The size of an ordinary table in blocks of the server's block size;
+    /// 0 when there is no such table.
+    [[nodiscard]] virtual Core::Result<std::uint64_t> table_blocks(std::string_view schema,
+                                                                   std::string_view table) {
         (void)schema, (void)table;
         return unsupported();
     }

@@ -1,6 +1,7 @@
 // Connections against the test server: the open/close state machine, the
 // synchronous and asynchronous execution, logging, helpers and tunnels.
 #include "Supports/Database/ConnectionImpl.hpp"
+#include "tests/support/RefusingProvider.hpp"
 
 #include "Contracts/Database/ICachable.hpp"
 #include "Supports/Database/Formatter.hpp"
@@ -52,35 +53,10 @@ protected:
 };
 
 /// A provider whose every call fails with code 0 and a message.
-class CodeZeroProvider : public Core::Object, public Zozuvoru::Contracts::IProvider {
+class CodeZeroProvider : public Testing::RefusingProvider {
 public:
     static Core::Error failure() { return Core::Error{"provider", 0, "it went wrong"}; }
-    Core::Result<void> open(const Zozuvoru::Contracts::ServerPtr&, std::string_view) override {
-        return {};
-    }
-    Core::Result<void> close() override { return {}; }
-    Core::Result<void> transaction() override { return Core::fail(failure()); }
-    Core::Result<void> commit() override { return Core::fail(failure()); }
-    Core::Result<void> rollback() override { return Core::fail(failure()); }
-    bool is_opened() const override { return true; }
-    Core::Result<std::vector<Core::ObjectPtr>> execute_statements(std::string_view,
-                                                                  std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<Zozuvoru::Contracts::TablePtr> execute_model(std::string_view,
-                                                              std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<Zozuvoru::Contracts::ValuePtr> execute_scalar(std::string_view,
-                                                               std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<std::int64_t> execute_affect(std::string_view, std::int32_t) override {
-        return Core::fail(failure());
-    }
-    Core::Result<Zozuvoru::Contracts::ReaderPtr> execute_reader(std::string_view) override {
-        return Core::fail(failure());
-    }
+    CodeZeroProvider() : RefusingProvider(failure()) {}
 };
 
 } // namespace

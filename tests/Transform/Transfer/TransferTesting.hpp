@@ -9,6 +9,17 @@
 
 namespace Dizezida::Testing {
 
+/// Opens the parallel copy jobs' sessions as the front end does: another
+/// connection on the server of the one given.
+inline void open_jobs_like_the_front_end(Dovodarud::Transform::Transfer& job) {
+    job.set_session_opener([](const Dovodarud::Transform::ConnectionPtr& like)
+                               -> Core::Result<Dovodarud::Transform::ConnectionPtr> {
+        auto connection = Dovodarud::Supports::Database::PostgreSQLConnection::create();
+        DIZEZIDA_TRY(connection->open(like->get_server(), nullptr));
+        return connection;
+    });
+}
+
 /// Runs the job of `map` from the server of `source` to that of `target`
 /// (connection strings); both sessions are closed when it has ended.
 inline std::unique_ptr<Dovodarud::Transform::Transfer>
@@ -19,6 +30,7 @@ run_transfer(Dovodarud::Transform::Transfer::Options map, const std::string& sou
     auto job = std::make_unique<Dovodarud::Transform::Transfer>(std::move(map));
     job->set_server_source(from);
     job->set_server_target(to);
+    open_jobs_like_the_front_end(*job);
     job->set_progress(Dovodarud::Contracts::ThreadProgress::create());
     job->handle();
     from->close();

@@ -234,4 +234,30 @@ TEST_F(PostgreSQLExplorerOnServer, LookupsAnswerForAwkwardNamesAndKinds) {
     EXPECT_TRUE(none->empty());
 }
 
+TEST_F(PostgreSQLExplorerOnServer, WireTypesTellBuiltInTypesWithBinaryFunctions) {
+    const std::string s = schema_name();
+    execute(*m_super, "CREATE TABLE " + s + ".\"wi,re\" (i int, gone text, e " + s +
+                          ".\"En'um\", a aclitem, ai int[], d " + s + ".\"Do'main\")");
+    execute(*m_super, "ALTER TABLE " + s + ".\"wi,re\" DROP COLUMN gone");
+    auto types = m_super->explorer()->column_wire_types(k_schema, "wi,re");
+    ASSERT_TRUE(types.has_value()) << types.error().message;
+    std::vector<std::string> seen;
+    for (const auto& type : *types)
+        seen.push_back(type.name + (type.built_in ? " built-in" : "") +
+                       (type.binary_io ? " binary" : "") + (type.binary_safe() ? " safe" : ""));
+    // aclitem has no binary functions; user types have oids of their own.
+    EXPECT_EQ(seen, (std::vector<std::string>{"i built-in binary safe", "e binary", "a built-in",
+                                              "ai built-in binary safe", "d binary"}));
+    EXPECT_EQ(types->front().type_oid, 23u);
+    auto none = m_super->explorer()->column_wire_types(k_schema, "missing");
+    ASSERT_TRUE(none.has_value());
+    EXPECT_TRUE(none->empty());
+
+    execute(*m_super, "INSERT INTO " + s + ".\"wi,re\" (i, d) SELECT g, 'x' FROM generate_series(1, 2000) g");
+    auto blocks = m_super->explorer()->table_blocks(k_schema, "wi,re");
+    ASSERT_TRUE(blocks.has_value()) << blocks.error().message;
+    EXPECT_GE(*blocks, 2u);
+    EXPECT_EQ(m_super->explorer()->table_blocks(k_schema, "missing"), 0u);
+}
+
 } // namespace

@@ -775,4 +775,25 @@ std::string data_columns(const Scope& scope, std::uint32_t major) {
            (newer(major, 12) ? " AND a.attgenerated = ''" : "") + " ORDER BY a.attnum";
 }
 
+std::string column_wire_types(const Scope& scope) {
+    // Oids below 16384 belong to the system: built-in types keep theirs
+    // within a major version, so binary data naming them reads the same.
+    return "SELECT a.attname::text AS name, a.atttypid::pg_catalog.int8 AS type_oid,"
+           " a.atttypid::pg_catalog.int8 < 16384 AS built_in,"
+           " t.typsend::pg_catalog.oid <> 0 AND t.typreceive::pg_catalog.oid <> 0 AS binary_io"
+           " FROM pg_catalog.pg_attribute a"
+           " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
+           " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+           " JOIN pg_catalog.pg_type t ON t.oid = a.atttypid WHERE " +
+           filter(scope, "c.relname") + " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
+}
+
+std::string table_blocks(const Scope& scope) {
+    return "SELECT (pg_catalog.pg_relation_size(c.oid)"
+           " / pg_catalog.current_setting('block_size')::pg_catalog.int8)::pg_catalog.int8 AS blocks"
+           " FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+           " WHERE " +
+           filter(scope, "c.relname") + " AND c.relkind = 'r'";
+}
+
 } // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries

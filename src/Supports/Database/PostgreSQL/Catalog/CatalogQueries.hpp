@@ -125,5 +125,12 @@ std::string owned_sequence(std::string_view schema, std::string_view table,
 /// ones left out: name, key_position (0 outside the primary key),
 /// identity_always.
 std::string data_columns(const Scope& scope, std::uint32_t major);
+/// The columns of one relation (the scope's name) with their types: name,
+/// type_oid, built_in (an oid below the first one a database hands out),
+/// binary_io (send and receive functions both there).
+std::string column_wire_types(const Scope& scope);
+/// One row for an ordinary table (the scope's name): blocks, its size in
+/// blocks of the server's block size.
+std::string table_blocks(const Scope& scope);
 
 } // namespace Dizezida::Dovodarud::Supports::Database::CatalogQueries

@@ -644,6 +644,29 @@ PostgreSQLExplorer::data_columns(std::string_view schema, std::string_view table
     return columns;
 }
 
+Core::Result<std::vector<Contracts::Database::ColumnWireType>>
+PostgreSQLExplorer::column_wire_types(std::string_view schema, std::string_view relation) {
+    auto rows = lookup(
+        Queries::column_wire_types(Queries::Scope(std::string(schema), std::string(relation))));
+    if (!rows)
+        return Core::fail(std::move(rows).error());
+    std::vector<Contracts::Database::ColumnWireType> columns;
+    for (std::size_t row = 0; row < rows->size(); ++row)
+        columns.push_back({rows->text(row, "name"),
+                           static_cast<std::uint32_t>(rows->number(row, "type_oid")),
+                           rows->flag(row, "built_in"), rows->flag(row, "binary_io")});
+    return columns;
+}
+
+Core::Result<std::uint64_t> PostgreSQLExplorer::table_blocks(std::string_view schema,
+                                                              std::string_view table) {
+    auto rows =
+        lookup(Queries::table_blocks(Queries::Scope(std::string(schema), std::string(table))));
+    if (!rows)
+        return Core::fail(std::move(rows).error());
+    return rows->empty() ? 0 : static_cast<std::uint64_t>(rows->number(0, "blocks"));
+}
+
 Core::Result<std::vector<std::string>> PostgreSQLExplorer::primary_key(std::string_view schema,
                                                                        std::string_view table) {
     auto rows = lookup(Queries::primary_key_columns(schema, table));

@@ -52,6 +52,10 @@ public:
     Core::Result<std::vector<std::string>> data_tables(std::string_view schema) override;
     Core::Result<std::vector<Contracts::Database::DataColumn>>
     data_columns(std::string_view schema, std::string_view table) override;
+    Core::Result<std::vector<Contracts::Database::ColumnWireType>>
+    column_wire_types(std::string_view schema, std::string_view relation) override;
+    Core::Result<std::uint64_t> table_blocks(std::string_view schema,
+                                             std::string_view table) override;
     Core::Result<std::vector<std::string>> primary_key(std::string_view schema,
                                                        std::string_view table) override;
     Core::Result<std::string> owned_sequence(std::string_view schema, std::string_view table,
