@@ -14,6 +14,7 @@
 #include <glib.h>
 
 #include <array>
+#include <type_traits>
 #include <utility>
 
 namespace Dizezida::Dovodarud::Supports::Database {
@@ -575,113 +576,112 @@ Core::Result<PostgreSQLExplorer::Rows> PostgreSQLExplorer::lookup(const std::str
 
 namespace Queries = CatalogQueries;
 
-Core::Result<std::string> PostgreSQLExplorer::current_database() {
-    auto rows = lookup(Queries::current_database());
+namespace {
+
+/// `read` of the rows of a lookup, or the lookup's failure.
+template <class Rows, class Read>
+auto read_rows(Core::Result<Rows> rows, Read read)
+    -> Core::Result<std::invoke_result_t<Read, const Rows&>> {
     if (!rows)
         return Core::fail(std::move(rows).error());
-    return rows->empty() ? std::string() : rows->text(0, "name");
+    return read(*rows);
+}
+
+} // namespace
+
+Core::Result<std::string> PostgreSQLExplorer::current_database() {
+    return read_rows(lookup(Queries::current_database()), [&](const Rows& rows) {
+        return rows.empty() ? std::string() : rows.text(0, "name");
+    });
 }
 
 Core::Result<std::vector<std::string>> PostgreSQLExplorer::schema_names() {
-    auto rows = lookup(Queries::user_schemas());
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->texts("name");
+    return read_rows(lookup(Queries::user_schemas()),
+                     [&](const Rows& rows) { return rows.texts("name"); });
 }
 
 Core::Result<bool> PostgreSQLExplorer::has_schema(std::string_view schema) {
-    auto rows = lookup(Queries::schema_exists(schema));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return !rows->empty() && rows->flag(0, "found");
+    return read_rows(lookup(Queries::schema_exists(schema)),
+                     [&](const Rows& rows) { return !rows.empty() && rows.flag(0, "found"); });
 }
 
 Core::Result<std::vector<Contracts::Database::CatalogRelation>>
 PostgreSQLExplorer::relations(const std::vector<std::string>& schemas) {
-    auto rows = lookup(Queries::relation_names(Queries::Scope(schemas)));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->relations(true);
+    return read_rows(lookup(Queries::relation_names(Queries::Scope(schemas))),
+                     [&](const Rows& rows) { return rows.relations(true); });
 }
 
 Core::Result<std::vector<Contracts::Database::CatalogRelation>>
 PostgreSQLExplorer::type_names(const std::vector<std::string>& schemas) {
-    auto rows = lookup(Queries::type_names(Queries::Scope(schemas)));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->relations(false);
+    return read_rows(lookup(Queries::type_names(Queries::Scope(schemas))),
+                     [&](const Rows& rows) { return rows.relations(false); });
 }
 
 Core::Result<std::vector<std::string>> PostgreSQLExplorer::column_names(std::string_view schema,
                                                                         std::string_view relation) {
-    auto rows =
-        lookup(Queries::column_names(Queries::Scope(std::string(schema), std::string(relation))));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->texts("name");
+    return read_rows(
+        lookup(Queries::column_names(Queries::Scope(std::string(schema), std::string(relation)))),
+        [&](const Rows& rows) { return rows.texts("name"); });
 }
 
 Core::Result<std::vector<std::string>> PostgreSQLExplorer::data_tables(std::string_view schema) {
-    auto rows = lookup(Queries::data_tables(Queries::Scope(std::string(schema))));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->texts("name");
+    return read_rows(lookup(Queries::data_tables(Queries::Scope(std::string(schema)))),
+                     [&](const Rows& rows) { return rows.texts("name"); });
 }
 
 Core::Result<std::vector<Contracts::Database::DataColumn>>
 PostgreSQLExplorer::data_columns(std::string_view schema, std::string_view table) {
     const auto connection = get_connection();
     const std::uint32_t major = connection ? connection->get_major_version() : 0;
-    auto rows = lookup(
-        Queries::data_columns(Queries::Scope(std::string(schema), std::string(table)), major));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    std::vector<Contracts::Database::DataColumn> columns;
-    for (std::size_t row = 0; row < rows->size(); ++row)
-        columns.push_back({rows->text(row, "name"),
-                           static_cast<std::size_t>(rows->number(row, "key_position")),
-                           rows->flag(row, "identity_always")});
-    return columns;
+    return read_rows(
+        lookup(
+            Queries::data_columns(Queries::Scope(std::string(schema), std::string(table)), major)),
+        [&](const Rows& rows) {
+            std::vector<Contracts::Database::DataColumn> columns;
+            for (std::size_t row = 0; row < rows.size(); ++row)
+                columns.push_back({rows.text(row, "name"),
+                                   static_cast<std::size_t>(rows.number(row, "key_position")),
+                                   rows.flag(row, "identity_always")});
+            return columns;
+        });
 }
 
 Core::Result<std::vector<Contracts::Database::ColumnWireType>>
 PostgreSQLExplorer::column_wire_types(std::string_view schema, std::string_view relation) {
-    auto rows = lookup(
-        Queries::column_wire_types(Queries::Scope(std::string(schema), std::string(relation))));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    std::vector<Contracts::Database::ColumnWireType> columns;
-    for (std::size_t row = 0; row < rows->size(); ++row)
-        columns.push_back({rows->text(row, "name"),
-                           static_cast<std::uint32_t>(rows->number(row, "type_oid")),
-                           rows->flag(row, "built_in"), rows->flag(row, "binary_io")});
-    return columns;
+    return read_rows(
+        lookup(
+            Queries::column_wire_types(Queries::Scope(std::string(schema), std::string(relation)))),
+        [&](const Rows& rows) {
+            std::vector<Contracts::Database::ColumnWireType> columns;
+            for (std::size_t row = 0; row < rows.size(); ++row)
+                columns.push_back({rows.text(row, "name"),
+                                   static_cast<std::uint32_t>(rows.number(row, "type_oid")),
+                                   rows.flag(row, "built_in"), rows.flag(row, "binary_io")});
+            return columns;
+        });
 }
 
 Core::Result<std::uint64_t> PostgreSQLExplorer::table_blocks(std::string_view schema,
-                                                              std::string_view table) {
-    auto rows =
-        lookup(Queries::table_blocks(Queries::Scope(std::string(schema), std::string(table))));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->empty() ? 0 : static_cast<std::uint64_t>(rows->number(0, "blocks"));
+                                                             std::string_view table) {
+    return read_rows(
+        lookup(Queries::table_blocks(Queries::Scope(std::string(schema), std::string(table)))),
+        [&](const Rows& rows) {
+            return rows.empty() ? 0 : static_cast<std::uint64_t>(rows.number(0, "blocks"));
+        });
 }
 
 Core::Result<std::vector<std::string>> PostgreSQLExplorer::primary_key(std::string_view schema,
                                                                        std::string_view table) {
-    auto rows = lookup(Queries::primary_key_columns(schema, table));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->texts("name");
+    return read_rows(lookup(Queries::primary_key_columns(schema, table)),
+                     [&](const Rows& rows) { return rows.texts("name"); });
 }
 
 Core::Result<std::string> PostgreSQLExplorer::owned_sequence(std::string_view schema,
                                                              std::string_view table,
                                                              std::string_view column) {
-    auto rows = lookup(Queries::owned_sequence(schema, table, column));
-    if (!rows)
-        return Core::fail(std::move(rows).error());
-    return rows->empty() ? std::string() : rows->text(0, "name");
+    return read_rows(lookup(Queries::owned_sequence(schema, table, column)), [&](const Rows& rows) {
+        return rows.empty() ? std::string() : rows.text(0, "name");
+    });
 }
 
 } // namespace Dizezida::Dovodarud::Supports::Database
