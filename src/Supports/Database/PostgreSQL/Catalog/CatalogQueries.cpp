@@ -45,6 +45,11 @@ std::string type_text(std::string_view modifier) {
     return fmt::format(fmt::runtime(k_type_text), fmt::arg("modifier", modifier));
 }
 
+/// The columns of relations with their relation and schema (a, c, n).
+constexpr std::string_view k_attribute_joins =
+    " FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
+    " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace";
+
 constexpr std::string_view k_relation_joins =
     " JOIN pg_catalog.pg_class c ON c.oid = con.conrelid"
     " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace";
@@ -733,9 +738,7 @@ std::string type_names(const Scope& scope) {
 }
 
 std::string column_names(const Scope& scope) {
-    return "SELECT a.attname::text AS name FROM pg_catalog.pg_attribute a"
-           " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
-           " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE " +
+    return "SELECT a.attname::text AS name" + std::string(k_attribute_joins) + " WHERE " +
            filter(scope, "c.relname") +
            " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
 }
@@ -766,9 +769,8 @@ std::string data_columns(const Scope& scope, std::uint32_t major) {
     return "SELECT a.attname::text AS name,"
            " coalesce(pg_catalog.array_position(i.indkey::pg_catalog.int2[], a.attnum)"
            " - pg_catalog.array_lower(i.indkey::pg_catalog.int2[], 1) + 1, 0) AS key_position,"
-           " a.attidentity = 'a' AS identity_always FROM pg_catalog.pg_attribute a"
-           " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
-           " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+           " a.attidentity = 'a' AS identity_always" +
+           std::string(k_attribute_joins) +
            " LEFT JOIN pg_catalog.pg_index i ON i.indrelid = c.oid AND i.indisprimary WHERE " +
            filter(scope, "c.relname") +
            " AND c.relkind IN ('r', 'p') AND a.attnum > 0 AND NOT a.attisdropped" +
@@ -780,12 +782,10 @@ std::string column_wire_types(const Scope& scope) {
     // within a major version, so binary data naming them reads the same.
     return "SELECT a.attname::text AS name, a.atttypid::pg_catalog.int8 AS type_oid,"
            " a.atttypid::pg_catalog.int8 < 16384 AS built_in,"
-           " t.typsend::pg_catalog.oid <> 0 AND t.typreceive::pg_catalog.oid <> 0 AS binary_io"
-           " FROM pg_catalog.pg_attribute a"
-           " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
-           " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-           " JOIN pg_catalog.pg_type t ON t.oid = a.atttypid WHERE " +
-           filter(scope, "c.relname") + " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
+           " t.typsend::pg_catalog.oid <> 0 AND t.typreceive::pg_catalog.oid <> 0 AS binary_io" +
+           std::string(k_attribute_joins) +
+           " JOIN pg_catalog.pg_type t ON t.oid = a.atttypid WHERE " + filter(scope, "c.relname") +
+           " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
 }
 
 std::string table_blocks(const Scope& scope) {
