@@ -1,6 +1,5 @@
 #include "Transform/Synchronizer.hpp"
 
-#include "Helpers/StringHelper.hpp"
 #include "Supports/Database/DatabaseIdentity.hpp"
 
 #include "core/Interruption.hpp"
@@ -16,6 +15,17 @@ namespace Dizezida::Dovodarud::Transform {
 namespace {
 
 constexpr std::string_view k_savepoint = "dizezida_sync_step";
+constexpr std::string_view k_batch_savepoint = "dizezida_sync_batch";
+// Statements sent in one text: a round trip per batch instead of one each.
+constexpr std::size_t k_batch_statements = 1000;
+constexpr std::size_t k_batch_bytes = std::size_t{1} << 20;
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
 
 } // namespace
 
@@ -58,6 +68,59 @@ static bool outside_transaction(std::string_view statement, std::uint32_t major)
            statement.find(" ADD VALUE ") != std::string_view::npos;
 }
 
+bool Synchronizer::run_one(std::string_view statement, bool go_on) {
+    const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
+    if (go_on)
+        (void)run(fmt::format("SAVEPOINT {}", k_savepoint));
+    auto done = run(statement);
+    if (done) {
+        if (go_on)
+            (void)run(fmt::format("RELEASE SAVEPOINT {}", k_savepoint));
+        record_step(true, {});
+        return true;
+    }
+    record_step(false, done.error().message);
+    if (go_on && !Core::Interruption::requested()) {
+        (void)run(fmt::format("ROLLBACK TO SAVEPOINT {}", k_savepoint));
+        return true;
+    }
+    (void)m_target->rollback();
+    return false;
+}
+
+bool Synchronizer::run_batch(const std::vector<std::string_view>& batch, bool go_on) {
+    if (batch.size() > 1 && !Core::Interruption::requested()) {
+        // Each statement ends on a line of its own, so a closing comment
+        // cannot hide the semicolon after it.
+        std::string text = fmt::format("SAVEPOINT {};\n", k_batch_savepoint);
+        for (const std::string_view statement : batch)
+            text.append(statement).append("\n;\n");
+        text += fmt::format("RELEASE SAVEPOINT {}", k_batch_savepoint);
+        auto done = m_target->execute_no_query(text);
+        if (done) {
+            record_steps(batch.size(), 0, {});
+            return true;
+        }
+        if (Core::Interruption::requested()) {
+            (void)m_target->rollback();
+            record_step(false, done.error().message);
+            return false;
+        }
+        if (auto undone = m_target->execute_no_query(
+                fmt::format("ROLLBACK TO SAVEPOINT {0}; RELEASE SAVEPOINT {0}", k_batch_savepoint));
+            !undone) {
+            (void)m_target->rollback();
+            record_step(false, undone.error().message);
+            return false;
+        }
+    }
+    // One by one: each failure counted and reported as the statement's own.
+    for (const std::string_view statement : batch)
+        if (!run_one(statement, go_on))
+            return false;
+    return true;
+}
+
 bool Synchronizer::run_statements(const std::vector<std::string>& statements, bool go_on) {
     const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
     const std::uint32_t major = m_target->get_major_version();
@@ -81,27 +144,23 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
             record_step(false, set.error().message);
             return false;
         }
+    std::vector<std::string_view> batch;
+    std::size_t batch_bytes = 0;
     for (std::size_t i = opening; i < statements.size(); ++i) {
-        const std::string statement = Helpers::StringHelper::trim_blanks(statements[i]);
+        const std::string_view statement = trimmed(statements[i]);
         if (statement.empty() || outside_transaction(statement, major))
             continue;
-        if (go_on)
-            (void)run(fmt::format("SAVEPOINT {}", k_savepoint));
-        auto done = run(statement);
-        if (done) {
-            if (go_on)
-                (void)run(fmt::format("RELEASE SAVEPOINT {}", k_savepoint));
-            record_step(true, {});
+        batch.push_back(statement);
+        batch_bytes += statement.size();
+        if (batch.size() < k_batch_statements && batch_bytes < k_batch_bytes)
             continue;
-        }
-        record_step(false, done.error().message);
-        if (go_on && !Core::Interruption::requested()) {
-            (void)run(fmt::format("ROLLBACK TO SAVEPOINT {}", k_savepoint));
-            continue;
-        }
-        (void)m_target->rollback();
-        return false;
+        if (!run_batch(batch, go_on))
+            return false;
+        batch.clear();
+        batch_bytes = 0;
     }
+    if (!batch.empty() && !run_batch(batch, go_on))
+        return false;
     // An interruption that came after the last statement still undoes them all.
     if (Core::Interruption::requested()) {
         (void)m_target->rollback();

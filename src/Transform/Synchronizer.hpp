@@ -11,7 +11,9 @@
 // they run first, uncounted and never under a savepoint, and any failure
 // among them ends the run before a row or object changes. A failing
 // `generate` counts as one failed step with its message. The record's `state`
-// ends at `JobState::ended` on every path. An interruption
+// ends at `JobState::ended` on every path. Statements travel in batches of
+// one text each (one round trip); a batch that fails is undone and run again
+// statement by statement, so what is counted and reported is the same. An interruption
 // (core/Interruption.hpp) rolls everything back, even with `go_on`.
 #pragma once
 
@@ -44,6 +46,11 @@ protected:
 private:
     /// Runs the statements; false when the job must stop (a failure without continue).
     bool run_statements(const std::vector<std::string>& statements, bool go_on);
+    /// Runs statements as one text under a savepoint; when that fails, undoes
+    /// it and runs them one by one, so each failure counts as its own.
+    bool run_batch(const std::vector<std::string_view>& batch, bool go_on);
+    /// One statement, under its own savepoint with `go_on`.
+    bool run_one(std::string_view statement, bool go_on);
 };
 
 } // namespace Dizezida::Dovodarud::Transform

@@ -8,6 +8,7 @@
 #include "tests/support/AwkwardValues.hpp"
 #include "tests/ui/CommandRun.hpp"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -228,6 +229,59 @@ TEST_F(DataSync, ProgressCountsEveryRowAndTheJobAlwaysEnds) {
     broken->handle();
     EXPECT_EQ(broken->get_progress()->state, Dizezida::Dovodarud::Contracts::JobState::ended);
     EXPECT_EQ(broken->get_progress()->failed, 1u);
+}
+
+/// A job that runs the statements it is given on the target.
+class GivenStatements : public Dovodarud::Transform::Synchronizer {
+public:
+    GivenStatements(std::vector<std::string> statements, bool go_on)
+        : Synchronizer(plan(go_on)), m_statements(std::move(statements)) {}
+    Core::Result<void> initialize() override { return {}; }
+    Core::Result<Core::ObjectPtr> preview() override { return Core::ObjectPtr(); }
+    Core::Result<std::vector<std::string>> generate() override { return m_statements; }
+
+private:
+    static Dovodarud::Transform::SyncPlan plan(bool go_on) {
+        Dovodarud::Transform::SyncPlan made;
+        made.go_on = go_on;
+        return made;
+    }
+    std::vector<std::string> m_statements;
+};
+
+TEST_F(DataSync, StatementsSentTogetherAreCountedAsIfSentAlone) {
+    // More statements than one text carries; two fail, far apart, one ends
+    // in a line comment and one is blank.
+    std::vector<std::string> statements;
+    for (int id = 1; id <= 2500; ++id)
+        statements.push_back(fmt::format("INSERT INTO public.batch VALUES ({}, 'row {}')", id, id));
+    statements[1499] = "INSERT INTO public.batch VALUES (1, 'again')";
+    statements[2399] = "INSERT INTO public.batch VALUES (2, 'again')";
+    statements[10] += " -- the closing comment; of a line";
+    statements[20] = "  \n ";
+    for (const bool go_on : {true, false}) {
+        run("DROP TABLE IF EXISTS public.batch; CREATE TABLE public.batch (id int PRIMARY KEY, "
+            "note text)");
+        GivenStatements sync(statements, go_on);
+        sync.set_server_target(m_target);
+        sync.set_progress(Dovodarud::Contracts::ThreadProgress::create());
+        sync.handle();
+        const auto& progress = *sync.get_progress();
+        ASSERT_FALSE(progress.messages.empty());
+        EXPECT_NE(progress.messages[0].find("batch_pkey"), std::string::npos)
+            << progress.messages[0];
+        if (go_on) {
+            EXPECT_EQ(progress.failed, 2u);
+            EXPECT_EQ(progress.succeeded, 2497u);
+            EXPECT_EQ(run("SELECT count(*) || ' ' || sum(id) FROM public.batch"),
+                      fmt::format("2497 {}", 2500 * 2501 / 2 - 1500 - 2400 - 21));
+        } else {
+            // The first failure ends the run and undoes it all.
+            EXPECT_EQ(progress.failed, 1u);
+            EXPECT_EQ(progress.succeeded, 1498u);
+            EXPECT_EQ(run("SELECT count(*) FROM public.batch"), "0");
+        }
+    }
 }
 
 } // namespace
