@@ -12,11 +12,12 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -285,6 +286,46 @@ TEST_F(ImportServer, AFailedBatchIsReplayedWithEveryValueIntact) {
     EXPECT_EQ(result.errors[0].first, 8u);
     EXPECT_EQ(result.counts.imported, Dizezida::Testing::awkward_row_count() - 1);
     EXPECT_EQ(differences("(SELECT * FROM awkward WHERE id <> 7) a", "copy"), "0/0");
+}
+
+TEST_F(ImportServer, RowsOverManyBatchesAreCountedAsIfImportedOneByOne) {
+    // Enough rows for several COPY batches of growing size, one sent while
+    // the next is read; refused rows stand at and around batch edges.
+    run("CREATE TABLE many (id integer PRIMARY KEY, note text CHECK (note <> 'bad'))");
+    auto table = mapped_table("many");
+    const std::vector<int> refused{1, 999, 1000, 1001, 3000, 7001, 15000, 31999};
+    std::string text = "id,note\n";
+    long long sum = 0;
+    for (int id = 1; id <= 32000; ++id) {
+        const bool bad = std::find(refused.begin(), refused.end(), id) != refused.end();
+        text += fmt::format("{},{}\n", id, bad ? "bad" : fmt::format("\"row, {}\"", id));
+        sum += bad ? 0 : id;
+    }
+    for (const bool go_on : {true, false}) {
+        run("TRUNCATE many");
+        DsvExtractor csv;
+        csv.set_continue_on_error(go_on);
+        const Imported result = import_text(csv, text, *table);
+        if (go_on) {
+            ASSERT_FALSE(result.failure) << result.failure->message;
+            // Rows are named by their line in the file, the header's being 1.
+            std::vector<std::uint64_t> rows, lines;
+            for (const auto& error : result.errors)
+                rows.push_back(error.first);
+            for (const int id : refused)
+                lines.push_back(static_cast<std::uint64_t>(id) + 1);
+            EXPECT_EQ(rows, lines);
+            EXPECT_EQ(result.counts.imported, 32000u - refused.size());
+            EXPECT_EQ(run("SELECT count(*) || ' ' || sum(id) || ' ' || "
+                          "count(*) FILTER (WHERE note = 'row, ' || id) FROM many"),
+                      fmt::format("{0} {1} {0}", 32000 - refused.size(), sum));
+        } else {
+            ASSERT_TRUE(result.failure);
+            ASSERT_EQ(result.errors.size(), 1u);
+            EXPECT_EQ(result.errors[0].first, 2u);
+            EXPECT_EQ(run("SELECT count(*) FROM many"), "0");
+        }
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <future>
 
 namespace Dizezida::Dovodarud::Supports::Data::Extractors {
@@ -22,6 +23,9 @@ using Supports::Database::sql_qualified;
 namespace {
 
 constexpr std::size_t k_copy_rows = 20000;
+// The first COPY batches are small, so the server starts early, and each
+// one doubles up to `k_copy_rows`.
+constexpr std::size_t k_first_copy_rows = 1000;
 constexpr std::size_t k_copy_bytes = std::size_t{8} << 20;
 constexpr std::size_t k_statement_rows = 500;
 constexpr std::size_t k_statement_bytes = std::size_t{1} << 20;
@@ -61,6 +65,7 @@ struct RowImport::Impl {
     std::shared_ptr<const RowPlan> plan;
 
     Batch batch = Batch::None;
+    std::size_t copy_rows = k_first_copy_rows; ///< rows of the next COPY batch
     std::vector<PendingRow> pending;
     std::string text; ///< COPY data or statements of the batch
     std::optional<InFlight> in_flight;
@@ -256,26 +261,29 @@ struct RowImport::Impl {
         InFlight& job = in_flight.emplace();
         job.rows = std::exchange(pending, std::move(spare_rows));
         job.data = std::exchange(text, std::move(spare_text));
-        pending.reserve(k_copy_rows);
+        copy_rows = std::min(copy_rows * 2, k_copy_rows);
+        pending.reserve(copy_rows);
         job.done = std::async(std::launch::async, [this, copy, data = &job.data] {
             return run_batch([&] { return connection.get_provider()->copy_in(copy, *data); });
         });
         return {};
     }
 
-    /// Makes the batch the kind a row needs, flushing another one.
+    /// Makes the batch the kind a row needs, flushing another one. An empty
+    /// batch is not flushed: that would wait for the COPY in flight, which
+    /// the next rows are meant to be read during.
     Core::Result<void> enter(Batch kind, const std::shared_ptr<const RowPlan>& plan) {
-        if (batch != kind || (!pending.empty() && pending.front().plan != plan))
+        if (!pending.empty() && (batch != kind || pending.front().plan != plan))
             DIZEZIDA_TRY(flush());
         batch = kind;
         return {};
     }
 
     Core::Result<void> flush_when_full() {
-        const bool full = batch == Batch::Copy
-                              ? pending.size() >= k_copy_rows || text.size() >= k_copy_bytes
-                              : pending.size() >= k_statement_rows ||
-                                    text.size() >= k_statement_bytes;
+        const bool full =
+            batch == Batch::Copy
+                ? pending.size() >= copy_rows || text.size() >= k_copy_bytes
+                : pending.size() >= k_statement_rows || text.size() >= k_statement_bytes;
         return full ? flush() : Core::Result<void>();
     }
 
