@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Times a script of many small statements: `query -f` against `psql -f` on
+# the same file, side by side in one run, on a private cluster:
+#   bash bench/script/run.sh [BUILD_DIR] [STATEMENTS]      (default: 5000)
+# The script is one INSERT of one row per statement into a table with a
+# primary key, emptied before each run. Prints the median wall time of 3
+# runs, statements per second, the CPU seconds (user + system) of the
+# client and its peak memory.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build}
+rows=${2:-5000}
+source "$root/bench/common.sh"
+bench_cluster psql
+
+psql "$conninfo" -q -X -v ON_ERROR_STOP=1 -c \
+  "CREATE TABLE items (id integer PRIMARY KEY, name text, price numeric(10,2), at timestamptz)"
+for ((i = 1; i <= rows; i++)); do
+  printf "INSERT INTO items VALUES (%d, 'item %d', %d.25, '2024-01-01 00:00:00+00');\n" "$i" "$i" "$((i % 1000))"
+done >"$out/script.sql"
+empty='psql "$conninfo" -qXc "TRUNCATE items"'
+
+# The wall seconds, peak kilobytes and CPU seconds of the median of three runs.
+timed() {
+  local cpu=()
+  for _ in 1 2 3; do
+    eval "$empty"
+    /usr/bin/time -f "%e %M %U %S" -o "$out/time" "$@" >/dev/null 2>"$out/stderr" ||
+      { echo "failed: $*" >&2; cat "$out/stderr" >&2; exit 1; }
+    cat "$out/time"
+  done | sort -n | sed -n 2p | awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }'
+}
+printf '%-28s %8s %12s %8s %10s\n' command seconds statements/s cpu peak
+report() { # name seconds kilobytes cpu
+  printf '%-28s %8s %12.0f %8s %7s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$4" "$3"
+}
+read -r s kb cpu < <(timed psql "$conninfo" -X -q -f "$out/script.sql")
+report "psql -f" "$s" "$kb" "$cpu"
+read -r s kb cpu < <(timed "$cli" query --server "$conninfo" -q -f "$out/script.sql")
+report "query -f" "$s" "$kb" "$cpu"
+[ "$(psql "$conninfo" -XAtc "SELECT count(*) FROM items")" = "$rows" ] ||
+  { echo "query -f left another number of rows" >&2; exit 1; }
