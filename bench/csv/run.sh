@@ -5,8 +5,9 @@
 # The table has a primary key, one more index and 10 mixed columns. Export:
 # `export --format csv` against `\copy ... TO` (COPY ... TO STDOUT, FORMAT
 # csv). Import into an emptied table: `import --format csv` against `\copy
-# ... FROM`. Prints the median wall time of 3 runs, rows/s, the ratio to
-# COPY and the peak memory.
+# ... FROM`. The two of a pair take turns; prints the median wall time of
+# BENCH_ROUNDS rounds (default 3), rows/s, the ratio to COPY and the peak
+# memory.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
@@ -37,14 +38,18 @@ report() { # name seconds peak reference_seconds
   printf '%-34s %8s %10.0f %7.2f %9s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" \
     "$(echo "$4 / $2" | bc -l)" "$3"
 }
-read -r copy_out kb < <(bench_median : psql "$conninfo" -qc "\\copy mixed TO '$out/copy.csv' (FORMAT csv, HEADER)")
-report "\\copy TO (FORMAT csv)" "$copy_out" "$kb" "$copy_out"
-read -r s kb < <(bench_median : "$cli" export --server "$conninfo" --table public.mixed --format csv -o "$out/export.csv")
-report "export --format csv" "$s" "$kb" "$copy_out"
+# Each pair's commands take turns, BENCH_ROUNDS rounds (default 3).
+rounds=${BENCH_ROUNDS:-3}
+results=$(bench_rounds "$rounds" \
+  "\\copy TO (FORMAT csv)" : "psql '$conninfo' -qc \"\\\\copy mixed TO '$out/copy.csv' (FORMAT csv, HEADER)\"" \
+  "export --format csv" : "'$cli' export --server '$conninfo' --table public.mixed --format csv -o '$out/export.csv'") || exit 1
+{ read -r copy_out kb name; report "$name" "$copy_out" "$kb" "$copy_out"
+  read -r s kb name; report "$name" "$s" "$kb" "$copy_out"; } <<<"$results"
 cmp -s "$out/copy.csv" "$out/export.csv" && echo "  (the two files are byte for byte the same)"
-read -r copy_in kb < <(bench_median "$empty_target" psql "$conninfo" -qc "\\copy target FROM '$out/data.csv' (FORMAT csv, HEADER)")
-report "\\copy FROM (FORMAT csv)" "$copy_in" "$kb" "$copy_in"
-read -r s kb < <(bench_median "$empty_target" "$cli" import --server "$conninfo" --table public.target --format csv "$out/data.csv")
-report "import --format csv --action append" "$s" "$kb" "$copy_in"
+results=$(bench_rounds "$rounds" \
+  "\\copy FROM (FORMAT csv)" "$empty_target" "psql '$conninfo' -qc \"\\\\copy target FROM '$out/data.csv' (FORMAT csv, HEADER)\"" \
+  "import --format csv --action append" "$empty_target" "'$cli' import --server '$conninfo' --table public.target --format csv '$out/data.csv'") || exit 1
+{ read -r copy_in kb name; report "$name" "$copy_in" "$kb" "$copy_in"
+  read -r s kb name; report "$name" "$s" "$kb" "$copy_in"; } <<<"$results"
 same=$(psql "$conninfo" -Atc "SELECT count(*) FROM (SELECT * FROM mixed EXCEPT ALL SELECT * FROM target) x")
 echo "  (rows of the table missing after the import: $same)"

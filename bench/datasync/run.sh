@@ -4,9 +4,10 @@
 # extra), against copying the whole table with `pg_dump | psql`, on a
 # private cluster:
 #   bash bench/datasync/run.sh [BUILD_DIR] [ROWS]      (default: 1000000)
-# Each command runs 3 times on a fresh copy of the target database; prints
-# the median wall time, source rows per second and the peak memory, and
-# checks that the synchronised target equals the source.
+# Each command runs on a fresh copy of the target database, the commands
+# taking turns for BENCH_ROUNDS rounds (default 3); prints the median wall
+# time, source rows per second and the peak memory, and checks that the
+# synchronised target equals the source.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
@@ -49,12 +50,13 @@ echo "$rows rows, $differing differing"
 bench_header
 src="$conninfo dbname=src"
 dst="$conninfo dbname=dst"
-read -r s kb < <(bench_median fresh_target bash -c "pg_dump -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst' -c 'DROP TABLE mixed' -f -")
-bench_row "pg_dump | psql (whole table)" "$s" "$kb"
-read -r s kb < <(bench_median fresh_target bash -c "'$cli' sync --source '$src' --target '$dst' --data --schema public --dry-run")
-bench_row "sync --data --dry-run" "$s" "$kb"
-read -r s kb < <(bench_median fresh_target bash -c "'$cli' sync --source '$src' --target '$dst' --data --schema public")
-bench_row "sync --data" "$s" "$kb"
+sync="'$cli' sync --source '$src' --target '$dst' --data --schema public"
+results=$(bench_rounds "${BENCH_ROUNDS:-3}" \
+  "pg_dump | psql (whole table)" fresh_target \
+  "pg_dump -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst' -c 'DROP TABLE mixed' -f -" \
+  "sync --data --dry-run" fresh_target "$sync --dry-run" \
+  "sync --data" fresh_target "$sync") || exit 1
+while read -r s kb command; do bench_row "$command" "$s" "$kb"; done <<<"$results"
 tail -1 "$out/stderr"
 # The last sync left the target equal to the source.
 src_hash=$(on src -At -c "SELECT md5(string_agg(md5(t::text), '' ORDER BY id)) FROM mixed t")

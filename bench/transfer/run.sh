@@ -5,13 +5,14 @@
 #   (b) 8 such tables of ROWS/4 rows each.
 #   bash bench/transfer/run.sh [BUILD_DIR] [ROWS]      (default: 1000000)
 # Each command fills empty copies of the tables (primary keys in place) from
-# the source database, 3 times on a fresh copy; `transfer` as it is (binary
+# the source database, each run on a fresh copy: `transfer` as it is (binary
 # COPY, as many jobs as tables up to 4), with --text-copy, with --jobs 1,
 # with --batch 1000 and 100000, and into an empty database, where it creates
-# the tables and adds their keys after the rows. Prints the median wall
-# time, rows per second and the peak memory, and checks after each command
-# that the target holds the source's rows (count and hash). Last, the bytes
-# of the COPY stream per million rows, text and binary.
+# the tables and adds their keys after the rows. The commands take turns,
+# BENCH_ROUNDS rounds (default 3). Prints the median wall time, rows per
+# second and the peak memory, and checks after each run that the target
+# holds the source's rows (count and hash). Last, the bytes of the COPY
+# stream per million rows, text and binary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
@@ -60,43 +61,33 @@ signature() {
 
 # run_shape NAME LABEL TOTAL TABLE...: every command on one shape.
 run_shape() {
-  local name=$1 label=$2 total=$3 s kb
+  local name=$1 label=$2 total=$3 s kb command
   shift 3
   local tables=("$@") want
   want=$(signature "${name}_src" "${tables[@]}")
-  # measure TEMPLATE COMMAND: median seconds and peak kilobytes of three runs
-  # of COMMAND, each into a fresh target made from TEMPLATE; the target must
-  # then hold the source's rows.
-  measure() {
-    local result
-    result=$(bench_median "fresh_target $1" bash -c "$2") || exit 1
-    [ "$(signature dst "${tables[@]}")" = "$want" ] ||
-      { echo "the target differs from the source after: $2" >&2; exit 1; }
-    echo "$result"
-  }
   rows=$total
   echo
   echo "$label: $total rows; every target checked equal to the source (count and hash)"
   bench_header
-  local src="$conninfo dbname=${name}_src" dst="$conninfo dbname=dst" dump_tables=""
+  local src="$conninfo dbname=${name}_src" dst="$conninfo dbname=dst" dump_tables="" results
   for table in "${tables[@]}"; do dump_tables+=" -t $table"; done
-  read -r s kb < <(measure "${name}_copy" "pg_dump --data-only$dump_tables '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst'")
-  bench_row "pg_dump --data-only | psql" "$s" "$kb"
   local transfer="'$cli' transfer --source '$src' --target '$dst' --schema public"
-  read -r s kb < <(measure "${name}_copy" "$transfer")
-  bench_row "transfer" "$s" "$kb"
-  read -r s kb < <(measure "${name}_copy" "$transfer --text-copy")
-  bench_row "transfer --text-copy" "$s" "$kb"
-  read -r s kb < <(measure "${name}_copy" "$transfer --jobs 1")
-  bench_row "transfer --jobs 1" "$s" "$kb"
-  read -r s kb < <(measure "${name}_copy" "$transfer --jobs 1 --text-copy")
-  bench_row "transfer --jobs 1 --text-copy" "$s" "$kb"
-  for batch in 1000 100000; do
-    read -r s kb < <(measure "${name}_copy" "$transfer --batch $batch")
-    bench_row "transfer --batch $batch" "$s" "$kb"
-  done
-  read -r s kb < <(measure "${name}_empty" "$transfer")
-  bench_row "transfer (into an empty database)" "$s" "$kb"
+  local fresh="fresh_target ${name}_copy"
+  # Each run must leave the source's rows in the target.
+  bench_after='[ "$(signature dst "${tables[@]}")" = "$want" ] ||
+    { echo "the target differs from the source after: ${commands[$i]}" >&2; false; }'
+  results=$(bench_rounds "${BENCH_ROUNDS:-3}" \
+    "pg_dump --data-only | psql" "$fresh" \
+    "pg_dump --data-only$dump_tables '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst'" \
+    "transfer" "$fresh" "$transfer" \
+    "transfer --text-copy" "$fresh" "$transfer --text-copy" \
+    "transfer --jobs 1" "$fresh" "$transfer --jobs 1" \
+    "transfer --jobs 1 --text-copy" "$fresh" "$transfer --jobs 1 --text-copy" \
+    "transfer --batch 1000" "$fresh" "$transfer --batch 1000" \
+    "transfer --batch 100000" "$fresh" "$transfer --batch 100000" \
+    "transfer (into an empty database)" "fresh_target ${name}_empty" "$transfer") || exit 1
+  bench_after=
+  while read -r s kb command; do bench_row "$command" "$s" "$kb"; done <<<"$results"
   tail -1 "$out/stderr"
 }
 
