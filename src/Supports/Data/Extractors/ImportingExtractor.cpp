@@ -13,6 +13,7 @@
 
 #include <glib.h>
 
+#include <atomic>
 #include <thread>
 #include <unordered_map>
 
@@ -115,6 +116,10 @@ struct ImportJob {
     AsyncResultPtr result;
     AsyncCallback callback;
     std::shared_ptr<Core::Object> keep; ///< the extractor, alive until completion
+    /// Set by the worker after the result: the main loop reads the result
+    /// only after seeing it, an order race detectors can follow (the main
+    /// loop's own locks order it too, but out of their sight).
+    std::atomic<bool> settled{false};
 };
 
 } // namespace
@@ -130,10 +135,13 @@ void ImportingExtractor::start_import(std::string_view operation,
             job->result->set_value(*rows);
         else
             job->result->set_error(rows.error());
+        job->settled.store(true, std::memory_order_release);
         g_idle_add_full(
             G_PRIORITY_DEFAULT_IDLE,
             [](gpointer data) -> gboolean {
                 auto* done = static_cast<ImportJob*>(data);
+                if (!done->settled.load(std::memory_order_acquire))
+                    return G_SOURCE_CONTINUE;
                 if (done->callback)
                     done->callback(done->result);
                 return G_SOURCE_REMOVE;
