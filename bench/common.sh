@@ -47,12 +47,13 @@ bench_row() { printf '%-40s %10s %12.0f %9s KB\n' "$1" "$2" "$(echo "$rows / $2"
 # bench_rounds ROUNDS NAME SETUP COMMAND [NAME SETUP COMMAND]...: runs every
 # COMMAND (a shell command line) once a round, one after the other, each
 # after its SETUP (a shell command, ":" for none; not timed) and followed by
-# $bench_after when set (not timed; it may stop the benchmark). Commands
-# take turns so that a machine whose speed drifts slows each alike. Prints,
-# for each command in order, its median wall seconds, peak kilobytes and
-# NAME on a line; a run that fails stops the benchmark with its stderr.
+# $bench_after when set (not timed; when it fails, the benchmark stops).
+# Commands take turns so that a machine whose speed drifts slows each alike.
+# Prints, for each command in order, on a line: the median wall seconds, the
+# peak kilobytes, the CPU seconds (user + system) of the median run, NAME.
+# A run that fails stops the benchmark with its stderr.
 bench_rounds() {
-  local rounds=$1 i r seconds kilobytes
+  local rounds=$1 i r
   shift
   local names=() setups=() commands=()
   while [ $# -gt 0 ]; do
@@ -62,16 +63,16 @@ bench_rounds() {
   for ((r = 0; r < rounds; r++)); do
     for i in "${!commands[@]}"; do
       eval "${setups[$i]}"
-      /usr/bin/time -f "%e %M" -o "$out/time" bash -c "${commands[$i]}" >"$out/stdout" 2>"$out/stderr" ||
+      /usr/bin/time -f "%e %M %U %S" -o "$out/time" bash -c "${commands[$i]}" >"$out/stdout" 2>"$out/stderr" ||
         { echo "failed: ${names[$i]}: ${commands[$i]}" >&2; cat "$out/stderr" >&2; exit 1; }
-      [ -z "${bench_after:-}" ] || eval "$bench_after" || exit 1
-      read -r seconds kilobytes <"$out/time"
-      echo "$seconds $kilobytes" >>"$out/round.$i"
+      [ -z "${bench_after:-}" ] || eval "$bench_after" || { echo "after: ${names[$i]}" >&2; exit 1; }
+      awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$out/time" >>"$out/round.$i"
     done
   done
   for i in "${!commands[@]}"; do
-    printf '%s %s %s\n' "$(sort -n "$out/round.$i" | sed -n "$(((rounds + 1) / 2))p" | cut -d' ' -f1)" \
-      "$(sort -n -k2 "$out/round.$i" | tail -1 | cut -d' ' -f2)" "${names[$i]}"
+    printf '%s %s %s %s\n' "$(sort -n "$out/round.$i" | sed -n "$(((rounds + 1) / 2))p" | cut -d' ' -f1)" \
+      "$(sort -n -k2 "$out/round.$i" | tail -1 | cut -d' ' -f2)" \
+      "$(sort -n "$out/round.$i" | sed -n "$(((rounds + 1) / 2))p" | cut -d' ' -f3)" "${names[$i]}"
     rm "$out/round.$i"
   done
 }

@@ -43,13 +43,13 @@ rounds=${BENCH_ROUNDS:-3}
 results=$(bench_rounds "$rounds" \
   "\\copy TO (FORMAT csv)" : "psql '$conninfo' -qc \"\\\\copy mixed TO '$out/copy.csv' (FORMAT csv, HEADER)\"" \
   "export --format csv" : "'$cli' export --server '$conninfo' --table public.mixed --format csv -o '$out/export.csv'") || exit 1
-{ read -r copy_out kb name; report "$name" "$copy_out" "$kb" "$copy_out"
-  read -r s kb name; report "$name" "$s" "$kb" "$copy_out"; } <<<"$results"
+{ read -r copy_out kb _ name; report "$name" "$copy_out" "$kb" "$copy_out"
+  read -r s kb _ name; report "$name" "$s" "$kb" "$copy_out"; } <<<"$results"
 cmp -s "$out/copy.csv" "$out/export.csv" && echo "  (the two files are byte for byte the same)"
 results=$(bench_rounds "$rounds" \
   "\\copy FROM (FORMAT csv)" "$empty_target" "psql '$conninfo' -qc \"\\\\copy target FROM '$out/data.csv' (FORMAT csv, HEADER)\"" \
   "import --format csv --action append" "$empty_target" "'$cli' import --server '$conninfo' --table public.target --format csv '$out/data.csv'") || exit 1
-{ read -r copy_in kb name; report "$name" "$copy_in" "$kb" "$copy_in"
-  read -r s kb name; report "$name" "$s" "$kb" "$copy_in"; } <<<"$results"
+{ read -r copy_in kb _ name; report "$name" "$copy_in" "$kb" "$copy_in"
+  read -r s kb _ name; report "$name" "$s" "$kb" "$copy_in"; } <<<"$results"
 same=$(psql "$conninfo" -Atc "SELECT count(*) FROM (SELECT * FROM mixed EXCEPT ALL SELECT * FROM target) x")
 echo "  (rows of the table missing after the import: $same)"

@@ -56,7 +56,7 @@ results=$(bench_rounds "${BENCH_ROUNDS:-3}" \
   "pg_dump -t mixed '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst' -c 'DROP TABLE mixed' -f -" \
   "sync --data --dry-run" fresh_target "$sync --dry-run" \
   "sync --data" fresh_target "$sync") || exit 1
-while read -r s kb command; do bench_row "$command" "$s" "$kb"; done <<<"$results"
+while read -r s kb _ command; do bench_row "$command" "$s" "$kb"; done <<<"$results"
 tail -1 "$out/stderr"
 # The last sync left the target equal to the source.
 src_hash=$(on src -At -c "SELECT md5(string_agg(md5(t::text), '' ORDER BY id)) FROM mixed t")

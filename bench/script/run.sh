@@ -3,9 +3,9 @@
 # the same file, side by side in one run, on a private cluster:
 #   bash bench/script/run.sh [BUILD_DIR] [STATEMENTS]      (default: 5000)
 # The script is one INSERT of one row per statement into a table with a
-# primary key, emptied before each run. Prints the median wall time of the
-# runs, statements per second, the CPU seconds (user + system) of the
-# client in that run and its peak memory.
+# primary key, emptied before each run; the two take turns, BENCH_ROUNDS
+# rounds (default 3). Prints the median wall time, statements per second, the
+# CPU seconds (user + system) of the client in that run and its peak memory.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
@@ -20,29 +20,12 @@ for ((i = 1; i <= rows; i++)); do
 done >"$out/script.sql"
 empty='psql "$conninfo" -qXc "TRUNCATE items"'
 
-# The two commands take turns, BENCH_ROUNDS rounds (default 3); each run
-# notes its wall seconds, peak kilobytes and CPU seconds.
-run_once() { # file command...
-  local file=$1
-  shift
-  eval "$empty"
-  /usr/bin/time -f "%e %M %U %S" -o "$out/time" "$@" >/dev/null 2>"$out/stderr" ||
-    { echo "failed: $*" >&2; cat "$out/stderr" >&2; exit 1; }
-  awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$out/time" >>"$file"
-}
-for ((round = 0; round < ${BENCH_ROUNDS:-3}; round++)); do
-  run_once "$out/psql" psql "$conninfo" -X -q -f "$out/script.sql"
-  run_once "$out/query" "$cli" query --server "$conninfo" -q -f "$out/script.sql"
-done
-# The median run of each by wall time.
-median() { sort -n "$1" | sed -n "$(((${BENCH_ROUNDS:-3} + 1) / 2))p"; }
 printf '%-28s %8s %12s %8s %10s\n' command seconds statements/s cpu peak
-report() { # name seconds kilobytes cpu
-  printf '%-28s %8s %12.0f %8s %7s KB\n' "$1" "$2" "$(echo "$rows / $2" | bc -l)" "$4" "$3"
-}
-read -r s kb cpu < <(median "$out/psql")
-report "psql -f" "$s" "$kb" "$cpu"
-read -r s kb cpu < <(median "$out/query")
-report "query -f" "$s" "$kb" "$cpu"
+results=$(bench_rounds "${BENCH_ROUNDS:-3}" \
+  "psql -f" "$empty" "psql '$conninfo' -X -q -f '$out/script.sql'" \
+  "query -f" "$empty" "'$cli' query --server '$conninfo' -q -f '$out/script.sql'") || exit 1
+while read -r s kb cpu command; do
+  printf '%-28s %8s %12.0f %8s %7s KB\n' "$command" "$s" "$(echo "$rows / $s" | bc -l)" "$cpu" "$kb"
+done <<<"$results"
 [ "$(psql "$conninfo" -XAtc "SELECT count(*) FROM items")" = "$rows" ] ||
   { echo "query -f left another number of rows" >&2; exit 1; }

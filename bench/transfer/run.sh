@@ -75,7 +75,7 @@ run_shape() {
   local fresh="fresh_target ${name}_copy"
   # Each run must leave the source's rows in the target.
   bench_after='[ "$(signature dst "${tables[@]}")" = "$want" ] ||
-    { echo "the target differs from the source after: ${commands[$i]}" >&2; false; }'
+    { echo "the target differs from the source" >&2; false; }'
   results=$(bench_rounds "${BENCH_ROUNDS:-3}" \
     "pg_dump --data-only | psql" "$fresh" \
     "pg_dump --data-only$dump_tables '$src' | psql -q -X -v ON_ERROR_STOP=1 '$dst'" \
@@ -87,7 +87,7 @@ run_shape() {
     "transfer --batch 100000" "$fresh" "$transfer --batch 100000" \
     "transfer (into an empty database)" "fresh_target ${name}_empty" "$transfer") || exit 1
   bench_after=
-  while read -r s kb command; do bench_row "$command" "$s" "$kb"; done <<<"$results"
+  while read -r s kb _ command; do bench_row "$command" "$s" "$kb"; done <<<"$results"
   tail -1 "$out/stderr"
 }
 

@@ -255,10 +255,14 @@ StringHelper::Diff StringHelper::diff_array(const Strings& first, const Strings&
 }
 
 std::string StringHelper::trim_blanks(std::string_view text) {
+    return std::string(blanks_trimmed(text));
+}
+
+std::string_view StringHelper::blanks_trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos)
         return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 std::string StringHelper::trim_chars(std::string_view text, std::string_view chars) {

@@ -80,6 +80,8 @@ public:
     static std::string trim_chars(std::string_view text, std::string_view chars);
     /// `text` without leading and trailing blanks (space, tab, CR, LF).
     static std::string trim_blanks(std::string_view text);
+    /// The same, as a view into `text`.
+    static std::string_view blanks_trimmed(std::string_view text);
 
     /// Every word (letters, digits, "_" and "'") lower-cased with its first
     /// character upper-cased: "o'neil and SMITH" -> "O'neil And Smith".

@@ -1,5 +1,6 @@
 #include "Transform/Synchronizer.hpp"
 
+#include "Helpers/StringHelper.hpp"
 #include "Supports/Database/DatabaseIdentity.hpp"
 
 #include "core/Interruption.hpp"
@@ -19,13 +20,6 @@ constexpr std::string_view k_batch_savepoint = "dizezida_sync_batch";
 // Statements sent in one text: a round trip per batch instead of one each.
 constexpr std::size_t k_batch_statements = 1000;
 constexpr std::size_t k_batch_bytes = std::size_t{1} << 20;
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 } // namespace
 
@@ -68,6 +62,12 @@ static bool outside_transaction(std::string_view statement, std::uint32_t major)
            statement.find(" ADD VALUE ") != std::string_view::npos;
 }
 
+bool Synchronizer::abandon(const std::string& message) {
+    (void)m_target->rollback();
+    record_step(false, message);
+    return false;
+}
+
 bool Synchronizer::run_one(std::string_view statement, bool go_on) {
     const auto run = [&](std::string_view sql) { return m_target->execute_no_query(sql); };
     if (go_on)
@@ -79,13 +79,11 @@ bool Synchronizer::run_one(std::string_view statement, bool go_on) {
         record_step(true, {});
         return true;
     }
+    if (!go_on || Core::Interruption::requested())
+        return abandon(done.error().message);
     record_step(false, done.error().message);
-    if (go_on && !Core::Interruption::requested()) {
-        (void)run(fmt::format("ROLLBACK TO SAVEPOINT {}", k_savepoint));
-        return true;
-    }
-    (void)m_target->rollback();
-    return false;
+    (void)run(fmt::format("ROLLBACK TO SAVEPOINT {}", k_savepoint));
+    return true;
 }
 
 bool Synchronizer::run_batch(const std::vector<std::string_view>& batch, bool go_on) {
@@ -101,18 +99,12 @@ bool Synchronizer::run_batch(const std::vector<std::string_view>& batch, bool go
             record_steps(batch.size(), 0, {});
             return true;
         }
-        if (Core::Interruption::requested()) {
-            (void)m_target->rollback();
-            record_step(false, done.error().message);
-            return false;
-        }
+        if (Core::Interruption::requested())
+            return abandon(done.error().message);
         if (auto undone = m_target->execute_no_query(
                 fmt::format("ROLLBACK TO SAVEPOINT {0}; RELEASE SAVEPOINT {0}", k_batch_savepoint));
-            !undone) {
-            (void)m_target->rollback();
-            record_step(false, undone.error().message);
-            return false;
-        }
+            !undone)
+            return abandon(undone.error().message);
     }
     // One by one: each failure counted and reported as the statement's own.
     for (const std::string_view statement : batch)
@@ -126,7 +118,7 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
     const std::uint32_t major = m_target->get_major_version();
     const std::size_t opening = std::min(m_opening, statements.size());
     for (std::size_t i = opening; i < statements.size(); ++i) {
-        const std::string& statement = statements[i];
+        const std::string_view statement = Helpers::StringHelper::blanks_trimmed(statements[i]);
         if (!outside_transaction(statement, major))
             continue;
         auto done = run(statement);
@@ -139,15 +131,12 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
         return false;
     }
     for (std::size_t i = 0; i < opening; ++i)
-        if (auto set = run(statements[i]); !set) {
-            (void)m_target->rollback();
-            record_step(false, set.error().message);
-            return false;
-        }
+        if (auto set = run(statements[i]); !set)
+            return abandon(set.error().message);
     std::vector<std::string_view> batch;
     std::size_t batch_bytes = 0;
     for (std::size_t i = opening; i < statements.size(); ++i) {
-        const std::string_view statement = trimmed(statements[i]);
+        const std::string_view statement = Helpers::StringHelper::blanks_trimmed(statements[i]);
         if (statement.empty() || outside_transaction(statement, major))
             continue;
         batch.push_back(statement);
@@ -162,11 +151,8 @@ bool Synchronizer::run_statements(const std::vector<std::string>& statements, bo
     if (!batch.empty() && !run_batch(batch, go_on))
         return false;
     // An interruption that came after the last statement still undoes them all.
-    if (Core::Interruption::requested()) {
-        (void)m_target->rollback();
-        record_step(false, "interrupted: rolled back");
-        return false;
-    }
+    if (Core::Interruption::requested())
+        return abandon("interrupted: rolled back");
     if (auto committed = m_target->commit(); !committed) {
         record_step(false, committed.error().message);
         return false;

@@ -51,6 +51,8 @@ private:
     bool run_batch(const std::vector<std::string_view>& batch, bool go_on);
     /// One statement, under its own savepoint with `go_on`.
     bool run_one(std::string_view statement, bool go_on);
+    /// Rolls the transaction back and counts one failed step; false.
+    bool abandon(const std::string& message);
 };
 
 } // namespace Dizezida::Dovodarud::Transform

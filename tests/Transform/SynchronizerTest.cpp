@@ -1,7 +1,7 @@
 // The statement splitter and the shared job runner, without a server (the
 // runs against servers are sync_structure.sh).
 #include "Supports/Database/SqlStatements.hpp"
-#include "Transform/Synchronizer.hpp"
+#include "tests/Transform/FixedJob.hpp"
 
 #include <gtest/gtest.h>
 
@@ -42,18 +42,7 @@ TEST(SplitStatementsTest, EmptyPartsAreLeftOutAndLinesCounted) {
     EXPECT_EQ(statements[1].line, 6u);
 }
 
-/// A job whose statements are given, or whose generation fails.
-class FixedJob : public Transform::Synchronizer {
-public:
-    FixedJob(Core::Result<std::vector<std::string>> statements, Options options = {})
-        : Synchronizer(std::move(options)), m_statements(std::move(statements)) {}
-    Core::Result<void> initialize() override { return {}; }
-    Core::Result<Core::ObjectPtr> preview() override { return Core::ObjectPtr(); }
-    Core::Result<std::vector<std::string>> generate() override { return m_statements; }
-
-private:
-    Core::Result<std::vector<std::string>> m_statements;
-};
+using Dizezida::Testing::FixedJob;
 
 TEST(SynchronizerTest, TheJobEndsOnEveryPath) {
     // Nothing to do: ended, nothing counted.

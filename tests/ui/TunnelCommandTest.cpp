@@ -9,11 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -98,18 +93,12 @@ TEST_F(TunnelCommands, QueriesGoThroughTheTunnelWithAPasswordOrAKeyWhateverHolds
     EXPECT_EQ(system_identifier("@key"), direct);
 
     // Something else listens where the tunnel would go first.
-    const int squatter = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    // The tunnels above may leave connections of that port in TIME_WAIT.
-    const int reuse = 1;
-    ASSERT_EQ(setsockopt(squatter, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse), 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(std::stoul(test_port()) + 10000));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(squatter, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(squatter, 4), 0);
-    EXPECT_EQ(system_identifier("@pw"), direct);
-    close(squatter);
+    {
+        const Dizezida::Testing::Squatter squatter(
+            static_cast<unsigned>(std::stoul(test_port()) + 10000));
+        ASSERT_GE(squatter.fd, 0);
+        EXPECT_EQ(system_identifier("@pw"), direct);
+    }
     EXPECT_EQ(clients_left(m_sshd), 0);
 }
 

@@ -116,4 +116,24 @@ SshServer::~SshServer() {
         close(m_lock); // releases the lock
 }
 
+Squatter::Squatter(unsigned port) {
+    fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int reuse = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(fd, 4) != 0) {
+        close(fd);
+        fd = -1;
+    }
+}
+
+Squatter::~Squatter() {
+    if (fd >= 0)
+        close(fd);
+}
+
 } // namespace Dizezida::Testing

@@ -39,4 +39,15 @@ private:
     int m_lock = -1; ///< held while the server lives: one tunnel test at a time
 };
 
+/// A listener on 127.0.0.1:port for its life (`fd` -1 when it could not
+/// bind), standing where a tunnel would listen. It reuses the address: a
+/// tunnel that just used the port may leave connections in TIME_WAIT.
+struct Squatter {
+    explicit Squatter(unsigned port);
+    ~Squatter();
+    Squatter(const Squatter&) = delete;
+    Squatter& operator=(const Squatter&) = delete;
+    int fd = -1;
+};
+
 } // namespace Dizezida::Testing

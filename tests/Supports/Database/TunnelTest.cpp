@@ -8,9 +8,6 @@
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -234,29 +231,6 @@ int clients_left(const Dizezida::Testing::SshServer& sshd) {
     return count;
 }
 
-/// A listener on 127.0.0.1:port for the test's life (0 when it could not bind).
-struct Squatter {
-    explicit Squatter(std::uint32_t port) {
-        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        // A tunnel that just used the port may leave connections in TIME_WAIT.
-        const int reuse = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 4) != 0) {
-            close(fd);
-            fd = -1;
-        }
-    }
-    ~Squatter() {
-        if (fd >= 0)
-            close(fd);
-    }
-    int fd = -1;
-};
-
 } // namespace
 
 TEST(LocalPort, ReservationsAvoidListenersAndEachOther) {
@@ -274,7 +248,7 @@ TEST(LocalPort, ReservationsAvoidListenersAndEachOther) {
     EXPECT_NE(second->port(), free_port);
 
     // Something else listens there: another port, and the listener is not ours.
-    Squatter squatter(second->port());
+    Dizezida::Testing::Squatter squatter(second->port());
     ASSERT_GE(squatter.fd, 0);
     const std::uint32_t taken = second->port();
     second = PortReservation::reserve_other();
@@ -309,7 +283,7 @@ TEST(TunnelProcess, RealSshTunnelAvoidsATakenPortAndReachesItsOwnServer) {
     ASSERT_FALSE(expected.empty());
 
     // Another program listens on the first choice of port.
-    Squatter squatter(s.local_port());
+    Dizezida::Testing::Squatter squatter(s.local_port());
     ASSERT_GE(squatter.fd, 0) << "cannot take " << s.local_port();
     auto tunnel = TunnelProcess::open(s);
     ASSERT_TRUE(tunnel) << tunnel.error().message;

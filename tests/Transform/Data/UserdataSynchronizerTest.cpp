@@ -4,6 +4,7 @@
 
 #include "provider/Contracts/DataSetModel.hpp"
 #include "tests/Transform/Data/DataSyncTesting.hpp"
+#include "tests/Transform/FixedJob.hpp"
 #include "tests/Transform/TransformTesting.hpp"
 #include "tests/support/AwkwardValues.hpp"
 #include "tests/ui/CommandRun.hpp"
@@ -168,6 +169,10 @@ TEST_F(DataSync, RowHashesTellApartWhatTheValuesTellApart) {
     for (const auto& statement : *fast)
         updated.push_back(statement.substr(statement.rfind(' ') + 1));
     EXPECT_EQ(sorted(updated), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7"}));
+    // The statements run on the server and leave the target equal, -0 and padding included.
+    sync->handle();
+    EXPECT_EQ(sync->get_progress()->failed, 0u);
+    EXPECT_EQ(equality("near", "id"), "0/0 same");
 }
 
 TEST_F(DataSync, SyncCommandMakesTheTablesEqualTouchingOnlyDifferingRows) {
@@ -265,23 +270,12 @@ TEST_F(DataSync, ProgressCountsEveryRowAndTheJobAlwaysEnds) {
     EXPECT_EQ(broken->get_progress()->failed, 1u);
 }
 
-/// A job that runs the statements it is given on the target.
-class GivenStatements : public Dovodarud::Transform::Synchronizer {
-public:
-    GivenStatements(std::vector<std::string> statements, bool go_on)
-        : Synchronizer(plan(go_on)), m_statements(std::move(statements)) {}
-    Core::Result<void> initialize() override { return {}; }
-    Core::Result<Core::ObjectPtr> preview() override { return Core::ObjectPtr(); }
-    Core::Result<std::vector<std::string>> generate() override { return m_statements; }
-
-private:
-    static Dovodarud::Transform::SyncPlan plan(bool go_on) {
-        Dovodarud::Transform::SyncPlan made;
-        made.go_on = go_on;
-        return made;
-    }
-    std::vector<std::string> m_statements;
-};
+/// A plan that goes on past failures, or not.
+Dovodarud::Transform::SyncPlan going_on(bool go_on) {
+    Dovodarud::Transform::SyncPlan plan;
+    plan.go_on = go_on;
+    return plan;
+}
 
 TEST_F(DataSync, StatementsSentTogetherAreCountedAsIfSentAlone) {
     // More statements than one text carries; two fail, far apart, one ends
@@ -296,7 +290,7 @@ TEST_F(DataSync, StatementsSentTogetherAreCountedAsIfSentAlone) {
     for (const bool go_on : {true, false}) {
         run("DROP TABLE IF EXISTS public.batch; CREATE TABLE public.batch (id int PRIMARY KEY, "
             "note text)");
-        GivenStatements sync(statements, go_on);
+        FixedJob sync(statements, going_on(go_on));
         sync.set_server_target(m_target);
         sync.set_progress(Dovodarud::Contracts::ThreadProgress::create());
         sync.handle();
@@ -316,6 +310,21 @@ TEST_F(DataSync, StatementsSentTogetherAreCountedAsIfSentAlone) {
             EXPECT_EQ(run("SELECT count(*) FROM public.batch"), "0");
         }
     }
+}
+
+TEST_F(DataSync, ALabelAddedOutsideTheTransactionRunsWhateverBlanksLeadIt) {
+    // Before PostgreSQL 12 a new enum label runs before the transaction;
+    // leading blanks must not make it skipped by both passes.
+    run("CREATE TYPE public.tone AS ENUM ('low')");
+    FixedJob sync({"\n  ALTER TYPE public.tone ADD VALUE 'high'", "  SELECT 1"}, going_on(false));
+    sync.set_server_target(m_target);
+    sync.set_progress(Dovodarud::Contracts::ThreadProgress::create());
+    sync.handle();
+    EXPECT_EQ(sync.get_progress()->failed, 0u);
+    EXPECT_EQ(sync.get_progress()->succeeded, 2u);
+    EXPECT_EQ(run("SELECT string_agg(enumlabel, ',' ORDER BY enumsortorder) FROM pg_enum"
+                  " WHERE enumtypid = 'public.tone'::regtype"),
+              "low,high");
 }
 
 } // namespace

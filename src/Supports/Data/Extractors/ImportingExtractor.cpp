@@ -140,8 +140,7 @@ void ImportingExtractor::start_import(std::string_view operation,
             G_PRIORITY_DEFAULT_IDLE,
             [](gpointer data) -> gboolean {
                 auto* done = static_cast<ImportJob*>(data);
-                if (!done->settled.load(std::memory_order_acquire))
-                    return G_SOURCE_CONTINUE;
+                (void)done->settled.load(std::memory_order_acquire); // pairs with the release
                 if (done->callback)
                     done->callback(done->result);
                 return G_SOURCE_REMOVE;
